@@ -1,0 +1,97 @@
+// The scene operations that drive one camera from one keyframer track.
+
+#include "animation/interpolation.h"
+#include "scene/scene.h"
+
+namespace {
+
+// Tangents of the current segment, shared by every scene and both spline
+// operations: they are kept from the call that computes them at a key frame
+// to the calls that follow.
+struct TangentCache {
+    Vec3 t0;
+    Vec3 t1;
+};
+TangentCache tangentCache;
+
+void apply(Camera& camera, int kind, Vec3 v) {
+    if (kind == TRACK_CAMERA_POS) camera.setAnimatedPosition(v);
+    if (kind == TRACK_CAMERA_TARGET) camera.setAnimatedTarget(v);
+}
+
+bool isCameraTrack(const Track& track) {
+    return track.getKind() == TRACK_CAMERA_POS || track.getKind() == TRACK_CAMERA_TARGET;
+}
+
+}  // namespace
+
+void Scene::animateLinear(int frame) {
+    if (frame > keyframer_.getFramesEnd()) frame = keyframer_.getFramesStart();
+    Track* track = keyframer_.getTrack(10);
+    Camera* camera = getCamera(0);
+    if (!track || !camera || !isCameraTrack(*track) || track->getKeyCount() == 0) return;
+    float u = track->findSegment(frame);
+    int s = track->getSegment();
+    Vec3 v = s == -1 ? track->getKey(0)->value : linearBlend(track->getKey(s)->value, track->getKey(s + 1)->value, u);
+    apply(*camera, track->getKind(), v);
+}
+
+namespace {
+
+void animateSplineTrack(Track& track, Camera& camera, int frame, int framesEnd, int32_t& cursor) {
+    const int n = track.getKeyCount();
+    const int kind = track.getKind();
+    auto key = [&track](int i) { return track.getKey(i); };
+    if (n <= 1) {
+        apply(camera, kind, key(0)->value);
+        return;
+    }
+    if (frame >= key(n - 1)->frame) {
+        apply(camera, kind, key(n - 1)->value);
+        if (frame == framesEnd) cursor = 0;
+        return;
+    }
+    // The cursor moves only when a frame equals the next key's frame, and
+    // never beyond n - 3: the final segment extrapolates the one before it.
+    if (frame == key(0)->frame) {
+        cursor = 0;
+        tangentCache.t0 = track.computeTangent(0, cursor);
+        tangentCache.t1 = track.computeTangent(1, cursor);
+    } else if (cursor + 1 < n && frame == key(cursor + 1)->frame) {
+        if (cursor < n - 3) cursor = cursor + 1;
+        tangentCache.t0 = track.computeTangent(0, cursor);
+        tangentCache.t1 = track.computeTangent(1, cursor);
+    }
+    int first = cursor < n - 2 ? cursor : n - 2;
+    const Key& a = *key(first);
+    const Key& b = *key(first + 1);
+    float u = float(frame - a.frame) / float(b.frame - a.frame);
+    float e = ease(u, a.spline.ease_from, b.spline.ease_to);
+    apply(camera, kind, hermite(a.value, b.value, tangentCache.t0, tangentCache.t1, e));
+}
+
+}  // namespace
+
+void Scene::animateSpline(int frame) {
+    if (keyframer_.getTrackCount() == 0) return;
+    if (frame > keyframer_.getFramesEnd()) frame = keyframer_.getFramesEnd();
+    Track* track = keyframer_.getTrack(10);
+    if (!track || !isCameraTrack(*track) || track->getKeyCount() == 0) return;
+    int object = track->getBoundObject() != -1 ? track->getBoundObject() : track->getObjectNumber();
+    if (object == -99) return;
+    Camera* camera = getCamera(0);
+    if (!camera) return;
+    animateSplineTrack(*track, *camera, frame, keyframer_.getFramesEnd(), segmentCursor_);
+}
+
+void Scene::animateSplineLoop(int frame) {
+    if (keyframer_.getTrackCount() == 0) return;
+    if (frame > keyframer_.getFramesEnd()) frame = keyframer_.getFramesStart();
+    Track* track = keyframer_.getTrack(0);
+    if (!track || !isCameraTrack(*track) || track->getKeyCount() == 0) return;
+    int object = track->getBoundObject() != -1 ? track->getBoundObject() : track->getObjectNumber();
+    if (object == -99) return;
+    Camera* camera = getCamera(object);
+    if (!camera) return;
+    animateSplineTrack(*track, *camera, frame, keyframer_.getFramesEnd(), segmentCursor_);
+}

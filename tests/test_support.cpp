@@ -1,0 +1,85 @@
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "shell/offscreen_context.h"
+
+TempDir::TempDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/orvel-test-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (!::mkdtemp(name.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = name.data();
+}
+
+TempDir::~TempDir() {
+    std::string command = "rm -rf '" + path_ + "'";
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", path_.c_str());
+}
+
+void ensureGlContext() {
+    static OffscreenContext context(64, 64);
+    ASSERT_TRUE(context.ok()) << context.error();
+}
+
+std::string readTextFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool loadBytes(Scene& scene, const std::vector<uint8_t>& bytes, std::string* output) {
+    ensureGlContext();
+    std::FILE* stream = ::fmemopen(const_cast<uint8_t*>(bytes.data()), bytes.size(), "rb");
+    if (!stream) {
+        ADD_FAILURE() << "fmemopen failed";
+        return false;
+    }
+    if (output) testing::internal::CaptureStdout();
+    bool loaded = scene.loadStream(stream);
+    std::fflush(stdout);
+    if (output) *output = testing::internal::GetCapturedStdout();
+    return loaded;
+}
+
+void writeJpeg(const std::string& path, int width, int height, bool grey) {
+    const int channels = grey ? 1 : 3;
+    std::vector<unsigned char> pixels(size_t(width) * size_t(height) * size_t(channels));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < channels; ++c)
+                pixels[(size_t(y) * size_t(width) + size_t(x)) * size_t(channels) + size_t(c)] =
+                    static_cast<unsigned char>((x * 7 + y * 3 + c * 60) & 0xFF);
+    tjhandle handle = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    int rc = tjCompress2(handle, pixels.data(), width, 0, height, grey ? TJPF_GRAY : TJPF_RGB, &jpeg, &size,
+                         grey ? TJSAMP_GRAY : TJSAMP_444, 90, 0);
+    tjDestroy(handle);
+    ASSERT_EQ(rc, 0);
+    std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(jpeg, tjFree);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(jpeg), std::streamsize(size));
+}
+
+void openScene(ChunkWriter& w) {
+    w.begin(CHUNK_MAIN);
+    w.chunkU32(CHUNK_VERSION, 3);
+    w.begin(CHUNK_EDITOR);
+    w.chunkU32(0x3D3E, 3);
+}
+
+void closeScene(ChunkWriter& w) {
+    w.end();
+    w.end();
+}

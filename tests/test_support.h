@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "scene/chunk_writer.h"
+#include "scene/scene.h"
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Makes sure an offscreen OpenGL context is current for the whole test
+// program, so that materials can create textures.
+void ensureGlContext();
+
+// Loads bytes as a scene file; the loader's messages are returned in output.
+bool loadBytes(Scene& scene, const std::vector<uint8_t>& bytes, std::string* output = nullptr);
+
+// Everything written to standard output while fn runs.
+
+std::string readTextFile(const std::string& path);
+
+// Writes a JPEG file of the given size with a simple pattern.
+void writeJpeg(const std::string& path, int width, int height, bool grey = false);
+
+// Pieces of well-formed files: a main chunk holding a version chunk and an
+// editor chunk with its version chunk first; callers add the editor's content
+// between openScene and closeScene.
+void openScene(ChunkWriter& w);
+void closeScene(ChunkWriter& w);
