@@ -28,8 +28,6 @@ void ensureGlContext();
 // Loads bytes as a scene file; the loader's messages are returned in output.
 bool loadBytes(Scene& scene, const std::vector<uint8_t>& bytes, std::string* output = nullptr);
 
-// Everything written to standard output while fn runs.
-
 std::string readTextFile(const std::string& path);
 
 // Writes a JPEG file of the given size with a simple pattern.
