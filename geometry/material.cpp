@@ -12,6 +12,21 @@
 #include "geometry/jpeg_decoder.h"
 #include "geometry/texture_file.h"
 
+namespace {
+
+// Pixel rows are tightly packed, but OpenGL reads rows aligned to 4 bytes by
+// default: a 2-pixel grey row or an RGB row whose width is not a multiple of 4
+// would be read past its end. The alignment is 1 for the upload and restored after.
+void uploadMipmaps(int components, int width, int height, GLenum format, const unsigned char* pixels) {
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, components, width, height, format, GL_UNSIGNED_BYTE, pixels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+}
+
+}  // namespace
+
 Material::Material() { Material::releaseTexture(); }
 
 Material::~Material() { Material::releaseTexture(); }
@@ -65,8 +80,7 @@ bool Material::loadTexture(const char* fileName, bool singleChannel) {
         const size_t bytes = size_t(width) * size_t(height) * size_t(channels);
         std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[bytes]);
         if (buffer && decoder.readImage(data.data(), data.size(), buffer.get(), width, height, channels)) {
-            gluBuild2DMipmaps(GL_TEXTURE_2D, channels, width, height, singleChannel ? GL_ALPHA : GL_RGB,
-                              GL_UNSIGNED_BYTE, buffer.get());
+            uploadMipmaps(channels, width, height, singleChannel ? GL_ALPHA : GL_RGB, buffer.get());
             decoded = true;
         }
     }
@@ -78,5 +92,5 @@ void Material::uploadFallback() {
     static const unsigned char checker[4] = {0, 255, 255, 0};
     width_ = 2;
     height_ = 2;
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 1, 2, 2, GL_LUMINANCE, GL_UNSIGNED_BYTE, checker);
+    uploadMipmaps(1, 2, 2, GL_LUMINANCE, checker);
 }
