@@ -1,5 +1,8 @@
 #include "animation/interpolation.h"
 
+#include <cmath>
+#include <cstdint>
+
 #include "animation/track.h"
 
 float ease(float u, float a, float b) {
@@ -10,12 +13,20 @@ float ease(float u, float a, float b) {
         b = b / s;
     }
     float k = float(1.0 / (2.0 - a - b));
-    // The outer cases divide by a and by b; when that divisor is 0 the middle
-    // formula, which is the limit of both, stands in so the result stays finite.
-    if (u < a && a != 0.0f) return (k / a) * u * u;
-    if (u < 1.0f - b || b == 0.0f) return k * (2.0f * u - a);
+    // The outer curves divide by a and by b. A parameter outside 0 to 1 can
+    // reach an outer curve whose divisor is 0 (or so small that the curve
+    // overflows); the middle line, which both curves join, stands in there so
+    // that the result stays finite.
+    const float middle = k * (2.0f * u - a);
+    if (u < a) {
+        if (a == 0.0f) return middle;
+        float v = (k / a) * u * u;
+        return std::isfinite(v) ? v : middle;
+    }
+    if (u < 1.0f - b || b == 0.0f) return middle;
     float w = 1.0f - u;
-    return 1.0f - (k / b) * w * w;
+    float v = 1.0f - (k / b) * w * w;
+    return std::isfinite(v) ? v : middle;
 }
 
 Vec3 hermite(Vec3 p0, Vec3 p1, Vec3 t0, Vec3 t1, float u) {
@@ -33,6 +44,14 @@ Vec3 linearBlend(Vec3 p0, Vec3 p1, float u) {
     return {p0.x + (p1.x - p0.x) * u, p0.y + (p1.y - p0.y) * u, p0.z + (p1.z - p0.z) * u};
 }
 
+float segmentParameter(int frame, int from, int to) {
+    // Frames come from the file as any 32-bit value: the differences are
+    // taken wide so that they cannot overflow.
+    const int64_t span = int64_t(to) - int64_t(from);
+    if (span == 0) return frame >= to ? 1.0f : 0.0f;
+    return float(int64_t(frame) - int64_t(from)) / float(span);
+}
+
 float Track::findSegment(int frame) {
     const int n = getKeyCount();
     if (n <= 0) return -1.0f;
@@ -44,7 +63,7 @@ float Track::findSegment(int frame) {
     if (n == 2) {
         segment_ = 0;
         if (frame > frameOf(1)) return 1.0f;
-        return float(frame - frameOf(0)) / float(frameOf(1) - frameOf(0));
+        return segmentParameter(frame, frameOf(0), frameOf(1));
     }
     if (frame > frameOf(n - 1)) {
         segment_ = n - 2;
@@ -53,9 +72,11 @@ float Track::findSegment(int frame) {
     for (int i = 0; i <= n - 2; ++i) {
         if (frameOf(i) <= frame && frame < frameOf(i + 1)) segment_ = i;
     }
-    // A frame before the first key with no segment chosen yet extrapolates the first segment.
+    // A frame before the first key with no segment chosen yet extrapolates
+    // the first segment; a segment left from a longer key list the last one.
     int s = segment_ < 0 ? 0 : segment_;
-    return float(frame - frameOf(s)) / float(frameOf(s + 1) - frameOf(s));
+    if (s > n - 2) s = n - 2;
+    return segmentParameter(frame, frameOf(s), frameOf(s + 1));
 }
 
 Vec3 Track::computeTangent(int side, int index) {
@@ -73,21 +94,24 @@ Vec3 Track::computeTangent(int side, int index) {
         Vec3 d = vec3Subtract(p(n - 1), p(n - 2));
         return n == 2 ? scaled(d, 1.0f - t) : scaled(d, 1.5f * (1.0f - t));
     }
-    // The weights are formed in double precision and rounded once.
-    auto weights = [](const KeySpline& k, double cBack, double bBack, double cFwd, double bFwd, float& back,
-                      float& forward) {
-        back = float((1.0 - k.tension) * (1.0 + cBack * k.continuity) * (1.0 + bBack * k.bias) / 2.0);
-        forward = float((1.0 - k.tension) * (1.0 + cFwd * k.continuity) * (1.0 + bFwd * k.bias) / 2.0);
-    };
+    // Each weight is formed in double precision, factor after factor, and
+    // rounded once to float.
     int i = index;
     float back = 0.0f;
     float forward = 0.0f;
     if (side == 0) {
-        weights(keys_[size_t(i)]->spline, -1.0, 1.0, 1.0, -1.0, back, forward);
-    } else {
+        const KeySpline& k = keys_[size_t(i)]->spline;
+        back = float((1.0 - k.tension) * (1.0 - k.continuity) * (1.0 + k.bias) / 2.0);
+        forward = float((1.0 - k.tension) * (1.0 + k.continuity) * (1.0 - k.bias) / 2.0);
+    } else if (side == 1) {
+        // The tangent at the following key, which needs the key after it.
         i = index + 1;
         if (i + 1 >= n) return Vec3{};
-        weights(keys_[size_t(i)]->spline, 1.0, 1.0, -1.0, -1.0, back, forward);
+        const KeySpline& k = keys_[size_t(i)]->spline;
+        back = float((1.0 - k.tension) * (1.0 + k.continuity) * (1.0 + k.bias) / 2.0);
+        forward = float((1.0 - k.tension) * (1.0 - k.continuity) * (1.0 - k.bias) / 2.0);
+    } else {
+        return Vec3{};
     }
     Vec3 db = vec3Subtract(p(i), p(i - 1));
     Vec3 df = vec3Subtract(p(i + 1), p(i));

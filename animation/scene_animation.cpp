@@ -53,6 +53,9 @@ void animateSplineTrack(Track& track, Camera& camera, int frame, int framesEnd, 
     }
     // The cursor moves only when a frame equals the next key's frame, and
     // never beyond n - 3: the final segment extrapolates the one before it.
+    // One cursor serves the tracks of both spline operations, so it may have
+    // been left beyond the keys of this track; it then stays where it is and
+    // the last segment is blended.
     if (frame == key(0)->frame) {
         cursor = 0;
         tangentCache.t0 = track.computeTangent(0, cursor);
@@ -65,7 +68,7 @@ void animateSplineTrack(Track& track, Camera& camera, int frame, int framesEnd, 
     int first = cursor < n - 2 ? cursor : n - 2;
     const Key& a = *key(first);
     const Key& b = *key(first + 1);
-    float u = float(frame - a.frame) / float(b.frame - a.frame);
+    float u = segmentParameter(frame, a.frame, b.frame);
     float e = ease(u, a.spline.ease_from, b.spline.ease_to);
     apply(camera, kind, hermite(a.value, b.value, tangentCache.t0, tangentCache.t1, e));
 }

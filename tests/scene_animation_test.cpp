@@ -1,0 +1,476 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "animation/interpolation.h"
+#include "tests/test_support.h"
+
+namespace {
+
+struct NodeKey {
+    int frame;
+    Vec3 value;
+    float easeTo = 0.0f;
+    float easeFrom = 0.0f;
+};
+
+// One keyframer node: its chunk id decides the track kind.
+struct Node {
+    uint16_t chunk = CHUNK_KEYFRAMER_TRACK_CAMERA_POS;
+    int16_t id = 0;
+    std::vector<NodeKey> keys;
+    bool positions = true;
+};
+
+struct SceneSpec {
+    int cameras = 1;
+    uint32_t framesStart = 0;
+    uint32_t framesEnd = 100;
+    bool keyframer = true;
+    std::vector<Node> nodes;
+};
+
+std::vector<uint8_t> sceneBytes(const SceneSpec& spec) {
+    ChunkWriter w;
+    openScene(w);
+    for (int i = 0; i < spec.cameras; ++i) {
+        w.begin(CHUNK_OBJECT);
+        w.str("Camera" + std::to_string(i));
+        w.begin(CHUNK_OBJECT_CAMERA);
+        for (float f : {float(i), 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 50.0f}) w.f32(f);
+        w.end();
+        w.end();
+    }
+    w.end();
+    if (spec.keyframer) {
+        w.begin(CHUNK_KEYFRAMER);
+        w.begin(CHUNK_KEYFRAMER_FRAMES);
+        w.u32(spec.framesStart);
+        w.u32(spec.framesEnd);
+        w.end();
+        int index = 0;
+        for (const Node& node : spec.nodes) {
+            w.begin(node.chunk);
+            w.begin(CHUNK_KEYFRAMER_TRACK_OBJECT_NAME);
+            w.str("Node" + std::to_string(index++));
+            w.u16(0);
+            w.u16(0);
+            w.i16(-1);
+            w.end();
+            w.begin(CHUNK_KEYFRAMER_TRACK_OBJECT_NUMBER);
+            w.i16(node.id);
+            w.end();
+            if (node.positions) {
+                w.begin(CHUNK_KEYFRAMER_TRACK_OBJECT_POS);
+                w.u16(0);
+                for (int i = 0; i < 8; ++i) w.u8(0);
+                w.u32(uint32_t(node.keys.size()));
+                for (const NodeKey& key : node.keys) {
+                    w.u32(uint32_t(key.frame));
+                    w.u16(0x0018);
+                    w.f32(key.easeTo);
+                    w.f32(key.easeFrom);
+                    w.f32(key.value.x);
+                    w.f32(key.value.y);
+                    w.f32(key.value.z);
+                }
+                w.end();
+            }
+            w.end();
+        }
+        w.end();
+    }
+    w.end();
+    return w.bytes();
+}
+
+// Ten mesh nodes, then the given node at track index 10.
+std::vector<Node> atIndexTen(const Node& node) {
+    Node mesh;
+    mesh.chunk = CHUNK_KEYFRAMER_TRACK_MESH;
+    mesh.keys = {{0, {-1, -1, -1}}, {50, {-2, -2, -2}}};
+    std::vector<Node> nodes(10, mesh);
+    nodes.push_back(node);
+    return nodes;
+}
+
+void load(Scene& scene, const SceneSpec& spec) {
+    std::string output;
+    ASSERT_TRUE(loadBytes(scene, sceneBytes(spec), &output)) << output;
+    ASSERT_EQ(scene.getCameraCount(), spec.cameras);
+}
+
+Track& track(const Scene& scene, int index) { return *scene.getKeyframer().getTrack(index); }
+
+// Values no operation writes, to tell a camera that was left alone.
+Vec3 markPosition(int camera) { return {100.0f + float(camera), 7, 7}; }
+Vec3 markTarget(int camera) { return {200.0f + float(camera), 8, 8}; }
+
+void mark(Scene& scene) {
+    for (int i = 0; i < scene.getCameraCount(); ++i) {
+        scene.getCamera(i)->setAnimatedPosition(markPosition(i));
+        scene.getCamera(i)->setAnimatedTarget(markTarget(i));
+    }
+}
+
+::testing::AssertionResult same(Vec3 actual, Vec3 expected) {
+    if (actual.x == expected.x && actual.y == expected.y && actual.z == expected.z)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "expected (" << expected.x << ", " << expected.y << ", " << expected.z
+                                         << "), actual (" << actual.x << ", " << actual.y << ", " << actual.z
+                                         << ")";
+}
+
+void expectMarked(const Scene& scene, const std::string& what) {
+    for (int i = 0; i < scene.getCameraCount(); ++i) {
+        EXPECT_TRUE(same(scene.getCamera(i)->getAnimatedPosition(), markPosition(i)))
+            << what << ": position of camera " << i;
+        EXPECT_TRUE(same(scene.getCamera(i)->getAnimatedTarget(), markTarget(i)))
+            << what << ": target of camera " << i;
+    }
+}
+
+Vec3 position(const Scene& scene, int camera = 0) { return scene.getCamera(camera)->getAnimatedPosition(); }
+
+enum Operation { SPLINE, LINEAR, LOOP };
+const char* const kOperationNames[] = {"animateSpline", "animateLinear", "animateSplineLoop"};
+
+void run(Scene& scene, Operation op, int frame) {
+    if (op == SPLINE) scene.animateSpline(frame);
+    if (op == LINEAR) scene.animateLinear(frame);
+    if (op == LOOP) scene.animateSplineLoop(frame);
+}
+
+// Eleven copies of one node, so that every operation reads it.
+SceneSpec everywhere(const Node& node, int cameras = 1) {
+    SceneSpec spec;
+    spec.cameras = cameras;
+    spec.nodes.assign(11, node);
+    return spec;
+}
+
+const Vec3 kP0{0, 0, 0}, kP1{10, 20, -30}, kP2{30, 10, 0}, kP3{40, 40, 40};
+
+Node fourKeys() {
+    Node node;
+    node.keys = {{0, kP0}, {10, kP1}, {20, kP2}, {30, kP3}};
+    return node;
+}
+
+TEST(SceneAnimation, OneKeyTrackAppliesItsKeyAtEveryFrame) {
+    Node node;
+    node.keys = {{5, {1, 2, 3}}};
+    for (Operation op : {SPLINE, LINEAR, LOOP}) {
+        Scene scene;
+        load(scene, everywhere(node));
+        for (int frame : {-10, 0, 5, 50, 500}) {
+            mark(scene);
+            run(scene, op, frame);
+            EXPECT_TRUE(same(position(scene), {1, 2, 3})) << kOperationNames[op] << " at frame " << frame;
+        }
+    }
+}
+
+TEST(SceneAnimation, TwoKeySplineBlendsWithTheFirstKeyTangentAtBothEnds) {
+    Node node;
+    node.keys = {{0, kP0}, {10, kP1}};
+    SceneSpec spec;
+    spec.framesEnd = 10;
+    spec.nodes = atIndexTen(node);
+    Scene scene;
+    load(scene, spec);
+    // (1 - tension) (P1 - P0) with the initial tension 0.5.
+    const Vec3 tangent{5, 10, -15};
+    scene.animateSpline(0);
+    EXPECT_TRUE(same(position(scene), kP0)) << "frame 0";
+    scene.animateSpline(2);
+    EXPECT_TRUE(same(position(scene), hermite(kP0, kP1, tangent, tangent, 0.2f))) << "frame 2";
+    scene.animateSpline(5);
+    EXPECT_TRUE(same(position(scene), hermite(kP0, kP1, tangent, tangent, 0.5f))) << "frame 5";
+    for (int frame : {10, 11, 1000}) {
+        scene.animateSpline(frame);
+        EXPECT_TRUE(same(position(scene), kP1)) << "frame " << frame;
+        EXPECT_EQ(scene.getSegmentCursor(), 0) << "frame " << frame;
+    }
+}
+
+TEST(SceneAnimation, EasesReshapeTheSplineParameter) {
+    Node node;
+    node.keys = {{0, kP0, 0.0f, 0.5f}, {10, kP1, 0.25f, 0.0f}};
+    SceneSpec spec;
+    spec.nodes = atIndexTen(node);
+    Scene scene;
+    load(scene, spec);
+    const Vec3 tangent{5, 10, -15};
+    scene.animateSpline(0);
+    scene.animateSpline(3);
+    // ease_from of the first key, ease_to of the second.
+    EXPECT_TRUE(same(position(scene), hermite(kP0, kP1, tangent, tangent, ease(0.3f, 0.5f, 0.25f))));
+}
+
+TEST(SceneAnimation, CursorStopsAtTheThirdKeyFromTheEndAndTheLastSegmentExtrapolates) {
+    SceneSpec spec;
+    spec.framesEnd = 40;
+    spec.nodes = atIndexTen(fourKeys());
+    Scene scene;
+    load(scene, spec);
+    Track& t = track(scene, 10);
+    for (int frame = 0; frame <= 29; ++frame) {
+        scene.animateSpline(frame);
+        EXPECT_EQ(scene.getSegmentCursor(), frame < 10 ? 0 : 1) << "frame " << frame;
+        if (frame > 20) {
+            const float u = float(frame - 10) / 10.0f;
+            EXPECT_TRUE(same(position(scene), hermite(kP1, kP2, t.computeTangent(0, 1), t.computeTangent(1, 1), u)))
+                << "frame " << frame << ", u " << u;
+        }
+    }
+    scene.animateSpline(30);
+    EXPECT_TRUE(same(position(scene), kP3)) << "frame 30 jumps to the last key";
+    EXPECT_EQ(scene.getSegmentCursor(), 1) << "frame 30 is not the frames end";
+    scene.animateSpline(40);
+    EXPECT_TRUE(same(position(scene), kP3)) << "frame 40";
+    EXPECT_EQ(scene.getSegmentCursor(), 0) << "frame 40 is the frames end";
+}
+
+TEST(SceneAnimation, FramesEndBeforeTheLastKeyLeavesTheCursor) {
+    SceneSpec spec;
+    spec.framesEnd = 15;
+    spec.nodes = atIndexTen(fourKeys());
+    Scene scene;
+    load(scene, spec);
+    for (int frame = 0; frame <= 15; ++frame) scene.animateSpline(frame);
+    EXPECT_EQ(scene.getSegmentCursor(), 1);
+    scene.animateSpline(30);
+    EXPECT_EQ(scene.getSegmentCursor(), 1) << "frame 30, clamped to 15";
+}
+
+TEST(SceneAnimation, SkippingAKeyFrameLeavesTheCursorBehind) {
+    SceneSpec spec;
+    spec.nodes = atIndexTen(fourKeys());
+    Scene scene;
+    load(scene, spec);
+    Track& t = track(scene, 10);
+    scene.animateSpline(0);
+    scene.animateSpline(5);
+    scene.animateSpline(15);
+    EXPECT_EQ(scene.getSegmentCursor(), 0);
+    const Vec3 first = t.computeTangent(0, 0);
+    EXPECT_TRUE(same(position(scene), hermite(kP0, kP1, first, first, 1.5f)));
+}
+
+TEST(SceneAnimation, SplineClampsFramesBeyondTheEnd) {
+    Node node;
+    node.keys = {{0, kP0}, {200, kP1}};
+    SceneSpec spec;
+    spec.framesEnd = 100;
+    spec.nodes = atIndexTen(node);
+    Scene scene;
+    load(scene, spec);
+    const Vec3 tangent{5, 10, -15};
+    scene.animateSpline(0);
+    scene.animateSpline(150);
+    EXPECT_TRUE(same(position(scene), hermite(kP0, kP1, tangent, tangent, 0.5f))) << "frame 150 plays as 100";
+}
+
+TEST(SceneAnimation, LinearAndLoopRestartBeyondTheEnd) {
+    Node node;
+    node.keys = {{0, kP0}, {200, kP1}};
+    SceneSpec spec = everywhere(node);
+    spec.framesStart = 20;
+    spec.framesEnd = 100;
+    Scene scene;
+    load(scene, spec);
+    scene.animateLinear(150);
+    EXPECT_TRUE(same(position(scene), linearBlend(kP0, kP1, 0.1f))) << "linear, frame 150 plays as 20";
+    scene.animateLinear(5);
+    EXPECT_TRUE(same(position(scene), linearBlend(kP0, kP1, 0.025f))) << "linear, frame 5 below the start";
+
+    const Vec3 tangent{5, 10, -15};
+    scene.animateSplineLoop(0);
+    EXPECT_TRUE(same(position(scene), kP0)) << "loop, frame 0";
+    scene.animateSplineLoop(150);
+    EXPECT_TRUE(same(position(scene), hermite(kP0, kP1, tangent, tangent, 0.1f))) << "loop, frame 150 plays as 20";
+}
+
+TEST(SceneAnimation, LinearBlendsTheSegmentOfTheFrame) {
+    SceneSpec spec;
+    spec.nodes = atIndexTen(fourKeys());
+    Scene scene;
+    load(scene, spec);
+    scene.animateLinear(15);
+    EXPECT_TRUE(same(position(scene), linearBlend(kP1, kP2, 0.5f))) << "frame 15";
+    EXPECT_EQ(track(scene, 10).getSegment(), 1);
+    // The last key's frame keeps the segment found before it.
+    scene.animateLinear(30);
+    EXPECT_TRUE(same(position(scene), linearBlend(kP1, kP2, 2.0f))) << "frame 30 after frame 15";
+    scene.animateLinear(25);
+    scene.animateLinear(30);
+    EXPECT_TRUE(same(position(scene), kP3)) << "frame 30 after frame 25";
+    scene.animateLinear(35);
+    EXPECT_TRUE(same(position(scene), kP3)) << "frame 35";
+}
+
+TEST(SceneAnimation, LoopWritesTheCameraNamedByTheNodeId) {
+    Node node;
+    node.id = 1;
+    node.keys = {{0, {3, 4, 5}}};
+    Scene scene;
+    load(scene, everywhere(node, 2));
+    mark(scene);
+    scene.animateSplineLoop(0);
+    EXPECT_TRUE(same(position(scene, 1), {3, 4, 5})) << "loop, camera 1";
+    EXPECT_TRUE(same(position(scene, 0), markPosition(0))) << "loop, camera 0";
+    mark(scene);
+    scene.animateSpline(0);
+    EXPECT_TRUE(same(position(scene, 0), {3, 4, 5})) << "spline, camera 0";
+    EXPECT_TRUE(same(position(scene, 1), markPosition(1))) << "spline, camera 1";
+}
+
+TEST(SceneAnimation, TargetTracksSetTheAnimatedTarget) {
+    Node node;
+    node.chunk = CHUNK_KEYFRAMER_TRACK_CAMERA_TARGET;
+    node.keys = {{0, {3, 4, 5}}};
+    for (Operation op : {SPLINE, LINEAR, LOOP}) {
+        Scene scene;
+        load(scene, everywhere(node));
+        mark(scene);
+        run(scene, op, 0);
+        EXPECT_TRUE(same(scene.getCamera(0)->getAnimatedTarget(), {3, 4, 5})) << kOperationNames[op];
+        EXPECT_TRUE(same(position(scene), markPosition(0))) << kOperationNames[op];
+    }
+}
+
+TEST(SceneAnimation, TracksOfOtherKindsChangeNothing) {
+    Node node;
+    node.chunk = CHUNK_KEYFRAMER_TRACK_MESH;
+    node.keys = {{0, kP0}, {10, kP1}, {20, kP2}};
+    Scene scene;
+    load(scene, everywhere(node));
+    for (int kind : {TRACK_MESH, TRACK_UNSET}) {
+        track(scene, 0).setKind(kind);
+        track(scene, 10).setKind(kind);
+        for (Operation op : {SPLINE, LINEAR, LOOP}) {
+            mark(scene);
+            for (int frame : {0, 5, 10, 15, 20}) run(scene, op, frame);
+            expectMarked(scene, std::string(kOperationNames[op]) + " on kind " + std::to_string(kind));
+            EXPECT_EQ(scene.getSegmentCursor(), 0) << kOperationNames[op];
+            EXPECT_EQ(track(scene, 10).getSegment(), -1) << kOperationNames[op];
+        }
+    }
+}
+
+TEST(SceneAnimation, NodeIdMinus99SuppressesTheSplineOperations) {
+    Node node;
+    node.id = -99;
+    node.keys = {{0, {3, 4, 5}}};
+    Scene scene;
+    load(scene, everywhere(node));
+    for (Operation op : {SPLINE, LOOP}) {
+        mark(scene);
+        run(scene, op, 0);
+        expectMarked(scene, kOperationNames[op]);
+    }
+    scene.animateLinear(0);
+    EXPECT_TRUE(same(position(scene), {3, 4, 5})) << "animateLinear does not read the node id";
+}
+
+TEST(SceneAnimation, FewerTracksThanTheFixedIndexLeaveCamerasUnchanged) {
+    Node node;
+    node.keys = {{0, kP0}, {10, kP1}};
+    SceneSpec ten = everywhere(node);
+    ten.nodes.resize(10);
+    SceneSpec none;
+    none.keyframer = false;
+    SceneSpec framesOnly;
+    for (const SceneSpec& spec : {ten, none, framesOnly}) {
+        Scene scene;
+        load(scene, spec);
+        const int tracks = scene.getKeyframer().getTrackCount();
+        for (Operation op : {SPLINE, LINEAR, LOOP}) {
+            if (op == LOOP && tracks > 0) continue;
+            mark(scene);
+            for (int frame : {0, 5, 10}) run(scene, op, frame);
+            expectMarked(scene, std::string(kOperationNames[op]) + " with " + std::to_string(tracks) + " tracks");
+        }
+    }
+}
+
+TEST(SceneAnimation, CameraIndexOutsideTheListLeavesCamerasUnchanged) {
+    for (int16_t id : {2, -1, 32767}) {
+        Node node;
+        node.id = id;
+        node.keys = {{0, kP0}, {10, kP1}};
+        Scene scene;
+        load(scene, everywhere(node, 2));
+        mark(scene);
+        for (int frame : {0, 5, 10}) scene.animateSplineLoop(frame);
+        expectMarked(scene, "animateSplineLoop with node id " + std::to_string(id));
+    }
+}
+
+TEST(SceneAnimation, SceneWithoutCamerasIsLeftAlone) {
+    Node node;
+    node.keys = {{0, kP0}, {10, kP1}, {20, kP2}};
+    SceneSpec spec = everywhere(node, 0);
+    Scene scene;
+    load(scene, spec);
+    for (Operation op : {SPLINE, LINEAR, LOOP}) {
+        for (int frame : {0, 5, 10}) run(scene, op, frame);
+    }
+    EXPECT_EQ(scene.getSegmentCursor(), 0);
+}
+
+TEST(SceneAnimation, CameraTrackWithoutKeysLeavesCamerasUnchanged) {
+    Node node;
+    node.positions = false;
+    Scene scene;
+    load(scene, everywhere(node));
+    ASSERT_EQ(track(scene, 10).getKeyCount(), 0);
+    for (Operation op : {SPLINE, LINEAR, LOOP}) {
+        mark(scene);
+        for (int frame : {0, 5}) run(scene, op, frame);
+        expectMarked(scene, kOperationNames[op]);
+    }
+}
+
+TEST(SceneAnimation, KeysSharingAFrameGiveTheLaterKey) {
+    Node node;
+    node.keys = {{0, kP0}, {0, kP1}, {10, kP2}};
+    Scene scene;
+    load(scene, everywhere(node));
+    for (int frame = 0; frame < 10; ++frame) {
+        scene.animateSpline(frame);
+        EXPECT_TRUE(same(position(scene), kP1)) << "spline, frame " << frame;
+    }
+    Node two;
+    two.keys = {{10, kP0}, {10, kP1}};
+    Scene linear;
+    load(linear, everywhere(two));
+    linear.animateLinear(10);
+    EXPECT_TRUE(same(position(linear), kP1)) << "linear, frame 10";
+    linear.animateLinear(5);
+    EXPECT_TRUE(same(position(linear), kP0)) << "linear, frame 5";
+}
+
+TEST(SceneAnimation, CursorLeftBeyondAShorterTrackBlendsItsLastSegment) {
+    // The loop reads track 0 (six keys), the spline track 10 (two keys); they share the cursor.
+    Node longer;
+    longer.keys = {{0, kP0}, {10, kP1}, {20, kP2}, {30, kP3}, {40, kP0}, {50, kP1}};
+    Node shorter;
+    shorter.keys = {{0, kP2}, {10, kP3}};
+    SceneSpec spec = everywhere(shorter);
+    spec.nodes[0] = longer;
+    Scene scene;
+    load(scene, spec);
+    for (int frame = 0; frame <= 35; ++frame) scene.animateSplineLoop(frame);
+    ASSERT_EQ(scene.getSegmentCursor(), 3);
+    Track& loopTrack = track(scene, 0);
+    scene.animateSpline(5);
+    EXPECT_EQ(scene.getSegmentCursor(), 3);
+    EXPECT_TRUE(same(position(scene),
+                     hermite(kP2, kP3, loopTrack.computeTangent(0, 3), loopTrack.computeTangent(1, 3), 0.5f)));
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+// camera-path INPUT.3ds MODE OUT.txt [FIRST LAST] [--svg PATH.svg]
+//
+// Loads one scene (texture names resolve relative to the working directory;
+// the loader's progress messages go to standard output), then, for every
+// frame from FIRST to LAST (by default the keyframer's frame range), runs one
+// scene animation operation and writes a line: the frame, then the animated
+// position and target of every camera. MODE is spline, linear or loop.
+// With --svg, also draws the camera paths, seen from above and from the
+// side, with the keys of the driving track marked.
+//
+// Exit 0 on success, 1 when the scene cannot be loaded or a file cannot be
+// written, 2 on wrong usage.
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "scene/scene.h"
+#include "shell/offscreen_context.h"
+#include "tools/path_svg.h"
+
+namespace {
+
+const char kUsage[] = "usage: camera-path INPUT.3ds spline|linear|loop OUT.txt [FIRST LAST] [--svg PATH.svg]\n";
+
+int usage() {
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+// A whole argument as an int: an optional sign and decimal digits, nothing else.
+bool parseFrame(const char* text, int& value) {
+    const char* digits = text + ((text[0] == '-' || text[0] == '+') ? 1 : 0);
+    if (*digits == '\0') return false;
+    for (const char* c = digits; *c; ++c) {
+        if (*c < '0' || *c > '9') return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    long long parsed = std::strtoll(text, &end, 10);
+    if (errno == ERANGE || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+    value = int(parsed);
+    return true;
+}
+
+// The track the operation reads: index 0 for the loop, index 10 otherwise.
+int evaluatedTrack(const std::string& mode) { return mode == "loop" ? 0 : 10; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string svgPath;
+    int positional = argc - 1;
+    if (positional >= 2 && std::strcmp(argv[argc - 2], "--svg") == 0) {
+        svgPath = argv[argc - 1];
+        positional -= 2;
+        if (svgPath.empty()) return usage();
+    }
+    if (positional != 3 && positional != 5) return usage();
+    const char* input = argv[1];
+    const std::string mode = argv[2];
+    const char* outName = argv[3];
+    if (mode != "spline" && mode != "linear" && mode != "loop") return usage();
+    int first = 0;
+    int last = 0;
+    const bool range = positional == 5;
+    if (range && (!parseFrame(argv[4], first) || !parseFrame(argv[5], last))) return usage();
+
+    // Textures are decoded and uploaded as in the show, so a context must be current.
+    OffscreenContext context(16, 16);
+    if (!context.ok()) {
+        std::fprintf(stderr, "camera-path: %s\n", context.error().c_str());
+        return 1;
+    }
+
+    Scene scene;
+    const bool loaded = scene.load(input);
+    std::fflush(stdout);
+    if (!loaded) {
+        std::fprintf(stderr, "camera-path: %s: %s\n", input, scene.getLoadError().c_str());
+        return 1;
+    }
+    const Keyframer keyframer = scene.getKeyframer();
+    if (!range) {
+        first = keyframer.getFramesStart();
+        last = keyframer.getFramesEnd();
+    }
+
+    std::FILE* out = std::fopen(outName, "wb");
+    if (!out) {
+        std::fprintf(stderr, "camera-path: %s: cannot write: %s\n", outName, std::strerror(errno));
+        return 1;
+    }
+
+    PathPlot plot;
+    plot.caption = std::string(input) + ", " + mode;
+    plot.cameras.resize(size_t(scene.getCameraCount()));
+
+    bool written = true;
+    // Counted wide so that a range ending at the largest int still ends.
+    for (int64_t frame = first; frame <= last && written; ++frame) {
+        const int f = int(frame);
+        if (mode == "spline") scene.animateSpline(f);
+        else if (mode == "linear") scene.animateLinear(f);
+        else scene.animateSplineLoop(f);
+
+        written = std::fprintf(out, "%d", f) >= 0;
+        for (int c = 0; c < scene.getCameraCount() && written; ++c) {
+            const Camera& camera = *scene.getCamera(c);
+            const Vec3 p = camera.getAnimatedPosition();
+            const Vec3 t = camera.getAnimatedTarget();
+            written = std::fprintf(out, " %.6f %.6f %.6f %.6f %.6f %.6f", double(p.x), double(p.y), double(p.z),
+                                   double(t.x), double(t.y), double(t.z)) >= 0;
+            if (!svgPath.empty()) {
+                plot.cameras[size_t(c)].positions.push_back(p);
+                plot.cameras[size_t(c)].targets.push_back(t);
+            }
+        }
+        written = written && std::fputc('\n', out) != EOF;
+        if (!svgPath.empty()) plot.frames.push_back(f);
+    }
+    if (std::fclose(out) != 0) written = false;
+    if (!written) {
+        std::fprintf(stderr, "camera-path: %s: cannot write\n", outName);
+        return 1;
+    }
+
+    if (!svgPath.empty()) {
+        const int index = evaluatedTrack(mode);
+        const Track* track = keyframer.getTrack(index);
+        if (track && (track->getKind() == TRACK_CAMERA_POS || track->getKind() == TRACK_CAMERA_TARGET)) {
+            for (int i = 0; i < track->getKeyCount(); ++i) {
+                const Key& key = *track->getKey(i);
+                plot.keys.push_back(PathKey{key.frame, key.value});
+            }
+            char name[32] = {};
+            track->getName(name, sizeof name);
+            plot.keyCaption = "keys of track " + std::to_string(index) + " (" +
+                              (name[0] ? std::string(name) + ", " : std::string()) +
+                              (track->getKind() == TRACK_CAMERA_POS ? "position" : "target") + ")";
+        }
+        if (!writePathSvg(plot, svgPath)) {
+            std::fprintf(stderr, "camera-path: %s: cannot write the drawing\n", svgPath.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
