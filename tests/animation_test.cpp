@@ -37,8 +37,8 @@ void expectVec(Vec3 actual, Vec3 expected, const char* what) {
     EXPECT_EQ(actual.z, expected.z) << what << ": z";
 }
 
-const float kParameters[] = {-2.5f, -0.5f, -1e-40f, 0.0f, 1e-40f, 0.1f, 0.25f, 0.3f,
-                             0.5f,  0.7f,  0.75f,   0.99f, 1.0f, 1.25f, 3.0f};
+const float kParameters[] = {-2.5f, -0.5f, -1e-40f, 0.0f,  1e-40f, 0.1f,  0.25f, 0.3f,
+                             0.5f,  0.7f,  0.75f,   0.99f, 1.0f,   1.25f, 3.0f};
 
 TEST(Ease, ZeroEasesReturnTheParameterBitForBit) {
     for (float u : kParameters) EXPECT_TRUE(sameBits(ease(u, 0.0f, 0.0f), u)) << "u " << u << " gave " << ease(u, 0, 0);
@@ -184,7 +184,8 @@ TEST(ComputeTangent, WeightsAreFormedInDoubleAndRoundedOnce) {
 
 TEST(ComputeTangent, ZeroParametersGiveCentralDifferences) {
     Track track;
-    fill(track, {{0, {0, 0, 0}, 0, 0, 0}, {10, {2, 4, 8}, 0, 0, 0}, {20, {6, 2, 0}, 0, 0, 0}, {30, {10, 10, 10}, 0, 0, 0}});
+    fill(track,
+         {{0, {0, 0, 0}, 0, 0, 0}, {10, {2, 4, 8}, 0, 0, 0}, {20, {6, 2, 0}, 0, 0, 0}, {30, {10, 10, 10}, 0, 0, 0}});
     expectVec(track.computeTangent(0, 1), {3, 1, 0}, "side 0 at key 1: (P2 - P0) / 2");
     expectVec(track.computeTangent(1, 1), {4, 3, 1}, "side 1 at key 1: (P3 - P1) / 2");
 }

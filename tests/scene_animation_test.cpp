@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "animation/interpolation.h"
+#include "scene/scene_writer.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -21,10 +22,9 @@ struct Node {
     uint16_t chunk = CHUNK_KEYFRAMER_TRACK_CAMERA_POS;
     int16_t id = 0;
     std::vector<NodeKey> keys;
-    bool positions = true;
 };
 
-struct SceneSpec {
+struct SceneLayout {
     int cameras = 1;
     uint32_t framesStart = 0;
     uint32_t framesEnd = 100;
@@ -32,53 +32,28 @@ struct SceneSpec {
     std::vector<Node> nodes;
 };
 
-std::vector<uint8_t> sceneBytes(const SceneSpec& spec) {
+std::vector<uint8_t> sceneBytes(const SceneLayout& layout) {
+    using namespace scene_writer;
     ChunkWriter w;
-    openScene(w);
-    for (int i = 0; i < spec.cameras; ++i) {
-        w.begin(CHUNK_OBJECT);
-        w.str("Camera" + std::to_string(i));
-        w.begin(CHUNK_OBJECT_CAMERA);
-        for (float f : {float(i), 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 50.0f}) w.f32(f);
-        w.end();
-        w.end();
-    }
-    w.end();
-    if (spec.keyframer) {
-        w.begin(CHUNK_KEYFRAMER);
-        w.begin(CHUNK_KEYFRAMER_FRAMES);
-        w.u32(spec.framesStart);
-        w.u32(spec.framesEnd);
-        w.end();
+    beginSceneFile(w);
+    for (int i = 0; i < layout.cameras; ++i)
+        writeCameraObject(w, "Camera" + std::to_string(i), {float(i), 0, 0}, {0, 0, 0}, 0.0f, 50.0f);
+    endEditor(w);
+    if (layout.keyframer) {
+        beginKeyframer(w, layout.framesStart, layout.framesEnd);
         int index = 0;
-        for (const Node& node : spec.nodes) {
-            w.begin(node.chunk);
-            w.begin(CHUNK_KEYFRAMER_TRACK_OBJECT_NAME);
-            w.str("Node" + std::to_string(index++));
-            w.u16(0);
-            w.u16(0);
-            w.i16(-1);
-            w.end();
-            w.begin(CHUNK_KEYFRAMER_TRACK_OBJECT_NUMBER);
-            w.i16(node.id);
-            w.end();
-            if (node.positions) {
-                w.begin(CHUNK_KEYFRAMER_TRACK_OBJECT_POS);
-                w.u16(0);
-                for (int i = 0; i < 8; ++i) w.u8(0);
-                w.u32(uint32_t(node.keys.size()));
-                for (const NodeKey& key : node.keys) {
-                    w.u32(uint32_t(key.frame));
-                    w.u16(0x0018);
-                    w.f32(key.easeTo);
-                    w.f32(key.easeFrom);
-                    w.f32(key.value.x);
-                    w.f32(key.value.y);
-                    w.f32(key.value.z);
-                }
-                w.end();
+        for (const Node& node : layout.nodes) {
+            std::vector<KeyData> keys;
+            for (const NodeKey& key : node.keys) {
+                KeyData data;
+                data.frame = key.frame;
+                data.value = key.value;
+                data.flags = 0x0018;
+                data.easeTo = key.easeTo;
+                data.easeFrom = key.easeFrom;
+                keys.push_back(data);
             }
-            w.end();
+            writeNode(w, node.chunk, "Node" + std::to_string(index++), node.id, keys);
         }
         w.end();
     }
@@ -96,10 +71,10 @@ std::vector<Node> atIndexTen(const Node& node) {
     return nodes;
 }
 
-void load(Scene& scene, const SceneSpec& spec) {
+void load(Scene& scene, const SceneLayout& layout) {
     std::string output;
-    ASSERT_TRUE(loadBytes(scene, sceneBytes(spec), &output)) << output;
-    ASSERT_EQ(scene.getCameraCount(), spec.cameras);
+    ASSERT_TRUE(loadBytes(scene, sceneBytes(layout), &output)) << output;
+    ASSERT_EQ(scene.getCameraCount(), layout.cameras);
 }
 
 Track& track(const Scene& scene, int index) { return *scene.getKeyframer().getTrack(index); }
@@ -119,16 +94,14 @@ void mark(Scene& scene) {
     if (actual.x == expected.x && actual.y == expected.y && actual.z == expected.z)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "expected (" << expected.x << ", " << expected.y << ", " << expected.z
-                                         << "), actual (" << actual.x << ", " << actual.y << ", " << actual.z
-                                         << ")";
+                                         << "), actual (" << actual.x << ", " << actual.y << ", " << actual.z << ")";
 }
 
 void expectMarked(const Scene& scene, const std::string& what) {
     for (int i = 0; i < scene.getCameraCount(); ++i) {
         EXPECT_TRUE(same(scene.getCamera(i)->getAnimatedPosition(), markPosition(i)))
             << what << ": position of camera " << i;
-        EXPECT_TRUE(same(scene.getCamera(i)->getAnimatedTarget(), markTarget(i)))
-            << what << ": target of camera " << i;
+        EXPECT_TRUE(same(scene.getCamera(i)->getAnimatedTarget(), markTarget(i))) << what << ": target of camera " << i;
     }
 }
 
@@ -144,11 +117,11 @@ void run(Scene& scene, Operation op, int frame) {
 }
 
 // Eleven copies of one node, so that every operation reads it.
-SceneSpec everywhere(const Node& node, int cameras = 1) {
-    SceneSpec spec;
-    spec.cameras = cameras;
-    spec.nodes.assign(11, node);
-    return spec;
+SceneLayout everywhere(const Node& node, int cameras = 1) {
+    SceneLayout layout;
+    layout.cameras = cameras;
+    layout.nodes.assign(11, node);
+    return layout;
 }
 
 const Vec3 kP0{0, 0, 0}, kP1{10, 20, -30}, kP2{30, 10, 0}, kP3{40, 40, 40};
@@ -176,11 +149,11 @@ TEST(SceneAnimation, OneKeyTrackAppliesItsKeyAtEveryFrame) {
 TEST(SceneAnimation, TwoKeySplineBlendsWithTheFirstKeyTangentAtBothEnds) {
     Node node;
     node.keys = {{0, kP0}, {10, kP1}};
-    SceneSpec spec;
-    spec.framesEnd = 10;
-    spec.nodes = atIndexTen(node);
+    SceneLayout layout;
+    layout.framesEnd = 10;
+    layout.nodes = atIndexTen(node);
     Scene scene;
-    load(scene, spec);
+    load(scene, layout);
     // (1 - tension) (P1 - P0) with the initial tension 0.5.
     const Vec3 tangent{5, 10, -15};
     scene.animateSpline(0);
@@ -199,10 +172,10 @@ TEST(SceneAnimation, TwoKeySplineBlendsWithTheFirstKeyTangentAtBothEnds) {
 TEST(SceneAnimation, EasesReshapeTheSplineParameter) {
     Node node;
     node.keys = {{0, kP0, 0.0f, 0.5f}, {10, kP1, 0.25f, 0.0f}};
-    SceneSpec spec;
-    spec.nodes = atIndexTen(node);
+    SceneLayout layout;
+    layout.nodes = atIndexTen(node);
     Scene scene;
-    load(scene, spec);
+    load(scene, layout);
     const Vec3 tangent{5, 10, -15};
     scene.animateSpline(0);
     scene.animateSpline(3);
@@ -211,11 +184,11 @@ TEST(SceneAnimation, EasesReshapeTheSplineParameter) {
 }
 
 TEST(SceneAnimation, CursorStopsAtTheThirdKeyFromTheEndAndTheLastSegmentExtrapolates) {
-    SceneSpec spec;
-    spec.framesEnd = 40;
-    spec.nodes = atIndexTen(fourKeys());
+    SceneLayout layout;
+    layout.framesEnd = 40;
+    layout.nodes = atIndexTen(fourKeys());
     Scene scene;
-    load(scene, spec);
+    load(scene, layout);
     Track& t = track(scene, 10);
     for (int frame = 0; frame <= 29; ++frame) {
         scene.animateSpline(frame);
@@ -235,11 +208,11 @@ TEST(SceneAnimation, CursorStopsAtTheThirdKeyFromTheEndAndTheLastSegmentExtrapol
 }
 
 TEST(SceneAnimation, FramesEndBeforeTheLastKeyLeavesTheCursor) {
-    SceneSpec spec;
-    spec.framesEnd = 15;
-    spec.nodes = atIndexTen(fourKeys());
+    SceneLayout layout;
+    layout.framesEnd = 15;
+    layout.nodes = atIndexTen(fourKeys());
     Scene scene;
-    load(scene, spec);
+    load(scene, layout);
     for (int frame = 0; frame <= 15; ++frame) scene.animateSpline(frame);
     EXPECT_EQ(scene.getSegmentCursor(), 1);
     scene.animateSpline(30);
@@ -247,10 +220,10 @@ TEST(SceneAnimation, FramesEndBeforeTheLastKeyLeavesTheCursor) {
 }
 
 TEST(SceneAnimation, SkippingAKeyFrameLeavesTheCursorBehind) {
-    SceneSpec spec;
-    spec.nodes = atIndexTen(fourKeys());
+    SceneLayout layout;
+    layout.nodes = atIndexTen(fourKeys());
     Scene scene;
-    load(scene, spec);
+    load(scene, layout);
     Track& t = track(scene, 10);
     scene.animateSpline(0);
     scene.animateSpline(5);
@@ -263,11 +236,11 @@ TEST(SceneAnimation, SkippingAKeyFrameLeavesTheCursorBehind) {
 TEST(SceneAnimation, SplineClampsFramesBeyondTheEnd) {
     Node node;
     node.keys = {{0, kP0}, {200, kP1}};
-    SceneSpec spec;
-    spec.framesEnd = 100;
-    spec.nodes = atIndexTen(node);
+    SceneLayout layout;
+    layout.framesEnd = 100;
+    layout.nodes = atIndexTen(node);
     Scene scene;
-    load(scene, spec);
+    load(scene, layout);
     const Vec3 tangent{5, 10, -15};
     scene.animateSpline(0);
     scene.animateSpline(150);
@@ -277,11 +250,11 @@ TEST(SceneAnimation, SplineClampsFramesBeyondTheEnd) {
 TEST(SceneAnimation, LinearAndLoopRestartBeyondTheEnd) {
     Node node;
     node.keys = {{0, kP0}, {200, kP1}};
-    SceneSpec spec = everywhere(node);
-    spec.framesStart = 20;
-    spec.framesEnd = 100;
+    SceneLayout layout = everywhere(node);
+    layout.framesStart = 20;
+    layout.framesEnd = 100;
     Scene scene;
-    load(scene, spec);
+    load(scene, layout);
     scene.animateLinear(150);
     EXPECT_TRUE(same(position(scene), linearBlend(kP0, kP1, 0.1f))) << "linear, frame 150 plays as 20";
     scene.animateLinear(5);
@@ -295,10 +268,10 @@ TEST(SceneAnimation, LinearAndLoopRestartBeyondTheEnd) {
 }
 
 TEST(SceneAnimation, LinearBlendsTheSegmentOfTheFrame) {
-    SceneSpec spec;
-    spec.nodes = atIndexTen(fourKeys());
+    SceneLayout layout;
+    layout.nodes = atIndexTen(fourKeys());
     Scene scene;
-    load(scene, spec);
+    load(scene, layout);
     scene.animateLinear(15);
     EXPECT_TRUE(same(position(scene), linearBlend(kP1, kP2, 0.5f))) << "frame 15";
     EXPECT_EQ(track(scene, 10).getSegment(), 1);
@@ -379,14 +352,14 @@ TEST(SceneAnimation, NodeIdMinus99SuppressesTheSplineOperations) {
 TEST(SceneAnimation, FewerTracksThanTheFixedIndexLeaveCamerasUnchanged) {
     Node node;
     node.keys = {{0, kP0}, {10, kP1}};
-    SceneSpec ten = everywhere(node);
+    SceneLayout ten = everywhere(node);
     ten.nodes.resize(10);
-    SceneSpec none;
+    SceneLayout none;
     none.keyframer = false;
-    SceneSpec framesOnly;
-    for (const SceneSpec& spec : {ten, none, framesOnly}) {
+    SceneLayout framesOnly;
+    for (const SceneLayout& layout : {ten, none, framesOnly}) {
         Scene scene;
-        load(scene, spec);
+        load(scene, layout);
         const int tracks = scene.getKeyframer().getTrackCount();
         for (Operation op : {SPLINE, LINEAR, LOOP}) {
             if (op == LOOP && tracks > 0) continue;
@@ -413,9 +386,9 @@ TEST(SceneAnimation, CameraIndexOutsideTheListLeavesCamerasUnchanged) {
 TEST(SceneAnimation, SceneWithoutCamerasIsLeftAlone) {
     Node node;
     node.keys = {{0, kP0}, {10, kP1}, {20, kP2}};
-    SceneSpec spec = everywhere(node, 0);
+    SceneLayout layout = everywhere(node, 0);
     Scene scene;
-    load(scene, spec);
+    load(scene, layout);
     for (Operation op : {SPLINE, LINEAR, LOOP}) {
         for (int frame : {0, 5, 10}) run(scene, op, frame);
     }
@@ -424,7 +397,6 @@ TEST(SceneAnimation, SceneWithoutCamerasIsLeftAlone) {
 
 TEST(SceneAnimation, CameraTrackWithoutKeysLeavesCamerasUnchanged) {
     Node node;
-    node.positions = false;
     Scene scene;
     load(scene, everywhere(node));
     ASSERT_EQ(track(scene, 10).getKeyCount(), 0);
@@ -460,17 +432,17 @@ TEST(SceneAnimation, CursorLeftBeyondAShorterTrackBlendsItsLastSegment) {
     longer.keys = {{0, kP0}, {10, kP1}, {20, kP2}, {30, kP3}, {40, kP0}, {50, kP1}};
     Node shorter;
     shorter.keys = {{0, kP2}, {10, kP3}};
-    SceneSpec spec = everywhere(shorter);
-    spec.nodes[0] = longer;
+    SceneLayout layout = everywhere(shorter);
+    layout.nodes[0] = longer;
     Scene scene;
-    load(scene, spec);
+    load(scene, layout);
     for (int frame = 0; frame <= 35; ++frame) scene.animateSplineLoop(frame);
     ASSERT_EQ(scene.getSegmentCursor(), 3);
     Track& loopTrack = track(scene, 0);
     scene.animateSpline(5);
     EXPECT_EQ(scene.getSegmentCursor(), 3);
-    EXPECT_TRUE(same(position(scene),
-                     hermite(kP2, kP3, loopTrack.computeTangent(0, 3), loopTrack.computeTangent(1, 3), 0.5f)));
+    EXPECT_TRUE(
+        same(position(scene), hermite(kP2, kP3, loopTrack.computeTangent(0, 3), loopTrack.computeTangent(1, 3), 0.5f)));
 }
 
 }  // namespace

@@ -95,6 +95,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    void (Scene::*operation)(int) = mode == "spline"   ? &Scene::animateSpline
+                                    : mode == "linear" ? &Scene::animateLinear
+                                                       : &Scene::animateSplineLoop;
     PathPlot plot;
     plot.caption = std::string(input) + ", " + mode;
     plot.cameras.resize(size_t(scene.getCameraCount()));
@@ -103,9 +106,7 @@ int main(int argc, char** argv) {
     // Counted wide so that a range ending at the largest int still ends.
     for (int64_t frame = first; frame <= last && written; ++frame) {
         const int f = int(frame);
-        if (mode == "spline") scene.animateSpline(f);
-        else if (mode == "linear") scene.animateLinear(f);
-        else scene.animateSplineLoop(f);
+        (scene.*operation)(f);
 
         written = std::fprintf(out, "%d", f) >= 0;
         for (int c = 0; c < scene.getCameraCount() && written; ++c) {

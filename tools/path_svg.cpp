@@ -9,8 +9,7 @@
 
 namespace {
 
-const char* const kColours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd",
-                                "#ff7f0e", "#8c564b", "#e377c2", "#17becf"};
+const char* const kColours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e", "#8c564b", "#e377c2", "#17becf"};
 constexpr int kPanelSize = 440;
 constexpr int kPanelTop = 80;
 constexpr int kPanelLeft[2] = {50, 550};
@@ -27,12 +26,13 @@ std::string format(const char* pattern, double a) {
 std::string escaped(const std::string& text) {
     std::string out;
     for (unsigned char c : text) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else if (c == '"') out += "&quot;";
-        else if (c < 0x20 || c >= 0x7F) out += '?';
-        else out += char(c);
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += (c < 0x20 || c >= 0x7F) ? '?' : char(c); break;
+        }
     }
     return out;
 }
@@ -123,9 +123,9 @@ std::string panelSvg(const PathPlot& plot, Panel& panel, const char* title, cons
     // The extent of the drawn values, at the panel's edges.
     const int bottom = kPanelTop + kPanelSize;
     s += "  <text x=\"" + std::to_string(l) + "\" y=\"" + std::to_string(bottom + 16) +
-         "\" font-size=\"11\" fill=\"#555\">x " + format("%.3f", panel.minX) + " to " +
-         format("%.3f", panel.maxX) + ", " + verticalName + " " + format("%.3f", panel.minV) + " to " +
-         format("%.3f", panel.maxV) + " (" + verticalName + " up)</text>\n";
+         "\" font-size=\"11\" fill=\"#555\">x " + format("%.3f", panel.minX) + " to " + format("%.3f", panel.maxX) +
+         ", " + verticalName + " " + format("%.3f", panel.minV) + " to " + format("%.3f", panel.maxV) + " (" +
+         verticalName + " up)</text>\n";
     for (size_t c = 0; c < plot.cameras.size(); ++c) {
         const char* colour = kColours[c % (sizeof kColours / sizeof kColours[0])];
         s += polyline(panel, plot.cameras[c].positions, colour, false);
@@ -192,8 +192,9 @@ std::string pathSvg(const PathPlot& plot) {
     s += "  <circle cx=\"65\" cy=\"" + std::to_string(y - 4) +
          "\" r=\"4\" fill=\"#fff\" stroke=\"#000\" stroke-width=\"1.5\"/>\n";
     s += "  <text x=\"86\" y=\"" + std::to_string(y) + "\" font-size=\"12\">" +
-         (plot.keys.empty() ? std::string("no keys")
-                            : escaped(plot.keyCaption) + ", labelled with their frame numbers; a dot marks each path's first frame") +
+         (plot.keys.empty()
+              ? std::string("no keys")
+              : escaped(plot.keyCaption) + ", labelled with their frame numbers; a dot marks each path's first frame") +
          "</text>\n";
     s += "</svg>\n";
     return s;
