@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scene/scene.h"
+
+// The output of make-demodata, generated once per test program into a
+// temporary directory that lives until the program ends.
+const std::string& generatedDir();
+
+// The fifteen scene files as the show loads them, relative to its working directory.
+const std::vector<std::string>& showSceneFiles();
+
+// Runs a program with arguments; returns its exit code (or -1 when it did not
+// exit normally) and what it wrote on standard error.
+int runProgram(const std::vector<std::string>& args, std::string* errors = nullptr);
+
+// Runs a shell command and returns its standard output.
+std::string commandOutput(const std::string& command);
+
+// A scene loaded with the working directory at the generated output, so that
+// texture names resolve as they do for the show. output receives the
+// loader's progress messages.
+struct LoadedScene {
+    std::unique_ptr<Scene> scene;
+    bool loaded = false;
+    std::string output;
+};
+LoadedScene loadGenerated(const std::string& fileName);
+
+// Every regular file under dir, as paths relative to it, sorted.
+std::vector<std::string> filesUnder(const std::string& dir);

@@ -1,0 +1,410 @@
+#include "tools/demodata/music.h"
+
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+#include "tools/demodata/instruments.h"
+#include "tools/demodata/mixer.h"
+
+namespace {
+
+// Beats to seconds. The beat grid is pinned to the show's scene changes:
+// each stretch between two anchors holds a whole number of bars, so every
+// change falls on a bar line. The opening runs at 96 beats a minute, the
+// first title at 104, everything after within a few tenths of 100, and the
+// closing titles in bars of five beats, three seconds each.
+class TempoMap {
+public:
+    double seconds(double beat) const {
+        size_t i = 0;
+        while (i + 2 < anchors_.size() && beat >= anchors_[i + 1].first) ++i;
+        const auto& a = anchors_[i];
+        const auto& b = anchors_[i + 1];
+        return a.second + (beat - a.first) * (b.second - a.second) / (b.first - a.first);
+    }
+
+private:
+    const std::vector<std::pair<double, double>> anchors_ = {
+        {-8, 0.0},    {0, 5.0},     {8, 9.6},     {16, 14.4},   {64, 43.24},  {80, 52.81},
+        {96, 62.41},  {112, 72.0},  {128, 81.57}, {144, 91.16}, {194, 121.16}, {204, 127.16},
+    };
+};
+
+struct Chord {
+    int root;
+    std::vector<int> pad;
+};
+
+const Chord kAm{33, {57, 60, 64, 71}};
+const Chord kF{29, {53, 57, 60, 67}};
+const Chord kC{36, {52, 55, 60, 67}};
+const Chord kG{31, {55, 59, 62, 69}};
+const Chord kDm{38, {53, 57, 62, 65}};
+const Chord kE{28, {52, 56, 59, 64}};
+
+const std::vector<Chord> kMainProgression = {kAm, kF, kC, kG};
+const std::vector<Chord> kDarkProgression = {kDm, kAm, kF, kE};
+
+struct Note {
+    double beat;
+    double length;
+    int pitch;
+};
+
+// The theme, over Am F C G.
+const std::vector<Note> kTheme = {
+    {0, 0.75, 69},   {0.75, 0.75, 72}, {1.5, 1, 76},    {2.5, 0.5, 74},  {3, 0.5, 72},    {3.5, 0.5, 74},
+    {4, 0.75, 76},   {4.75, 0.75, 77}, {5.5, 1, 76},    {6.5, 1.5, 72},  {8, 0.75, 79},   {8.75, 0.75, 76},
+    {9.5, 1, 72},    {10.5, 0.5, 74},  {11, 0.5, 76},   {11.5, 0.5, 79}, {12, 0.75, 81},  {12.75, 0.75, 79},
+    {13.5, 1, 74},   {14.5, 1.5, 71},
+};
+
+// The answer, over Dm Am F E.
+const std::vector<Note> kAnswer = {
+    {0, 1.5, 74},  {1.5, 0.5, 77}, {2, 1, 76},     {3, 1, 74},     {4, 1.5, 72},   {5.5, 0.5, 76},
+    {6, 2, 69},    {8, 0.5, 72},   {8.5, 0.5, 74}, {9, 1, 77},     {10, 1, 76},    {11, 1, 72},
+    {12, 1.5, 71}, {13.5, 0.5, 68}, {14, 1, 71},   {15, 1, 76},
+};
+
+struct BassStep {
+    int sixteenth;
+    int interval;
+    int length;
+};
+
+const std::vector<BassStep> kOffbeatBass = {{2, 0, 2}, {6, 0, 2}, {10, 0, 2}, {14, 12, 2}};
+const std::vector<BassStep> kGrooveBass = {{0, 0, 3}, {3, 0, 1},   {4, 12, 2}, {6, 0, 2}, {8, 0, 1},
+                                           {9, 0, 1}, {10, 12, 2}, {12, 7, 2}, {14, 12, 1}, {15, 7, 1}};
+const std::vector<BassStep> kHalfTimeBass = {{0, 0, 5}, {6, 0, 2}, {10, 7, 3}, {14, 12, 2}};
+const std::vector<BassStep> kFiveBass = {{0, 0, 4}, {6, 0, 2}, {8, 12, 2}, {12, 7, 4}, {16, 0, 2}, {18, 12, 2}};
+
+// The track, section by section, in beats of the tempo map.
+class Song {
+public:
+    explicit Song(Mixer& mixer) : mixer_(mixer) {}
+
+    void play() {
+        intro();
+        firstTitles();
+        flashes();
+        mainGroove();
+        tunnel();
+        darkSections();
+        climax();
+        zoom();
+        closingTitles();
+    }
+
+private:
+    double at(double beat) const { return tempo_.seconds(beat); }
+    double span(double beat, double beats) const { return at(beat + beats) - at(beat); }
+    uint32_t seed() { return ++seed_ * 2654435761u; }
+
+    void kick(double beat, float gain = 1.0f) { playKick(mixer_, at(beat), gain); }
+    void clap(double beat, float gain = 0.55f) { playClap(mixer_, at(beat), gain, seed()); }
+    void snare(double beat, float gain = 0.6f) { playSnare(mixer_, at(beat), gain, seed()); }
+    void hat(double beat, float gain, bool open = false) {
+        playHat(mixer_, at(beat), gain, open, open ? 0.3f : -0.25f, seed());
+    }
+    void crash(double beat, float gain = 0.5f) { playCrash(mixer_, at(beat), gain, seed()); }
+    void boom(double beat, float gain = 0.7f) { playBoom(mixer_, at(beat), gain, seed()); }
+    void riser(double from, double to, float gain = 0.45f) { playRiser(mixer_, at(from), at(to), gain, seed()); }
+
+    void pad(double beat, double beats, const Chord& chord, float gain, float cutoffStart, float cutoffEnd) {
+        playPad(mixer_, at(beat), span(beat, beats), chord.pad, gain, cutoffStart, cutoffEnd, seed());
+    }
+
+    void bass(double bar, const Chord& chord, const std::vector<BassStep>& steps, float brightness,
+              float gain = 0.75f) {
+        for (const BassStep& step : steps) {
+            const double beat = bar + step.sixteenth * 0.25;
+            playBass(mixer_, at(beat), span(beat, step.length * 0.25) * 0.9, chord.root + step.interval, gain,
+                     brightness);
+        }
+    }
+
+    // Sixteenth notes up and down the chord, an octave above the pad.
+    void arpeggio(double from, double beats, const Chord& chord, float gain, float brightness) {
+        static const int order[8] = {0, 1, 2, 3, 2, 1, 3, 2};
+        for (int i = 0; i < int(beats * 4); ++i) {
+            const int step = int(std::lround(from * 4)) + i;
+            const int octave = (step / 8) % 2 == 0 ? 12 : 24;
+            const int pitch = chord.pad[size_t(order[step % 8])] + octave - 12;
+            playPluck(mixer_, at(from + i * 0.25), pitch, gain, (step % 2) ? 0.5f : -0.5f, brightness);
+        }
+    }
+
+    void melody(double from, const std::vector<Note>& notes, int transpose, float gain) {
+        for (const Note& n : notes)
+            playLead(mixer_, at(from + n.beat), span(from + n.beat, n.length) * 0.92, n.pitch + transpose, gain);
+    }
+
+    // One bar of four beats of straight dance drums.
+    void fourOnTheFloor(double bar, bool claps, bool sixteenths, bool openHats) {
+        for (int beat = 0; beat < 4; ++beat) kick(bar + beat);
+        if (claps) {
+            clap(bar + 1);
+            clap(bar + 3);
+        }
+        for (int s = 0; s < 16; ++s) {
+            const double beat = bar + s * 0.25;
+            if (s % 4 == 2) hat(beat, openHats ? 0.22f : 0.3f, openHats);
+            else if (sixteenths && s % 4 != 0) hat(beat, 0.12f);
+        }
+    }
+
+    void halfTime(double bar) {
+        kick(bar);
+        kick(bar + 2.5, 0.85f);
+        snare(bar + 2, 0.7f);
+        clap(bar + 2, 0.35f);
+        for (int s = 0; s < 8; ++s) hat(bar + s * 0.5, s % 2 ? 0.25f : 0.15f);
+    }
+
+    void snareRoll(double from, double to) {
+        const int steps = int(std::lround((to - from) * 4));
+        for (int i = 0; i < steps; ++i) snare(from + i * 0.25, 0.25f + 0.45f * float(i) / float(steps));
+    }
+
+    // 0 to 5 s: a pad swells, a plucked arpeggio opens up, a riser leads into
+    // the first beat.
+    void intro() {
+        pad(-8, 8, kAm, 0.9f, 350.0f, 2200.0f);
+        for (int i = 0; i < 24; ++i) {
+            const double beat = -6 + i * 0.25;
+            const float progress = float(i) / 24.0f;
+            static const int notes[8] = {57, 60, 64, 69, 71, 69, 64, 60};
+            playPluck(mixer_, at(beat), notes[i % 8] + 12, 0.25f + 0.45f * progress, (i % 2) ? 0.4f : -0.4f,
+                      0.1f + 0.7f * progress);
+        }
+        riser(-4, 0, 0.4f);
+    }
+
+    // 5 s and 9.6 s: the first two titles; the beat starts.
+    void firstTitles() {
+        crash(0);
+        boom(0);
+        for (int bar = 0; bar < 2; ++bar) {
+            const Chord& chord = kMainProgression[size_t(bar)];
+            fourOnTheFloor(bar * 4, false, true, false);
+            bass(bar * 4, chord, kOffbeatBass, 0.5f);
+            pad(bar * 4, 4, chord, 0.7f, 1500.0f, 1500.0f);
+            arpeggio(bar * 4, 4, chord, 0.22f, 0.4f);
+        }
+        snareRoll(7, 8);
+        crash(8, 0.35f);
+        for (int bar = 2; bar < 4; ++bar) {
+            const Chord& chord = kMainProgression[size_t(bar)];
+            fourOnTheFloor(bar * 4, true, true, true);
+            bass(bar * 4, chord, kGrooveBass, 0.6f);
+            pad(bar * 4, 4, chord, 0.7f, 1800.0f, 1800.0f);
+            arpeggio(bar * 4, 4, chord, 0.3f, 0.6f);
+        }
+        // The build stops a sixteenth short, so that the drop lands in a gap.
+        riser(14, 15.75);
+        snareRoll(15, 15.75);
+    }
+
+    // 14.4 s to 21.6 s: the drums drop out under the flashing opening object,
+    // and each flash gets a chord stab.
+    void flashes() {
+        crash(16, 0.6f);
+        boom(16, 0.9f);
+        const std::vector<Chord> chords = {kAm, kF, kG};
+        for (int bar = 0; bar < 3; ++bar) {
+            const double beat = 16 + bar * 4;
+            pad(beat, 4, chords[size_t(bar)], 1.0f, 700.0f, 1600.0f);
+            playBass(mixer_, at(beat), span(beat, 4) * 0.95, chords[size_t(bar)].root, 0.6f, 0.15f);
+            for (int s = 0; s < 8; ++s) hat(beat + s * 0.5, s % 2 ? 0.14f : 0.07f);
+        }
+        // The flashes come in pairs, a quaver apart, once a bar.
+        const struct {
+            double seconds;
+            std::vector<int> chord;
+        } stabs[] = {
+            {15.48, {69, 72, 76}}, {15.80, {72, 76, 81}}, {17.88, {65, 69, 72}},
+            {18.18, {69, 72, 77}}, {20.30, {67, 71, 74}}, {20.58, {71, 74, 79}},
+        };
+        for (size_t i = 0; i < 6; ++i) {
+            const bool second = i % 2 == 1;
+            playKick(mixer_, stabs[i].seconds, second ? 0.9f : 0.7f);
+            playStab(mixer_, stabs[i].seconds, stabs[i].chord, second ? 1.1f : 0.9f, seed());
+            playClap(mixer_, stabs[i].seconds, 0.5f, seed());
+            if (!second) playCrash(mixer_, stabs[i].seconds, 0.25f, seed());
+        }
+        riser(24, 28, 0.5f);
+        // The stripes start at 21 s: a drum fill from there into the groove.
+        snareRoll(27, 28);
+        playTom(mixer_, at(27.5), 0.5f, 140.0f, -0.4f);
+        playTom(mixer_, at(27.75), 0.5f, 100.0f, 0.4f);
+    }
+
+    // 21.6 s to 43.24 s: the full groove and the theme, twice.
+    void mainGroove() {
+        crash(28, 0.6f);
+        boom(28, 0.6f);
+        for (int bar = 0; bar < 9; ++bar) {
+            const double beat = 28 + bar * 4;
+            const Chord& chord = bar == 8 ? kAm : kMainProgression[size_t(bar % 4)];
+            fourOnTheFloor(beat, true, true, true);
+            bass(beat, chord, kGrooveBass, 0.5f + 0.05f * float(bar % 4));
+            pad(beat, 4, chord, 0.6f, 1600.0f, 2400.0f);
+            if (bar >= 4) arpeggio(beat, 4, chord, 0.16f, 0.5f);
+        }
+        melody(28, kTheme, 0, 0.5f);
+        melody(44, kTheme, 0, 0.55f);
+        playLead(mixer_, at(60), span(60, 3.5), 69, 0.5f);
+        crash(44, 0.4f);
+        snareRoll(63, 64);
+    }
+
+    // 43.24 s to 52.81 s: the tunnel. Half-time drums under a bright
+    // arpeggio; at 48 s, when the view starts to pulse, the full beat again.
+    void tunnel() {
+        crash(64, 0.55f);
+        boom(64, 0.8f);
+        for (int bar = 0; bar < 4; ++bar) {
+            const double beat = 64 + bar * 4;
+            const Chord& chord = kMainProgression[size_t(bar)];
+            arpeggio(beat, 4, chord, 0.4f, 0.9f);
+            pad(beat, 4, chord, 0.55f, 1200.0f, 2000.0f);
+            if (bar < 2) {
+                halfTime(beat);
+                playBass(mixer_, at(beat), span(beat, 4) * 0.95, chord.root, 0.6f, 0.3f);
+            } else {
+                fourOnTheFloor(beat, true, true, false);
+                bass(beat, chord, kOffbeatBass, 0.7f);
+            }
+        }
+        crash(72, 0.5f);
+        riser(78, 80);
+    }
+
+    // 52.81 s to 72 s: the globe, in a darker key, then breaking apart.
+    void darkSections() {
+        crash(80, 0.5f);
+        boom(80, 0.8f);
+        for (int bar = 0; bar < 8; ++bar) {
+            const double beat = 80 + bar * 4;
+            const Chord& chord = kDarkProgression[size_t(bar % 4)];
+            for (int b = 0; b < 4; ++b) kick(beat + b);
+            snare(beat + 1, 0.6f);
+            snare(beat + 3, 0.6f);
+            if (bar >= 4) {
+                clap(beat + 1, 0.4f);
+                clap(beat + 3, 0.4f);
+            }
+            // Swung quavers.
+            for (int q = 0; q < 8; ++q) hat(beat + q * 0.5 + (q % 2 ? 0.08 : 0.0), q % 2 ? 0.28f : 0.16f);
+            bass(beat, chord, bar < 4 ? kOffbeatBass : kGrooveBass, 0.55f);
+            pad(beat, 4, chord, 0.65f, 2000.0f, 2600.0f);
+            if (bar >= 4) {
+                arpeggio(beat, 4, chord, 0.2f, 0.7f);
+                // Stutters: the chord stabbed on the last offbeats of the bar.
+                if (bar % 2 == 1) {
+                    std::vector<int> high = chord.pad;
+                    for (int& n : high) n += 12;
+                    playStab(mixer_, at(beat + 2.5), high, 0.35f, seed());
+                    playStab(mixer_, at(beat + 3.5), high, 0.45f, seed());
+                }
+            }
+        }
+        melody(80, kAnswer, 0, 0.5f);
+        crash(96, 0.6f);
+        boom(96, 0.7f);
+        melody(96, kAnswer, 12, 0.35f);
+        melody(96, kAnswer, 0, 0.3f);
+        snareRoll(111, 112);
+    }
+
+    // 72 s to 81.57 s: everything at once.
+    void climax() {
+        for (int bar = 0; bar < 4; ++bar) {
+            const double beat = 112 + bar * 4;
+            const Chord& chord = kMainProgression[size_t(bar)];
+            crash(beat, bar == 0 ? 0.6f : 0.35f);
+            fourOnTheFloor(beat, true, true, true);
+            bass(beat, chord, kGrooveBass, 0.8f);
+            pad(beat, 4, chord, 0.6f, 2600.0f, 3200.0f);
+            arpeggio(beat, 4, chord, 0.22f, 0.8f);
+            std::vector<int> high = chord.pad;
+            for (int& n : high) n += 12;
+            playStab(mixer_, at(beat), high, 0.5f, seed());
+        }
+        boom(112, 0.8f);
+        melody(112, kTheme, 0, 0.55f);
+        melody(112, kTheme, 12, 0.25f);
+    }
+
+    // 81.57 s to 91.16 s: the ring rushes in and out; heavy half-time, then
+    // a build into the closing titles.
+    void zoom() {
+        crash(128, 0.6f);
+        boom(128, 0.9f);
+        for (int bar = 0; bar < 4; ++bar) {
+            const double beat = 128 + bar * 4;
+            const Chord& chord = kDarkProgression[size_t(bar)];
+            halfTime(beat);
+            bass(beat, chord, kHalfTimeBass, 0.9f, 0.8f);
+            pad(beat, 4, chord, 0.8f, 900.0f, 2800.0f);
+            arpeggio(beat, 4, chord, 0.18f + 0.05f * float(bar), 0.6f);
+        }
+        riser(140, 144, 0.6f);
+        snareRoll(142, 144);
+    }
+
+    // 91.16 s to 121.16 s: a title every three seconds, one bar of five
+    // beats each, every bar opening with a crash and a stab.
+    void closingTitles() {
+        const std::vector<Chord> chords = {kAm, kF, kC, kG, kAm, kF, kDm, kE, kAm, kAm};
+        for (int bar = 0; bar < 10; ++bar) {
+            const double beat = 144 + bar * 5;
+            const Chord& chord = chords[size_t(bar)];
+            std::vector<int> high = chord.pad;
+            for (int& n : high) n += 12;
+            crash(beat, bar % 2 == 0 ? 0.55f : 0.35f);
+            playStab(mixer_, at(beat), high, 0.6f, seed());
+            if (bar == 9) {
+                // The last title: one last hit and the chord left to ring.
+                kick(beat);
+                boom(beat, 0.9f);
+                pad(beat, 5, chord, 1.0f, 2400.0f, 500.0f);
+                playLead(mixer_, at(beat), span(beat, 4), 81, 0.45f);
+                break;
+            }
+            if (bar == 0 || bar == 8) boom(beat, 0.7f);
+            for (double k : {0.0, 1.5, 3.0}) kick(beat + k);
+            clap(beat + 2);
+            clap(beat + 4);
+            for (int q = 0; q < 10; ++q) hat(beat + q * 0.5, q == 7 ? 0.22f : (q % 2 ? 0.28f : 0.14f), q == 7);
+            for (const BassStep& step : kFiveBass) {
+                const double b = beat + step.sixteenth * 0.25;
+                playBass(mixer_, at(b), span(b, step.length * 0.25) * 0.9, chord.root + step.interval, 0.75f, 0.7f);
+            }
+            pad(beat, 5, chord, 0.6f, 2200.0f, 2600.0f);
+            arpeggio(beat, 5, chord, 0.18f, 0.7f);
+            // A figure on the chord's own notes, an octave up.
+            const std::vector<Note> figure = {{0, 1, high[0]}, {1, 0.5, high[2]}, {1.5, 0.5, high[1]},
+                                              {2, 1, high[3]},           {3, 1, high[2]},   {4, 1, high[1]}};
+            melody(beat, figure, 0, 0.4f);
+            if (bar == 8) snareRoll(beat + 4, beat + 5);
+        }
+    }
+
+    Mixer& mixer_;
+    TempoMap tempo_;
+    uint32_t seed_ = 0;
+};
+
+}  // namespace
+
+Music renderMusic() {
+    Mixer mixer(kMusicSeconds);
+    Song song(mixer);
+    song.play();
+    Music music;
+    // The echo repeats a dotted quaver later.
+    mixer.finish(0.45, 0.01, 0.6, music.left, music.right);
+    return music;
+}

@@ -1,0 +1,167 @@
+// The textured scenes. The show draws them from the origin (from inside,
+// mostly), spinning, with fields of view of 110 to 190 degrees; some
+// segments move groups of consecutive faces apart, so every surface lists
+// its faces row after row.
+
+#include <algorithm>
+#include <cmath>
+
+#include "tools/demodata/random.h"
+#include "tools/demodata/scenes.h"
+#include "tools/demodata/textures.h"
+
+namespace {
+
+constexpr float kTwoPi = 6.28318530717958647692f;
+constexpr float kPi = 3.14159265358979323846f;
+
+// The materials of test.3ds. test2.3ds is drawn with this list, looked up by
+// index, so test2.3ds carries the same list in the same order.
+std::vector<MaterialData> spinnerMaterials() {
+    return {{"PLASMA", kPlasmaTexture}, {"CHROME", kChromeTexture}, {"CHECKER", kCheckerTexture},
+            {"LAVA", kLavaTexture}};
+}
+
+// A shell with soft bulges around the viewer, a trefoil knot that winds
+// around it close by, three gyroscope rings and a swarm of cubes. Every mesh
+// has a face count divisible by four: the striped style paints face pairs
+// black and white by index, and the textured segments that follow take the
+// colour of the very last face drawn, which must be white.
+SceneData spinner() {
+    SceneData scene;
+    scene.materials = spinnerMaterials();
+
+    scene.meshes.push_back(makeSphere(
+        "Shell", "PLASMA", 63, 40,
+        [](float s, float t) { return 130.0f + 12.0f * std::sin(kTwoPi * 5.0f * s) * std::sin(kPi * 4.0f * t); },
+        3.0f, 2.0f));
+
+    // A (2, 3) torus knot: twice around the z axis while three times around the core circle.
+    auto knot = [](float s) {
+        const float phi = kTwoPi * s;
+        const float r = 55.0f + 22.0f * std::cos(3.0f * phi);
+        return Vec3{r * std::cos(2.0f * phi), r * std::sin(2.0f * phi), 22.0f * std::sin(3.0f * phi)};
+    };
+    auto core = [](float s) {
+        const float phi = kTwoPi * s;
+        return Vec3{55.0f * std::cos(2.0f * phi), 55.0f * std::sin(2.0f * phi), 0.0f};
+    };
+    scene.meshes.push_back(makeTube("Knot", "CHROME", 480, 15, knot, core, 7.0f, 1.0f, 24.0f));
+
+    MeshData rings;
+    rings.name = "Rings";
+    rings.material = "CHECKER";
+    for (int axis = 0; axis < 3; ++axis) {
+        MeshData ring = makeTorus("Ring", "CHECKER", 120, 6, 90.0f, 2.5f, 12.0f, 1.0f);
+        if (axis == 1) transformMesh(ring, [](Vec3 v) { return rotateAboutX(v, kPi * 0.5f); });
+        if (axis == 2) transformMesh(ring, [](Vec3 v) { return rotateAboutY(v, kPi * 0.5f); });
+        appendMesh(rings, ring);
+    }
+    scene.meshes.push_back(rings);
+
+    MeshData cubes;
+    cubes.name = "Cubes";
+    cubes.material = "LAVA";
+    Random random(1999);
+    const int count = 120;
+    for (int i = 0; i < count; ++i) {
+        // Along a spiral from pole to pole, ten turns, a little jittered: an
+        // even spread in which each cube is near the one before it, so that
+        // consecutive faces stay together.
+        const float along = (float(i) + 0.5f) / float(count);
+        const float z = std::clamp(1.0f - 2.0f * along + 0.02f * random.signedUnit(), -1.0f, 1.0f);
+        const float longitude = kTwoPi * 10.0f * along + 0.1f * random.signedUnit();
+        const float ring = std::sqrt(1.0f - z * z);
+        const float distance = 100.0f + 10.0f * random.unit();
+        const Vec3 centre{distance * ring * std::cos(longitude), distance * ring * std::sin(longitude), distance * z};
+        const float half = 2.0f + 2.0f * random.unit();
+        const float a = kTwoPi * random.unit();
+        const float b = kTwoPi * random.unit();
+        auto turn = [a, b](Vec3 v) { return rotateAboutZ(rotateAboutX(v, a), b); };
+        appendBox(cubes, centre, turn(Vec3{half, 0, 0}), turn(Vec3{0, half, 0}), turn(Vec3{0, 0, half}));
+    }
+    scene.meshes.push_back(cubes);
+    return scene;
+}
+
+// A tunnel along the z axis that the viewer looks down: the show places the
+// object 15 units in front of the eye, so the tunnel reaches from behind the
+// eye (z = 30) to far ahead, and scrolls the texture along it. A thin helix
+// winds along the wall.
+SceneData tunnel() {
+    SceneData scene;
+    scene.materials = spinnerMaterials();
+    const float nearEnd = 30.0f;
+    const float length = 630.0f;
+    scene.meshes.push_back(makeSurface(
+        "Tunnel", "CHECKER", 48, 126,
+        [=](float s, float t) {
+            const float angle = kTwoPi * s;
+            const float z = nearEnd - t * length;
+            const float radius = 12.0f + 0.8f * std::sin(z * 0.35f);
+            return Vec3{radius * std::cos(angle), radius * std::sin(angle), z};
+        },
+        4.0f, length / 24.0f));
+    auto helix = [=](float s) {
+        const float z = nearEnd - s * length;
+        const float angle = kTwoPi * 24.0f * s;
+        return Vec3{8.5f * std::cos(angle), 8.5f * std::sin(angle), z};
+    };
+    auto axis = [=](float s) { return Vec3{0.0f, 0.0f, nearEnd - s * length}; };
+    scene.meshes.push_back(makeTube("Helix", "LAVA", 720, 8, helix, axis, 0.9f, 1.0f, 60.0f));
+    return scene;
+}
+
+// A marble globe that always holds the viewer (its centre moves at most 40
+// units away) around a glowing core that the viewer passes through.
+SceneData globe() {
+    SceneData scene;
+    scene.materials = {{"MARBLE", kMarbleTexture}, {"LAVA", kLavaTexture}};
+    scene.meshes.push_back(makeSphere("Globe", "MARBLE", 96, 64, [](float, float) { return 90.0f; }, 4.0f, 2.0f));
+    scene.meshes.push_back(makeSphere(
+        "Core", "LAVA", 48, 32,
+        [](float s, float t) { return 24.0f + 3.0f * std::sin(kTwoPi * 6.0f * s) * std::sin(kPi * 5.0f * t); }, 2.0f,
+        1.0f));
+    return scene;
+}
+
+// A fat ring around the viewer and a thin halo across it.
+SceneData ringAround() {
+    SceneData scene;
+    scene.materials = {{"TILES", kTilesTexture}, {"STRIPES", kStripesTexture}};
+    scene.meshes.push_back(makeTorus("Ring", "TILES", 128, 48, 70.0f, 28.0f, 8.0f, 2.0f));
+    MeshData halo = makeTorus("Halo", "STRIPES", 96, 12, 125.0f, 8.0f, 6.0f, 1.0f);
+    transformMesh(halo, [](Vec3 v) { return rotateAboutX(v, kPi * 0.5f); });
+    scene.meshes.push_back(halo);
+    return scene;
+}
+
+// A ribbed ring around a small chrome ball, seen from outside: the show keeps
+// its centre 60 to 220 units in front of the eye, and nothing of it reaches
+// further than 55 units from the centre.
+SceneData ringedBall() {
+    SceneData scene;
+    scene.materials = {{"STRIPES", kStripesTexture}, {"CHROME", kChromeTexture}};
+    scene.meshes.push_back(makeSurface(
+        "Torus", "STRIPES", 96, 32,
+        [](float s, float t) {
+            const float around = kTwoPi * s;
+            const float tube = kTwoPi * t;
+            const float minor = 13.0f + 2.5f * std::sin(kTwoPi * 12.0f * s);
+            const float r = 38.0f + minor * std::cos(tube);
+            return Vec3{r * std::cos(around), r * std::sin(around), minor * std::sin(tube)};
+        },
+        4.0f, 1.0f));
+    scene.meshes.push_back(makeSphere("Ball", "CHROME", 32, 16, [](float, float) { return 14.0f; }, 1.0f, 1.0f));
+    return scene;
+}
+
+}  // namespace
+
+std::vector<SceneFile> buildObjectScenes() {
+    return {
+        {"demodata/test.3ds", spinner()},      {"demodata/test2.3ds", tunnel()},
+        {"demodata/sphere.3ds", globe()},      {"demodata/torus2_.3ds", ringAround()},
+        {"demodata/torus2.3ds", ringedBall()},
+    };
+}
