@@ -1,0 +1,253 @@
+// Frame rate of every segment of the show, drawn offscreen at 640x480 from
+// the generated content, first as the show draws it (immediate mode), then
+// the same geometry through client vertex arrays. Also the start-up time:
+// from process start to the first frame, all loading included.
+//
+//   cd build && bench/frame_bench
+
+#include <GL/gl.h>
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/offscreen_context.h"
+#include "shell/renderer.h"
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+
+OffscreenContext* context = nullptr;
+SceneTable* scenes = nullptr;
+
+// A time inside each segment; segment 4 three times, once per style.
+struct Sample {
+    const char* name;
+    float t;
+};
+
+const Sample kSamples[] = {
+    {"01_opening_textured", 2.5f},  {"02_zentrik_flight", 7.3f},      {"03_ranko_flight", 12.0f},
+    {"04a_test_outline", 17.0f},    {"04b_test_banded", 22.0f},       {"04c_test_banded_wave", 30.0f},
+    {"05_test2_scroll", 50.0f},     {"06_sphere", 57.6f},             {"07_sphere_wave", 67.2f},
+    {"08_torus2__wave", 76.8f},     {"09_torus2", 86.4f},             {"10_quickbite_flight", 94.16f},
+    {"11_direradeduziv_flight", 98.66f}, {"12_velmora_flight", 101.66f}, {"13_tornvik_flight", 104.66f},
+    {"14_radidar_flight", 107.66f}, {"15_zengreet_flight", 110.66f},  {"16_portal_flight", 113.66f},
+    {"17_tornvik_flight", 116.66f}, {"18_radidar_flight", 119.66f},
+};
+
+// Seconds since the kernel started this process (its start time has the
+// resolution of the scheduler clock, 10 ms).
+double secondsSinceProcessStart() {
+    std::ifstream stat("/proc/self/stat");
+    std::string line;
+    std::getline(stat, line);
+    // Fields after the command name, which may hold spaces, start at field 3.
+    std::istringstream rest(line.substr(line.rfind(')') + 2));
+    std::string field;
+    for (int i = 3; i <= 22; ++i) rest >> field;
+    const double start = double(std::stoll(field)) / double(sysconf(_SC_CLK_TCK));
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9 - start;
+}
+
+// The same faces as the renderer's styles, gathered into arrays each frame
+// from fresh face records, then drawn with one call per mesh.
+struct Arrays {
+    std::vector<float> vertices;
+    std::vector<float> normals;
+    std::vector<float> mappings;
+    std::vector<float> colours;
+    std::vector<GLbyte> shades;
+
+    void clear() {
+        vertices.clear();
+        normals.clear();
+        mappings.clear();
+        colours.clear();
+        shades.clear();
+    }
+};
+
+void pushCorner(Arrays& a, const FaceRecord& r, int k, Vec3 offset) {
+    a.vertices.push_back(r.f[3 * k] + offset.x);
+    a.vertices.push_back(r.f[3 * k + 1] + offset.y);
+    a.vertices.push_back(r.f[3 * k + 2] + offset.z);
+}
+
+void drawMeshArrays(const Mesh& mesh, const Scene& materials, const FramePlan& plan, const ShellState& state,
+                    float t, Arrays& a) {
+    a.clear();
+    const int faces = mesh.getTriangleCount();
+    for (int j = 0; j < faces; ++j) {
+        const FaceRecord r = mesh.getFaceRecord(j);
+        const Vec3 offset = waveOffset(plan.wave, j, t);
+        if (plan.style == DrawStyle::Outline) {
+            const GLbyte s = shadeOfFace(state.shadeTable, j);
+            for (int k : {0, 1, 1, 2}) {
+                pushCorner(a, r, k, Vec3{});
+                for (int c = 0; c < 3; ++c) a.shades.push_back(s);
+            }
+            continue;
+        }
+        const float grey = bandIsWhite(j) ? 1.0f : 0.0f;
+        for (int k = 0; k < 3; ++k) {
+            pushCorner(a, r, k, plan.style == DrawStyle::White ? Vec3{} : offset);
+            if (plan.style == DrawStyle::Textured) {
+                a.mappings.push_back(r.f[18 + 2 * k]);
+                a.mappings.push_back(r.f[19 + 2 * k]);
+            } else {
+                for (int c = 0; c < 3; ++c) a.normals.push_back(r.f[9 + 3 * k + c]);
+            }
+            if (plan.style == DrawStyle::Banded)
+                for (int c = 0; c < 3; ++c) a.colours.push_back(grey);
+        }
+    }
+    if (a.vertices.empty()) return;
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, a.vertices.data());
+    const Material* material = nullptr;
+    if (plan.style == DrawStyle::Textured) {
+        material = materials.getMaterial(mesh.getMaterialIndex());
+        if (material) {
+            glEnable(GL_TEXTURE_2D);
+            material->bindTexture();
+        }
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 0, a.mappings.data());
+    } else if (plan.style != DrawStyle::Outline) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, 0, a.normals.data());
+    }
+    if (plan.style == DrawStyle::Banded) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(3, GL_FLOAT, 0, a.colours.data());
+    } else if (plan.style == DrawStyle::Outline) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(3, GL_BYTE, 0, a.shades.data());
+    } else if (plan.style == DrawStyle::White) {
+        glColor3f(1.0f, 1.0f, 1.0f);
+    }
+    glDrawArrays(plan.style == DrawStyle::Outline ? GL_LINES : GL_TRIANGLES, 0, GLsizei(a.vertices.size() / 3));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    if (material) glDisable(GL_TEXTURE_2D);
+}
+
+void drawFrameArrays(ShellState& state, float t, Arrays& arrays) {
+    const FramePlan plan = planFrame(state, *scenes, t);
+    // The renderer clears and sets up the view; the faces are drawn here.
+    FramePlan setup = plan;
+    setup.style = DrawStyle::Nothing;
+    drawPlan(setup, state, *scenes, t);
+    if (plan.style == DrawStyle::Nothing) return;
+    const Scene& scene = scenes->scene(plan.scene);
+    const Scene& materials = scenes->scene(plan.materialScene);
+    for (int i = 0; i < scene.getMeshCount(); ++i)
+        if (const Mesh* mesh = scene.getMesh(i)) drawMeshArrays(*mesh, materials, plan, state, t, arrays);
+}
+
+long faceCount(SceneId id) {
+    long n = 0;
+    const Scene& scene = scenes->scene(id);
+    for (int i = 0; i < scene.getMeshCount(); ++i)
+        if (const Mesh* mesh = scene.getMesh(i)) n += mesh->getTriangleCount();
+    return n;
+}
+
+void newState(ShellState& state) {
+    fillShadeTable(state.shadeTable);
+    initGraphicsState(state);
+    reshapeView(kWidth, kHeight);
+}
+
+void setCounters(benchmark::State& bench, const ShellState& state, float t) {
+    ShellState probe = state;
+    const FramePlan plan = planFrame(probe, *scenes, t);
+    bench.counters["fps"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
+    bench.counters["faces"] = double(faceCount(plan.scene));
+}
+
+void immediateFrame(benchmark::State& bench, float t) {
+    ShellState state;
+    newState(state);
+    for (auto _ : bench) {
+        drawFrame(state, *scenes, t);
+        glFinish();
+    }
+    setCounters(bench, state, t);
+}
+
+void arrayFrame(benchmark::State& bench, float t) {
+    ShellState state;
+    newState(state);
+    Arrays arrays;
+    for (auto _ : bench) {
+        drawFrameArrays(state, t, arrays);
+        glFinish();
+    }
+    setCounters(bench, state, t);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    context = new OffscreenContext(kWidth, kHeight);
+    if (!context->ok()) {
+        std::fprintf(stderr, "frame_bench: %s\n", context->error().c_str());
+        return 1;
+    }
+    if (chdir(SHOW_DATA_DIR) != 0) {
+        std::fprintf(stderr, "frame_bench: no generated show content in %s\n", SHOW_DATA_DIR);
+        return 1;
+    }
+    // What the show does before its first frame, but the window and the music.
+    ShellState state;
+    fillShadeTable(state.shadeTable);
+    scenes = new SceneTable;
+    // The loader's progress messages would drown the table.
+    std::fflush(stdout);
+    const int savedStdout = dup(STDOUT_FILENO);
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, STDOUT_FILENO);
+    const std::vector<std::string> failures = scenes->loadScenes();
+    initGraphicsState(state);
+    reshapeView(kWidth, kHeight);
+    drawFrame(state, *scenes, 0.0f);
+    glFinish();
+    const double startUp = secondsSinceProcessStart();
+    std::fflush(stdout);
+    dup2(savedStdout, STDOUT_FILENO);
+    close(devNull);
+    close(savedStdout);
+    for (const std::string& failure : failures) std::fprintf(stderr, "frame_bench: cannot load %s\n", failure.c_str());
+    std::fprintf(stderr, "start-up, process start to first frame: %.0f ms\n", startUp * 1000.0);
+
+    for (const Sample& sample : kSamples) {
+        const float t = sample.t;
+        benchmark::RegisterBenchmark((std::string("immediate/") + sample.name).c_str(),
+                                     [t](benchmark::State& bench) { immediateFrame(bench, t); })
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark((std::string("arrays/") + sample.name).c_str(),
+                                     [t](benchmark::State& bench) { arrayFrame(bench, t); })
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+// The show's music through SDL2_mixer: a version check, the default output
+// at 44100 Hz, one stream of a whole file played looped, and a release that
+// may run more than once.
+namespace audio {
+
+constexpr int kOutputFrequency = 44100;
+
+// False, with error naming both versions, when the SDL2_mixer found at run
+// time differs in its major or minor version from the one compiled against.
+bool checkVersion(std::string* error);
+
+// Opens the default output. False, with error saying why, when SDL, the MP3
+// decoder or the output cannot be initialised.
+bool open(std::string* error);
+
+// Opens the music file as a stream. False when it cannot: the show then runs
+// silent, and play() does nothing audible.
+bool loadMusic(const char* path);
+
+// Starts the stream from its beginning, looped forever.
+void play();
+
+// Stops the music and releases the stream, the output and SDL.
+void release();
+
+}  // namespace audio

@@ -1,0 +1,112 @@
+// The show: a GLUT window that plays the timeline in step with the music.
+
+#include <GL/glut.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "shell/audio.h"
+#include "shell/demo_clock.h"
+#include "shell/renderer.h"
+#include "shell/scene_table.h"
+#include "shell/shell_state.h"
+#include "shell/sync_file.h"
+
+namespace {
+
+const char* const kWindowTitle = "orvel zivuvaruro v1.0b";
+const char* const kMusicFile = "dj ranko - quickbite.mp3";
+const char* const kSyncFile = "sync.txt";
+
+ShellState state;
+SceneTable scenes;
+DemoClock demoClock;
+
+[[noreturn]] void fail(const std::string& message) {
+    std::fprintf(stderr, "orvel: %s\n", message.c_str());
+    std::exit(1);
+}
+
+void loadScenes() {
+    for (const std::string& failure : scenes.loadScenes()) std::fprintf(stderr, "orvel: cannot load %s\n", failure.c_str());
+}
+
+void initDemo() {
+    fillShadeTable(state.shadeTable);
+    loadScenes();
+
+    std::string error;
+    if (!audio::checkVersion(&error)) fail(error);
+    if (!audio::open(&error)) {
+        audio::release();
+        fail(error + "; SDL_AUDIODRIVER=dummy runs the show without sound");
+    }
+    // Without the music file the show runs silent.
+    audio::loadMusic(kMusicFile);
+    audio::play();
+
+    // Demo time 0 is the moment just after the music started.
+    demoClock.start();
+    state.startTicks = millisecondTicks();
+}
+
+void endShow() {
+    state.endTicks = millisecondTicks();
+    audio::release();
+}
+
+void onDisplay() {
+    const FrameResult result = drawFrame(state, scenes, state.demoTime);
+    if (result == FrameResult::Ended) {
+        endShow();
+        std::exit(0);
+    }
+    // The next frame is drawn at the time this one ended.
+    state.demoTime = demoClock.seconds();
+    glutSwapBuffers();
+}
+
+void onIdle() { glutPostRedisplay(); }
+
+void onReshape(int width, int height) { reshapeView(width, height); }
+
+void onKeyboard(unsigned char key, int, int) {
+    if (key != kKeyEscape) return;
+    endShow();
+    std::string error;
+    if (!writeSyncFile(kSyncFile, state, &error)) fail(std::string("cannot write ") + kSyncFile + ": " + error);
+    std::exit(0);
+}
+
+void onSpecialKey(int key, int, int) { applySpecialKey(state, key); }
+
+void onMenu(int value) { applyMenuChoice(state, value); }
+
+void createRenderModeMenu() {
+    glutCreateMenu(onMenu);
+    for (const MenuEntry& entry : kRenderModeMenu) glutAddMenuEntry(entry.label, entry.value);
+    glutAttachMenu(GLUT_RIGHT_BUTTON);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowPosition(-1, -1);
+    glutInitWindowSize(640, 480);
+    // The window first: textures need its context while the scenes load.
+    glutCreateWindow(kWindowTitle);
+    initGraphicsState(state);
+    initDemo();
+    glutDisplayFunc(onDisplay);
+    glutIdleFunc(onIdle);
+    glutReshapeFunc(onReshape);
+    glutKeyboardFunc(onKeyboard);
+    glutSpecialFunc(onSpecialKey);
+    createRenderModeMenu();
+    glutFullScreen();
+    glutMainLoop();
+    return 0;
+}

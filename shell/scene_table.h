@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "scene/scene.h"
+
+// The show's scenes, in the order they are loaded.
+enum class SceneId : int {
+    Test,
+    Zentrik,
+    Quickbite,
+    Direradeduziv,
+    Velmora,
+    Tornvik,
+    Radidar,
+    Zengreet,
+    Portal,
+    Slutt,
+    Ranko,
+    Test2,
+    Torus2,
+    Torus2Underscore,
+    Sphere,
+};
+
+constexpr int kSceneCount = 15;
+
+// The file of each scene, relative to the working directory.
+extern const std::array<const char*, kSceneCount> kSceneFiles;
+
+// The fifteen scenes. They start empty; loadScenes fills them once.
+class SceneTable {
+public:
+    // Loads every scene file in table order. A scene that cannot be read
+    // stays as the reader left it (empty when the file is missing), and its
+    // file is reported in the result, one line each: "<file>: <why>".
+    // Textures are uploaded as they are read, so a GL context must be current.
+    std::vector<std::string> loadScenes();
+
+    const Scene& scene(SceneId id) const { return scenes_[std::size_t(id)]; }
+    Scene& scene(SceneId id) { return scenes_[std::size_t(id)]; }
+
+private:
+    std::array<Scene, kSceneCount> scenes_;
+};

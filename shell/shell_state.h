@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "shell/shade_table.h"
+
+// Drawing modes of the opening segment, chosen from the pop-up menu.
+enum RenderMode : int32_t {
+    kRenderDot = 1,
+    kRenderWireframe = 2,
+    kRenderFlat = 3,
+    kRenderTexturemap = 4,
+};
+
+// GLUT's special-key codes, repeated here so that the key handling can be
+// tested without GLUT.
+enum SpecialKey : int {
+    kKeyF1 = 1,
+    kKeyF2 = 2,
+    kKeyPageUp = 104,
+    kKeyPageDown = 105,
+    kKeyHome = 106,
+    kKeyEnd = 107,
+};
+
+constexpr unsigned char kKeyEscape = 27;
+constexpr int kMaxSyncMarks = 100;
+
+struct MenuEntry {
+    const char* label;
+    int value;
+};
+
+// The pop-up menu, in the order shown.
+extern const std::array<MenuEntry, 4> kRenderModeMenu;
+
+// Everything the show remembers between frames and callbacks.
+struct ShellState {
+    int32_t renderMode = kRenderTexturemap;
+    // Starts above 180 on purpose: the opening segment keeps the value it
+    // finds, and its first seconds are drawn with this very wide lens.
+    float fieldOfView = 190.0f;
+    // -1: the opening segment turns the scene with time; 1: it stays put.
+    int32_t autoRotate = -1;
+    float rotationX = 0.0f;
+    float rotationY = 0.0f;
+    float rotationZ = 0.0f;
+    float zoom = 0.0f;
+    // Moved by F1 and F2; nothing reads it.
+    float stepValue = 0.0f;
+    float demoTime = 0.0f;
+    int32_t startTicks = 0;
+    int32_t endTicks = 0;
+    int32_t frameCount = 0;
+    std::array<float, kMaxSyncMarks> syncMarks = {};
+    int32_t syncMarkCount = 0;
+    ShadeTable shadeTable = {};
+};
+
+// The effect of a GLUT special key; other keys change nothing.
+void applySpecialKey(ShellState& state, int key);
+
+// Records demoTime as a sync mark. False, with nothing changed, once all
+// kMaxSyncMarks are taken.
+bool recordSyncMark(ShellState& state);
+
+// A menu choice from 1 to 4 becomes the render mode; others are ignored.
+void applyMenuChoice(ShellState& state, int value);

@@ -1,0 +1,270 @@
+// Frames of the show drawn offscreen at 640x480 from the generated content.
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/offscreen_context.h"
+#include "shell/renderer.h"
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+
+struct Picture {
+    std::vector<unsigned char> rgba;
+    std::vector<float> depth;
+
+    size_t pixelCount() const { return depth.size(); }
+    const unsigned char* at(size_t i) const { return rgba.data() + 4 * i; }
+    bool black(size_t i) const { return at(i)[0] == 0 && at(i)[1] == 0 && at(i)[2] == 0; }
+    bool drawn(size_t i) const { return depth[i] < 1.0f; }
+    size_t countNonBlack() const {
+        size_t n = 0;
+        for (size_t i = 0; i < pixelCount(); ++i) n += black(i) ? 0 : 1;
+        return n;
+    }
+};
+
+Picture readPicture() {
+    glFinish();
+    Picture p;
+    p.rgba.resize(size_t(kWidth) * kHeight * 4);
+    p.depth.resize(size_t(kWidth) * kHeight);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
+    glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_FLOAT, p.depth.data());
+    return p;
+}
+
+// Fills the colour buffer with red, so that a frame that clears shows it.
+void fillRed() {
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+}
+
+class ShowFrames : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        context_ = new OffscreenContext(kWidth, kHeight);
+        if (!context_->ok()) return;
+        const std::string probe = std::string(SHOW_DATA_DIR) + "/demodata/test.3ds";
+        if (::access(probe.c_str(), R_OK) != 0) return;
+        // Scene files and their textures are named relative to the show's directory.
+        if (::chdir(SHOW_DATA_DIR) != 0) return;
+        scenes_ = new SceneTable;
+        testing::internal::CaptureStdout();
+        failures_ = scenes_->loadScenes();
+        testing::internal::GetCapturedStdout();
+    }
+
+    static void TearDownTestSuite() {
+        delete scenes_;
+        scenes_ = nullptr;
+        delete context_;
+        context_ = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(context_->ok()) << context_->error();
+        if (!scenes_) GTEST_SKIP() << "no generated show content in " << SHOW_DATA_DIR;
+        ASSERT_TRUE(failures_.empty()) << failures_.front();
+        fillShadeTable(state_.shadeTable);
+        initGraphicsState(state_);
+        reshapeView(kWidth, kHeight);
+        // Each test starts with the texture matrix of a new context.
+        glMatrixMode(GL_TEXTURE);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+    }
+
+    FrameResult draw(float t) { return drawFrame(state_, *scenes_, t); }
+
+    // The last face that a walk over scene draws: the colour it sets stays current.
+    int lastFaceNumber(SceneId id) const {
+        const Scene& scene = scenes_->scene(id);
+        int last = -1;
+        for (int i = 0; i < scene.getMeshCount(); ++i) {
+            const Mesh* mesh = scene.getMesh(i);
+            if (mesh && mesh->getTriangleCount() > 0) last = mesh->getTriangleCount() - 1;
+        }
+        return last;
+    }
+
+    static OffscreenContext* context_;
+    static SceneTable* scenes_;
+    static std::vector<std::string> failures_;
+    ShellState state_;
+};
+
+OffscreenContext* ShowFrames::context_ = nullptr;
+SceneTable* ShowFrames::scenes_ = nullptr;
+std::vector<std::string> ShowFrames::failures_;
+
+TEST_F(ShowFrames, FirstFrameAtZeroDrawsTheTexturedOpening) {
+    fillRed();
+    EXPECT_EQ(draw(0.0f), FrameResult::Drawn);
+    EXPECT_EQ(state_.frameCount, 1);
+    EXPECT_EQ(state_.fieldOfView, 190.0f);
+    const Picture p = readPicture();
+    size_t red = 0;
+    size_t drawn = 0;
+    for (size_t i = 0; i < p.pixelCount(); ++i) {
+        red += (p.at(i)[0] == 255 && p.at(i)[1] == 0 && p.at(i)[2] == 0) ? 1 : 0;
+        drawn += p.drawn(i) ? 1 : 0;
+    }
+    EXPECT_EQ(red, 0u) << "the frame clears the screen";
+    EXPECT_GT(drawn, 0u) << "test.3ds shows in the opening";
+    EXPECT_GT(p.countNonBlack(), 0u) << "the opening is textured in white light";
+}
+
+TEST_F(ShowFrames, RenderModesOneToThreeGiveABlackOpening) {
+    for (int mode : {1, 2, 3}) {
+        state_.renderMode = mode;
+        fillRed();
+        EXPECT_EQ(draw(0.5f), FrameResult::Drawn) << "mode " << mode;
+        EXPECT_EQ(readPicture().countNonBlack(), 0u) << "mode " << mode;
+    }
+    state_.renderMode = 4;
+    draw(0.5f);
+    EXPECT_GT(readPicture().countNonBlack(), 0u) << "mode 4";
+}
+
+TEST_F(ShowFrames, OutlineFrameDrawsGreyShadesOnly) {
+    draw(17.0f);
+    const Picture p = readPicture();
+    size_t lines = 0;
+    for (size_t i = 0; i < p.pixelCount(); ++i) {
+        if (p.black(i)) continue;
+        const unsigned char* c = p.at(i);
+        ASSERT_TRUE(c[0] == c[1] && c[1] == c[2]) << "pixel " << i << " is not grey";
+        // Shades 32..123 as signed bytes are (2s + 1) / 255 of full intensity.
+        ASSERT_GE(c[0], 64) << "pixel " << i;
+        ASSERT_LE(c[0], 248) << "pixel " << i;
+        ++lines;
+    }
+    EXPECT_GT(lines, 0u);
+}
+
+TEST_F(ShowFrames, BandedFrameHoldsBlackAndWhiteFaces) {
+    draw(22.0f);
+    const Picture p = readPicture();
+    size_t black = 0;
+    size_t white = 0;
+    for (size_t i = 0; i < p.pixelCount(); ++i) {
+        if (!p.drawn(i)) continue;
+        const unsigned char* c = p.at(i);
+        if (p.black(i)) {
+            ++black;
+        } else {
+            ASSERT_TRUE(c[0] == 255 && c[1] == 255 && c[2] == 255)
+                << "pixel " << i << " is (" << int(c[0]) << ", " << int(c[1]) << ", " << int(c[2]) << ")";
+            ++white;
+        }
+    }
+    EXPECT_GT(black, 0u) << "black faces";
+    EXPECT_GT(white, 0u) << "white faces";
+}
+
+TEST_F(ShowFrames, CameraFlightDrawsWhiteFaces) {
+    fillRed();
+    EXPECT_EQ(draw(6.0f), FrameResult::Drawn);
+    const Picture p = readPicture();
+    size_t white = 0;
+    for (size_t i = 0; i < p.pixelCount(); ++i) {
+        const unsigned char* c = p.at(i);
+        ASSERT_TRUE(p.black(i) || (c[0] == 255 && c[1] == 255 && c[2] == 255)) << "pixel " << i;
+        white += p.black(i) ? 0 : 1;
+    }
+    EXPECT_GT(white, 0u);
+}
+
+TEST_F(ShowFrames, FrameOnAWindowBoundLeavesTheBufferAlone) {
+    for (float t : {5.0f, 72.0f}) {
+        fillRed();
+        EXPECT_EQ(draw(t), FrameResult::Skipped) << "t = " << t;
+        const Picture p = readPicture();
+        size_t red = 0;
+        for (size_t i = 0; i < p.pixelCount(); ++i) red += (p.at(i)[0] == 255 && p.at(i)[1] == 0) ? 1 : 0;
+        EXPECT_EQ(red, p.pixelCount()) << "t = " << t;
+    }
+    fillRed();
+    EXPECT_EQ(draw(121.2f), FrameResult::Ended);
+    EXPECT_EQ(readPicture().at(0)[0], 255) << "the end draws nothing";
+}
+
+TEST_F(ShowFrames, SegmentFiveLeavesItsTextureTranslationToLaterFrames) {
+    draw(50.0f);
+    float m[16];
+    glGetFloatv(GL_TEXTURE_MATRIX, m);
+    EXPECT_EQ(m[12], 25.0f);
+    EXPECT_EQ(m[13], 25.0f);
+    EXPECT_EQ(m[14], 5.0f);
+    // The opening and segment 4 do not touch the texture matrix.
+    draw(1.0f);
+    glGetFloatv(GL_TEXTURE_MATRIX, m);
+    EXPECT_EQ(m[12], 25.0f) << "after the opening";
+    draw(55.0f);
+    glGetFloatv(GL_TEXTURE_MATRIX, m);
+    EXPECT_EQ(m[12], 0.0f) << "segment 6 resets it";
+    EXPECT_EQ(m[14], 0.0f) << "segment 6 resets it";
+}
+
+
+TEST_F(ShowFrames, TexturedFrameAfterSegmentFourIsModulatedByTheCarriedColour) {
+    // The last frame of segment 4 leaves the colour of its last face.
+    draw(43.2f);
+    const int last = lastFaceNumber(SceneId::Test);
+    ASSERT_GE(last, 0);
+    float colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    const float expected = bandIsWhite(last) ? 1.0f : 0.0f;
+    EXPECT_EQ(colour[0], expected) << "last face " << last;
+    draw(50.0f);
+    const Picture carried = readPicture();
+
+    glColor3f(1.0f, 1.0f, 1.0f);
+    draw(50.0f);
+    const Picture white = readPicture();
+    ASSERT_GT(white.countNonBlack(), 0u);
+    if (expected == 0.0f) {
+        EXPECT_EQ(carried.countNonBlack(), 0u) << "a black last face leaves the textured segments black";
+    } else {
+        EXPECT_EQ(carried.rgba, white.rgba) << "a white last face leaves the textures as they are";
+    }
+}
+
+TEST_F(ShowFrames, TexturedFrameIsModulatedByAGreyLeftByTheOutline) {
+    glColor3f(1.0f, 1.0f, 1.0f);
+    draw(50.0f);
+    const Picture white = readPicture();
+
+    // An outline frame leaves the grey of its last face current.
+    draw(20.0f);
+    float colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    const int shade = shadeOfFace(state_.shadeTable, lastFaceNumber(SceneId::Test));
+    EXPECT_NEAR(colour[0], (2.0f * shade + 1.0f) / 255.0f, 1e-6f);
+    draw(50.0f);
+    const Picture grey = readPicture();
+
+    size_t compared = 0;
+    for (size_t i = 0; i < white.rgba.size(); i += 4) {
+        if (white.rgba[i + 3] == 0 && white.black(i / 4)) continue;
+        for (int c = 0; c < 3; ++c) {
+            const double want = white.rgba[i + size_t(c)] * double(colour[0]);
+            ASSERT_NEAR(double(grey.rgba[i + size_t(c)]), want, 2.0) << "pixel " << i / 4 << " channel " << c;
+        }
+        ++compared;
+    }
+    EXPECT_GT(compared, 0u);
+}
+
+}  // namespace

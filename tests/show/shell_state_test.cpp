@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "shell/shade_table.h"
+#include "shell/shell_state.h"
+
+namespace {
+
+TEST(ShellState, StartsWithTexturemapWideLensAndAutoRotation) {
+    ShellState state;
+    EXPECT_EQ(state.renderMode, 4);
+    EXPECT_EQ(state.fieldOfView, 190.0f);
+    EXPECT_EQ(state.autoRotate, -1);
+    EXPECT_EQ(state.zoom, 0.0f);
+    EXPECT_EQ(state.syncMarkCount, 0);
+    EXPECT_EQ(state.frameCount, 0);
+}
+
+TEST(ShellState, HomeTwiceRestoresAutoRotate) {
+    ShellState state;
+    applySpecialKey(state, kKeyHome);
+    EXPECT_EQ(state.autoRotate, 1) << "after one HOME";
+    applySpecialKey(state, kKeyHome);
+    EXPECT_EQ(state.autoRotate, -1) << "after two HOMEs";
+}
+
+TEST(ShellState, PageUpTwiceAndPageDownOnceLeaveZoomAtOne) {
+    ShellState state;
+    applySpecialKey(state, kKeyPageUp);
+    applySpecialKey(state, kKeyPageUp);
+    applySpecialKey(state, kKeyPageDown);
+    EXPECT_EQ(state.zoom, 1.0f);
+}
+
+TEST(ShellState, FunctionKeysAndOtherKeysChangeNothingTheShowReads) {
+    ShellState state;
+    for (int key : {int(kKeyF1), int(kKeyF1), int(kKeyF2), 3, 100, 101, 108}) applySpecialKey(state, key);
+    EXPECT_EQ(state.stepValue, 1.0f);
+    EXPECT_EQ(state.zoom, 0.0f);
+    EXPECT_EQ(state.autoRotate, -1);
+    EXPECT_EQ(state.syncMarkCount, 0);
+    EXPECT_EQ(state.renderMode, 4);
+}
+
+TEST(ShellState, EndRecordsTheDemoTimeInOrder) {
+    ShellState state;
+    for (float t : {1.25f, 2.5f, 7.75f}) {
+        state.demoTime = t;
+        applySpecialKey(state, kKeyEnd);
+    }
+    ASSERT_EQ(state.syncMarkCount, 3);
+    EXPECT_EQ(state.syncMarks[0], 1.25f);
+    EXPECT_EQ(state.syncMarks[1], 2.5f);
+    EXPECT_EQ(state.syncMarks[2], 7.75f);
+}
+
+TEST(ShellState, EndWithOneHundredMarksRecordsNoMore) {
+    ShellState state;
+    for (int i = 0; i < kMaxSyncMarks; ++i) {
+        state.demoTime = float(i);
+        EXPECT_TRUE(recordSyncMark(state)) << "mark " << i;
+    }
+    state.demoTime = 1000.0f;
+    EXPECT_FALSE(recordSyncMark(state));
+    applySpecialKey(state, kKeyEnd);
+    EXPECT_EQ(state.syncMarkCount, kMaxSyncMarks);
+    EXPECT_EQ(state.syncMarks[kMaxSyncMarks - 1], float(kMaxSyncMarks - 1));
+}
+
+TEST(ShellState, MenuOffersTheFourModesInOrder) {
+    const char* labels[4] = {"Dot", "Wireframe", "Flat", "Texturemap"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(std::string(kRenderModeMenu[size_t(i)].label), labels[i]) << "entry " << i;
+        EXPECT_EQ(kRenderModeMenu[size_t(i)].value, i + 1) << "entry " << i;
+    }
+}
+
+TEST(ShellState, MenuChoiceSetsTheRenderModeAndIgnoresOtherValues) {
+    ShellState state;
+    applyMenuChoice(state, 3);
+    EXPECT_EQ(state.renderMode, 3) << "after Flat";
+    for (int value : {0, 5, -1}) {
+        applyMenuChoice(state, value);
+        EXPECT_EQ(state.renderMode, 3) << "after value " << value;
+    }
+    applyMenuChoice(state, 1);
+    EXPECT_EQ(state.renderMode, 1) << "after Dot";
+}
+
+TEST(ShadeTable, GeneratorStartsWithTheClassicDraws) {
+    ShadeRandom random;
+    EXPECT_EQ(random.next(), 41);
+    EXPECT_EQ(random.next(), 18467);
+    EXPECT_EQ(random.next(), 6334);
+}
+
+TEST(ShadeTable, FirstShadesAreFixedAndAllLieIn32To123) {
+    ShadeTable table;
+    fillShadeTable(table);
+    EXPECT_EQ(table[0], 73);
+    EXPECT_EQ(table[1], 99);
+    EXPECT_EQ(table[2], 110);
+    int low = 127;
+    int high = -128;
+    for (int8_t s : table) {
+        low = std::min(low, int(s));
+        high = std::max(high, int(s));
+    }
+    EXPECT_EQ(low, 32);
+    EXPECT_EQ(high, 123);
+}
+
+TEST(ShadeTable, FaceNumbersPastTheTableWrapAround) {
+    ShadeTable table;
+    fillShadeTable(table);
+    EXPECT_EQ(shadeOfFace(table, 23999), table[23999]);
+    EXPECT_EQ(shadeOfFace(table, 24000), table[0]);
+    EXPECT_EQ(shadeOfFace(table, 24002), table[2]);
+    EXPECT_EQ(shadeOfFace(table, 48001), table[1]);
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# Plays the real show in a virtual X server from a copy of the generated
+# content and drives it with xdotool, then checks its exit and sync.txt.
+#
+#   show_e2e.sh CASE ORVEL SHOW_DIR [OTHER_MIXER_VERSION_LIBRARY]
+#
+# CASE is one of:
+#   keys          END three times, then ESC: exit 0, three marks in order
+#   silent        no music file: the show still runs, ESC exits 0
+#   sync-blocked  a directory named sync.txt: ESC exits 1 with a message
+#   missing-scene a scene file missing: one line names it, the show goes on
+#   audio-output  no usable audio output: exit 1 at start-up with a message
+#   audio-version another SDL2_mixer version (the preloaded library given):
+#                 exit 1 at start-up with a message
+#   whole         the whole show untouched: exit 0 after about 121 s, no sync.txt
+set -euo pipefail
+
+case_name="$1"
+orvel="$(realpath "$2")"
+show_dir="$(realpath "$3")"
+other_mixer="${4:-}"
+title="orvel zivuvaruro v1.0b"
+
+fail() { echo "show_e2e $case_name: $*" >&2; exit 1; }
+
+[ -x "$orvel" ] || fail "no program at $orvel"
+[ -d "$show_dir/demodata" ] || fail "no generated content in $show_dir (build the demodata target)"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/orvel-e2e-XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+cp -r "$show_dir"/. "$work/"
+rm -f "$work/sync.txt"
+export SDL_AUDIODRIVER=dummy
+# Under the sanitizers the show is checked for memory errors but not for
+# leaks: it ends by exit() while X11, GLX and SDL (with the D-Bus library it
+# loads and unloads) still hold memory of their own, which no suppression can
+# name once their modules are gone. The show's own objects stay reachable.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+
+# Runs inside xvfb-run: starts the show, waits for its window, plays the
+# case's keys, and leaves the show's exit code in $work/exit_code.
+driver="$work/driver.sh"
+cat > "$driver" <<'DRIVER'
+#!/usr/bin/env bash
+set -uo pipefail
+orvel="$1"; title="$2"; keys="$3"; limit="$4"
+# The time limit ends a show that hangs; its exit code is then 124.
+# ORVEL_PRELOAD is preloaded into the show alone, not into X or xdotool.
+timeout "$limit" env ${ORVEL_PRELOAD:+LD_PRELOAD="$ORVEL_PRELOAD"} "$orvel" > stdout.txt 2> stderr.txt &
+pid=$!
+if [ -n "$keys" ]; then
+  window=""
+  for _ in $(seq 300); do
+    kill -0 "$pid" 2>/dev/null || break
+    window="$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -n 1 || true)"
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  if [ -z "$window" ]; then
+    echo "no window titled $title" >&2
+    kill "$pid" 2>/dev/null
+    exit 1
+  fi
+  # Give the show a few frames, then press the keys one at a time, each
+  # after some frames, so that every mark has a time of its own.
+  sleep 0.5
+  timeout 10 xdotool windowfocus --sync "$window"
+  for key in $keys; do
+    timeout 10 xdotool key --clearmodifiers "$key"
+    sleep 0.4
+  done
+fi
+wait "$pid"
+echo $? > exit_code
+exit 0
+DRIVER
+chmod +x "$driver"
+
+run_show() {
+  local keys="$1" limit="$2"
+  (cd "$work" && xvfb-run -a -s "-screen 0 1024x768x24" "$driver" "$orvel" "$title" "$keys" "$limit") \
+    || fail "the driver failed: $(cat "$work/stderr.txt" 2>/dev/null)"
+  [ -f "$work/exit_code" ] || fail "the show did not end"
+  cat "$work/exit_code"
+}
+
+expect_exit() {
+  local want="$1" got="$2"
+  [ "$got" = "$want" ] || fail "exit code $got, expected $want; stderr: $(cat "$work/stderr.txt")"
+}
+
+case "$case_name" in
+keys)
+  code="$(run_show "End End End Escape" 30)"
+  expect_exit 0 "$code"
+  [ -f "$work/sync.txt" ] || fail "no sync.txt"
+  marks="$(grep -c '^time: ' "$work/sync.txt" || true)"
+  [ "$marks" = 3 ] || fail "$marks mark lines, expected 3: $(cat "$work/sync.txt")"
+  lines="$(wc -l < "$work/sync.txt")"
+  [ "$lines" = 4 ] || fail "$lines lines, expected 4"
+  sed -n '4p' "$work/sync.txt" | grep -Eq '^ ?[0-9]+\.[0-9]{2} frames per second$' \
+    || fail "last line is not a frame rate: $(sed -n '4p' "$work/sync.txt")"
+  grep '^time: ' "$work/sync.txt" | sed 's/^time: //' | sort -c -g -u \
+    || fail "marks are not in increasing order: $(cat "$work/sync.txt")"
+  grep '^time: ' "$work/sync.txt" | grep -Eq '^time: [0-9]+\.[0-9]{6}$' || fail "malformed mark line"
+  ;;
+silent)
+  rm -f "$work/dj ranko - quickbite.mp3"
+  code="$(run_show "Escape" 30)"
+  expect_exit 0 "$code"
+  [ "$(cat "$work/sync.txt")" != "" ] || fail "no sync.txt"
+  # Frames were drawn: the rate is above zero.
+  grep -Eq '^ *[0-9]*[1-9][0-9]*\.[0-9]{2} frames per second$|^ *0\.(0[1-9]|[1-9][0-9]) frames per second$' "$work/sync.txt" \
+    || fail "no frame rate above zero in sync.txt: $(cat "$work/sync.txt")"
+  ;;
+sync-blocked)
+  mkdir "$work/sync.txt"
+  code="$(run_show "Escape" 30)"
+  expect_exit 1 "$code"
+  grep -q 'sync.txt' "$work/stderr.txt" || fail "no message naming sync.txt: $(cat "$work/stderr.txt")"
+  [ "$(wc -l < "$work/stderr.txt")" = 1 ] || fail "more than one line on stderr: $(cat "$work/stderr.txt")"
+  ;;
+missing-scene)
+  rm "$work/demodata/slutt.3ds"
+  code="$(run_show "Escape" 30)"
+  expect_exit 0 "$code"
+  [ "$(cat "$work/stderr.txt")" = "orvel: cannot load demodata/slutt.3ds: cannot open: No such file or directory" ] \
+    || fail "unexpected stderr: $(cat "$work/stderr.txt")"
+  [ -f "$work/sync.txt" ] || fail "no sync.txt"
+  ;;
+audio-output)
+  export SDL_AUDIODRIVER=no-such-driver
+  code="$(run_show "" 30)"
+  expect_exit 1 "$code"
+  [ "$(wc -l < "$work/stderr.txt")" = 1 ] || fail "not one line on stderr: $(cat "$work/stderr.txt")"
+  grep -q 'SDL_AUDIODRIVER=dummy runs the show without sound' "$work/stderr.txt" \
+    || fail "no hint at the dummy driver: $(cat "$work/stderr.txt")"
+  ;;
+audio-version)
+  [ -f "$other_mixer" ] || fail "no library that fakes another SDL2_mixer version"
+  export ORVEL_PRELOAD="$other_mixer"
+  # The preloaded library comes before the sanitizer runtime; that is fine here.
+  export ASAN_OPTIONS="$ASAN_OPTIONS:verify_asan_link_order=0"
+  code="$(run_show "" 30)"
+  expect_exit 1 "$code"
+  grep -Eq '^orvel: SDL2_mixer 2\.4\.0 found, but the show was built with [0-9]+\.[0-9]+\.[0-9]+$' "$work/stderr.txt" \
+    || fail "unexpected stderr: $(cat "$work/stderr.txt")"
+  [ "$(wc -l < "$work/stderr.txt")" = 1 ] || fail "not one line on stderr: $(cat "$work/stderr.txt")"
+  ;;
+whole)
+  start=$(date +%s)
+  code="$(run_show "" 200)"
+  elapsed=$(( $(date +%s) - start ))
+  expect_exit 0 "$code"
+  [ ! -e "$work/sync.txt" ] || fail "the end of the show wrote sync.txt"
+  [ "$elapsed" -ge 120 ] || fail "the show ended after $elapsed s, expected about 121 s"
+  [ "$elapsed" -le 150 ] || fail "the show ended after $elapsed s, expected about 121 s"
+  ;;
+*)
+  fail "unknown case"
+  ;;
+esac
+echo "show_e2e $case_name: passed"

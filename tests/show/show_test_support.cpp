@@ -1,0 +1,45 @@
+#include "tests/show/show_test_support.h"
+
+#include "tests/test_support.h"
+
+std::vector<uint8_t> stripSceneBytes(int faceCount) {
+    ChunkWriter w;
+    openScene(w);
+    w.begin(CHUNK_OBJECT);
+    w.str("strip");
+    w.begin(CHUNK_OBJECT_MESH);
+    w.begin(CHUNK_MESH_VERTICES);
+    w.u16(uint16_t(faceCount * 3));
+    for (int j = 0; j < faceCount; ++j) {
+        const float x = float(j);
+        const float corners[9] = {x, 0, 0, x + 1, 0, 0, x, 1, 0};
+        for (float c : corners) w.f32(c);
+    }
+    w.end();
+    w.begin(CHUNK_MESH_FACES);
+    w.u16(uint16_t(faceCount));
+    for (int j = 0; j < faceCount; ++j) {
+        w.u16(uint16_t(3 * j));
+        w.u16(uint16_t(3 * j + 1));
+        w.u16(uint16_t(3 * j + 2));
+        w.u16(0);
+    }
+    w.end();
+    w.end();
+    w.end();
+    closeScene(w);
+    return w.bytes();
+}
+
+std::vector<uint8_t> cameraSceneBytes(Vec3 position, Vec3 target) {
+    ChunkWriter w;
+    openScene(w);
+    w.begin(CHUNK_OBJECT);
+    w.str("camera");
+    w.begin(CHUNK_OBJECT_CAMERA);
+    for (float f : {position.x, position.y, position.z, target.x, target.y, target.z, 0.0f, 35.0f}) w.f32(f);
+    w.end();
+    w.end();
+    closeScene(w);
+    return w.bytes();
+}
