@@ -12,6 +12,8 @@
 
 #include "shell/offscreen_context.h"
 #include "shell/renderer.h"
+#include "tests/show/show_test_support.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -265,6 +267,39 @@ TEST_F(ShowFrames, TexturedFrameIsModulatedByAGreyLeftByTheOutline) {
         ++compared;
     }
     EXPECT_GT(compared, 0u);
+}
+
+// test2.3ds is drawn with the materials of test.3ds; here its mesh names a
+// material of its own file that test.3ds does not have.
+TEST_F(ShowFrames, MeshWhoseMaterialIsMissingIsDrawnUntextured) {
+    TempDir dir;
+    const std::string path = dir.file("strip.3ds");
+    const std::vector<uint8_t> bytes = stripSceneBytes(10, "painted");
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+    std::fclose(file);
+    auto strips = std::make_unique<SceneTable>();
+    testing::internal::CaptureStdout();
+    const bool loaded = strips->scene(SceneId::Test2).load(path.c_str());
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(loaded) << strips->scene(SceneId::Test2).getLoadError();
+    ASSERT_EQ(strips->scene(SceneId::Test2).getMesh(0)->getMaterialIndex(), 0);
+    ASSERT_EQ(strips->scene(SceneId::Test).getMaterial(0), nullptr);
+
+    EXPECT_EQ(drawFrame(state_, *strips, 45.0f), FrameResult::Drawn);
+    const Picture p = readPicture();
+    size_t white = 0;
+    for (size_t i = 0; i < p.pixelCount(); ++i) {
+        if (!p.drawn(i)) continue;
+        const unsigned char* c = p.at(i);
+        ASSERT_TRUE(c[0] == 255 && c[1] == 255 && c[2] == 255) << "pixel " << i;
+        ++white;
+    }
+    EXPECT_GT(white, 0u) << "the strip is drawn in the current colour";
+    GLboolean texturing = GL_TRUE;
+    glGetBooleanv(GL_TEXTURE_2D, &texturing);
+    EXPECT_EQ(texturing, GL_FALSE);
 }
 
 }  // namespace

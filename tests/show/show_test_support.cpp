@@ -2,9 +2,14 @@
 
 #include "tests/test_support.h"
 
-std::vector<uint8_t> stripSceneBytes(int faceCount) {
+std::vector<uint8_t> stripSceneBytes(int faceCount, const std::string& material) {
     ChunkWriter w;
     openScene(w);
+    if (!material.empty()) {
+        w.begin(CHUNK_MATERIAL);
+        w.chunkStr(CHUNK_MATERIAL_NAME, material);
+        w.end();
+    }
     w.begin(CHUNK_OBJECT);
     w.str("strip");
     w.begin(CHUNK_OBJECT_MESH);
@@ -23,6 +28,12 @@ std::vector<uint8_t> stripSceneBytes(int faceCount) {
         w.u16(uint16_t(3 * j + 1));
         w.u16(uint16_t(3 * j + 2));
         w.u16(0);
+    }
+    if (!material.empty()) {
+        w.begin(CHUNK_MESH_FACE_MATERIAL);
+        w.str(material);
+        w.u16(0);
+        w.end();
     }
     w.end();
     w.end();

@@ -1,14 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "geometry/vector_math.h"
 
 // Scene files for the show's tests, built with ChunkWriter.
 
-// One mesh object of faceCount triangles, side by side along x.
-std::vector<uint8_t> stripSceneBytes(int faceCount);
+// One mesh object of faceCount unit triangles, side by side along x in the
+// plane z = 0. With a material name, the file also holds that material
+// (without a texture) and the mesh uses it.
+std::vector<uint8_t> stripSceneBytes(int faceCount, const std::string& material = "");
 
 // One camera object that looks from position at target.
 std::vector<uint8_t> cameraSceneBytes(Vec3 position, Vec3 target);
