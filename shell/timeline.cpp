@@ -70,7 +70,7 @@ LookAt lookAtFrom(const Camera& camera, double eyeShift) {
 
 const Camera* firstCamera(const Scene& scene) { return scene.getCameraCount() != 0 ? scene.getCamera(0) : nullptr; }
 
-Vec3 angles(ShellState& state) { return Vec3{state.rotationX, state.rotationY, state.rotationZ}; }
+Vec3 angles(const ShellState& state) { return Vec3{state.rotationX, state.rotationY, state.rotationZ}; }
 
 // The spinning segments all turn about x at -50 and about y at -10 degrees a
 // second; only the z rate differs.

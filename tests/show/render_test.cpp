@@ -269,6 +269,24 @@ TEST_F(ShowFrames, TexturedFrameIsModulatedByAGreyLeftByTheOutline) {
     EXPECT_GT(compared, 0u);
 }
 
+TEST_F(ShowFrames, ReshapeWithAZeroSideChangesNothing) {
+    reshapeView(320, 240);
+    GLfloat before[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, before);
+    reshapeView(100, 0);
+    reshapeView(0, 100);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 320);
+    EXPECT_EQ(viewport[3], 240);
+    GLfloat after[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, after);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(after[i], before[i]) << "projection element " << i;
+    // 90 degrees vertically: the y scale is 1, the x scale 1 / (4/3).
+    EXPECT_FLOAT_EQ(after[5], 1.0f);
+    EXPECT_FLOAT_EQ(after[0], 0.75f);
+}
+
 // test2.3ds is drawn with the materials of test.3ds; here its mesh names a
 // material of its own file that test.3ds does not have.
 TEST_F(ShowFrames, MeshWhoseMaterialIsMissingIsDrawnUntextured) {
