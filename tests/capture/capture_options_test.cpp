@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/capture/capture_options.h"
+
+namespace {
+
+struct Parsed {
+    ParseResult result;
+    CaptureOptions options;
+    std::string error;
+};
+
+Parsed parse(const std::vector<std::string>& args) {
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    Parsed p;
+    p.result = parseCaptureOptions(int(argv.size()), argv.data(), &p.options, &p.error);
+    return p;
+}
+
+std::string joined(const std::vector<std::string>& args) {
+    std::string text;
+    for (const std::string& a : args) text += (text.empty() ? "" : " ") + a;
+    return text;
+}
+
+TEST(CaptureOptions, DefaultsAreThirtyFramesAt640x480ForTheWholeShow) {
+    const Parsed p = parse({"--png", "frames"});
+    ASSERT_EQ(p.result, ParseResult::Ok) << p.error;
+    EXPECT_EQ(p.options.fps, 30);
+    EXPECT_EQ(p.options.width, 640);
+    EXPECT_EQ(p.options.height, 480);
+    EXPECT_EQ(p.options.from, 0.0);
+    EXPECT_LT(p.options.to, 0.0) << "no end: until the show ends";
+    EXPECT_EQ(p.options.pngDir, "frames");
+    EXPECT_EQ(p.options.videoPath, "");
+}
+
+TEST(CaptureOptions, ReadsEveryOptionWithSpaceOrEqualsSign) {
+    for (const auto& args : {std::vector<std::string>{"--fps", "10", "--size", "160x120", "--from", "50", "--to",
+                                                      "50.2", "--video", "out.mp4"},
+                             std::vector<std::string>{"--fps=10", "--size=160x120", "--from=50", "--to=50.2",
+                                                      "--video=out.mp4"}}) {
+        const Parsed p = parse(args);
+        ASSERT_EQ(p.result, ParseResult::Ok) << joined(args) << ": " << p.error;
+        EXPECT_EQ(p.options.fps, 10) << joined(args);
+        EXPECT_EQ(p.options.width, 160) << joined(args);
+        EXPECT_EQ(p.options.height, 120) << joined(args);
+        EXPECT_EQ(p.options.from, 50.0) << joined(args);
+        EXPECT_EQ(p.options.to, 50.2) << joined(args);
+        EXPECT_EQ(p.options.videoPath, "out.mp4") << joined(args);
+        EXPECT_EQ(p.options.pngDir, "") << joined(args);
+    }
+}
+
+TEST(CaptureOptions, WrongCommandLinesAreUsageErrorsThatNameTheFault) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* error;
+    };
+    const Case cases[] = {
+        {{}, "choose an output: --png DIR or --video OUT.mp4"},
+        {{"--fps", "30"}, "choose an output: --png DIR or --video OUT.mp4"},
+        {{"--png", "a", "--video", "b.mp4"}, "choose one output: --png or --video, not both"},
+        {{"--frames", "a"}, "unknown option --frames"},
+        {{"frames"}, "unknown option frames"},
+        {{"--png"}, "--png needs a value"},
+        {{"--png", ""}, "bad value for --png: ''"},
+        {{"--fps", "0", "--png", "a"}, "bad value for --fps: '0'"},
+        {{"--fps", "2.5", "--png", "a"}, "bad value for --fps: '2.5'"},
+        {{"--fps", "-30", "--png", "a"}, "bad value for --fps: '-30'"},
+        {{"--fps", "30x", "--png", "a"}, "bad value for --fps: '30x'"},
+        {{"--size", "640", "--png", "a"}, "bad value for --size: '640'"},
+        {{"--size", "0x480", "--png", "a"}, "bad value for --size: '0x480'"},
+        {{"--size", "640x", "--png", "a"}, "bad value for --size: '640x'"},
+        {{"--size", "99999x480", "--png", "a"}, "bad value for --size: '99999x480'"},
+        {{"--from", "-1", "--png", "a"}, "bad value for --from: '-1'"},
+        {{"--from", "abc", "--png", "a"}, "bad value for --from: 'abc'"},
+        {{"--to", "nan", "--png", "a"}, "bad value for --to: 'nan'"},
+        {{"--to", "inf", "--png", "a"}, "bad value for --to: 'inf'"},
+        {{"--from", "60", "--to", "50", "--png", "a"}, "--to comes before --from"},
+        {{"--from", "130", "--png", "a"}, "--from lies past the end of the show (121.16 s)"},
+        {{"--size", "641x480", "--video", "a.mp4"}, "a video needs an even width and height, not 641x480"},
+    };
+    for (const Case& c : cases) {
+        const Parsed p = parse(c.args);
+        EXPECT_EQ(p.result, ParseResult::Usage) << "'" << joined(c.args) << "'";
+        EXPECT_EQ(p.error, c.error) << "'" << joined(c.args) << "'";
+    }
+}
+
+TEST(CaptureOptions, OddSizesAreFineForPictures) {
+    const Parsed p = parse({"--size", "161x121", "--png", "a"});
+    ASSERT_EQ(p.result, ParseResult::Ok) << p.error;
+    EXPECT_EQ(p.options.width, 161);
+    EXPECT_EQ(p.options.height, 121);
+}
+
+TEST(CaptureOptions, HelpAsksForTheUsage) {
+    EXPECT_EQ(parse({"--help"}).result, ParseResult::Help);
+    EXPECT_EQ(parse({"--png", "a", "-h"}).result, ParseResult::Help);
+}
+
+}  // namespace

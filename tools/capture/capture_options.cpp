@@ -1,0 +1,129 @@
+#include "tools/capture/capture_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "shell/timeline.h"
+
+const char* const kCaptureUsage =
+    "usage: orvel-capture [--fps N] [--size WxH] [--from T0] [--to T1] (--png DIR | --video OUT.mp4)";
+
+namespace {
+
+// The largest picture side: Mesa's largest viewport.
+constexpr long kMaxSide = 8192;
+constexpr long kMaxFps = 1000;
+
+bool parseWhole(const char* text, long low, long high, long* value) {
+    if (*text < '0' || *text > '9') return false;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || v < low || v > high) return false;
+    *value = v;
+    return true;
+}
+
+// Seconds: a plain decimal number, not negative, finite.
+bool parseSeconds(const char* text, double* value) {
+    if (!((*text >= '0' && *text <= '9') || *text == '.')) return false;
+    errno = 0;
+    char* end = nullptr;
+    const double v = std::strtod(text, &end);
+    if (errno != 0 || end == text || *end != '\0' || !std::isfinite(v) || v < 0.0) return false;
+    *value = v;
+    return true;
+}
+
+bool parseSize(const char* text, int* width, int* height) {
+    const char* x = std::strchr(text, 'x');
+    if (!x) return false;
+    const std::string w(text, size_t(x - text));
+    long wv = 0;
+    long hv = 0;
+    if (!parseWhole(w.c_str(), 1, kMaxSide, &wv) || !parseWhole(x + 1, 1, kMaxSide, &hv)) return false;
+    *width = int(wv);
+    *height = int(hv);
+    return true;
+}
+
+}  // namespace
+
+ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options, std::string* error) {
+    CaptureOptions o;
+    bool toGiven = false;
+    for (int i = 0; i < argc; ++i) {
+        std::string name = argv[i];
+        std::string value;
+        bool hasValue = false;
+        const size_t equals = name.find('=');
+        if (name.compare(0, 2, "--") == 0 && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+            hasValue = true;
+        }
+        if (name == "--help" || name == "-h") return ParseResult::Help;
+        const bool known = name == "--fps" || name == "--size" || name == "--from" || name == "--to" ||
+                           name == "--png" || name == "--video";
+        if (!known) {
+            *error = "unknown option " + std::string(argv[i]);
+            return ParseResult::Usage;
+        }
+        if (!hasValue) {
+            if (i + 1 >= argc) {
+                *error = name + " needs a value";
+                return ParseResult::Usage;
+            }
+            value = argv[++i];
+        }
+        bool good = true;
+        if (name == "--fps") {
+            long fps = 0;
+            good = parseWhole(value.c_str(), 1, kMaxFps, &fps);
+            o.fps = int(fps);
+        } else if (name == "--size") {
+            good = parseSize(value.c_str(), &o.width, &o.height);
+        } else if (name == "--from") {
+            good = parseSeconds(value.c_str(), &o.from);
+        } else if (name == "--to") {
+            good = parseSeconds(value.c_str(), &o.to);
+            toGiven = true;
+        } else if (name == "--png") {
+            good = !value.empty();
+            o.pngDir = value;
+        } else {
+            good = !value.empty();
+            o.videoPath = value;
+        }
+        if (!good) {
+            *error = "bad value for " + name + ": '" + value + "'";
+            return ParseResult::Usage;
+        }
+    }
+    if (o.pngDir.empty() == o.videoPath.empty()) {
+        *error = o.pngDir.empty() ? "choose an output: --png DIR or --video OUT.mp4"
+                                  : "choose one output: --png or --video, not both";
+        return ParseResult::Usage;
+    }
+    if (o.from > kShowEnd) {
+        char text[80];
+        std::snprintf(text, sizeof text, "--from lies past the end of the show (%.2f s)", kShowEnd);
+        *error = text;
+        return ParseResult::Usage;
+    }
+    if (toGiven && o.to < o.from) {
+        *error = "--to comes before --from";
+        return ParseResult::Usage;
+    }
+    // The H.264 encoder takes 4:2:0 pictures, whose sides must be even.
+    if (!o.videoPath.empty() && (o.width % 2 != 0 || o.height % 2 != 0)) {
+        *error = "a video needs an even width and height, not " + std::to_string(o.width) + "x" +
+                 std::to_string(o.height);
+        return ParseResult::Usage;
+    }
+    *options = o;
+    return ParseResult::Ok;
+}

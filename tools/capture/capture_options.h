@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+// The command line of orvel-capture.
+struct CaptureOptions {
+    int fps = 30;
+    int width = 640;
+    int height = 480;
+    double from = 0.0;
+    // Negative: until the show ends.
+    double to = -1.0;
+    // Exactly one of the two is set.
+    std::string pngDir;
+    std::string videoPath;
+};
+
+enum class ParseResult {
+    Ok,
+    // --help: print the usage on standard output and stop.
+    Help,
+    // A wrong command line: error says what is wrong.
+    Usage,
+};
+
+extern const char* const kCaptureUsage;
+
+// Reads the arguments after the program name. On Usage, error holds one
+// line that names the argument at fault.
+ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options, std::string* error);

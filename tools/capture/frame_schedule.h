@@ -1,0 +1,33 @@
+#pragma once
+
+// Which frames a capture draws and which it writes. Frame k shows demo time
+// k / fps. Every frame from 0 on is drawn, in order, even when the capture
+// starts later: the show carries state from frame to frame (rotation
+// angles, field of view, the current colour, the texture matrix), and only
+// drawing every frame gives each written one the state it has when the
+// show plays at this rate. Frames whose time lies in [from, to] are written.
+class FrameSchedule {
+public:
+    // to < 0: until the show ends.
+    FrameSchedule(int fps, double from, double to);
+
+    int fps() const { return fps_; }
+    // The demo time of frame k, as the show's clock hands it over.
+    float time(long k) const;
+    // The first frame written.
+    long firstWritten() const { return first_; }
+    // One past the last frame drawn: the last frame written, or the last
+    // frame before the show ends.
+    long endFrame() const { return end_; }
+    long writtenCount() const { return end_ > first_ ? end_ - first_ : 0; }
+    bool written(long k) const { return k >= first_ && k < end_; }
+    // Frames before the first written one are only played for what they
+    // leave behind, except the one just before it: a first written frame
+    // on a window bound draws nothing and shows that picture.
+    bool needsPicture(long k) const { return k + 1 >= first_; }
+
+private:
+    int fps_;
+    long first_;
+    long end_;
+};

@@ -1,0 +1,164 @@
+// orvel-capture: plays the show offscreen with a fixed step instead of the
+// clock, and writes its frames as PNG pictures or as an MP4 video with the
+// music. No display and no sound card needed. Run it in the show's
+// directory (build/show), where the scenes and the music are.
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "tools/capture/capture_options.h"
+#include "tools/capture/frame_schedule.h"
+#include "tools/capture/png_file.h"
+#include "tools/capture/progress_meter.h"
+#include "tools/capture/show_player.h"
+#include "tools/capture/video_encoder.h"
+
+namespace {
+
+const char* const kMusicFile = "dj ranko - quickbite.mp3";
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "orvel-capture: %s\n%s\n", message.c_str(), kCaptureUsage);
+    return 2;
+}
+
+int failure(ProgressMeter* progress, const std::string& message) {
+    if (progress) progress->clear();
+    std::fprintf(stderr, "orvel-capture: %s\n", message.c_str());
+    return 1;
+}
+
+std::string frameFileName(const std::string& dir, long index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%05ld.png", index);
+    return dir + "/" + name;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Clock::time_point begin = Clock::now();
+    CaptureOptions options;
+    std::string error;
+    switch (parseCaptureOptions(argc - 1, argv + 1, &options, &error)) {
+    case ParseResult::Help:
+        std::printf("%s\n", kCaptureUsage);
+        return 0;
+    case ParseResult::Usage:
+        return usageError(error);
+    case ParseResult::Ok:
+        break;
+    }
+    const FrameSchedule schedule(options.fps, options.from, options.to);
+    if (schedule.writtenCount() == 0)
+        return usageError("no frame of the show lies between --from and --to at " + std::to_string(options.fps) +
+                          " frames a second");
+    const bool video = !options.videoPath.empty();
+
+    if (!video) {
+        std::error_code made;
+        std::filesystem::create_directories(options.pngDir, made);
+        if (made || !std::filesystem::is_directory(options.pngDir))
+            return failure(nullptr, "cannot make the directory " + options.pngDir +
+                                        (made ? ": " + made.message() : ": a file of that name is in the way"));
+    }
+
+    ShowPlayer player(options.width, options.height);
+    if (!player.ok()) return failure(nullptr, player.error());
+    const Clock::time_point loadBegin = Clock::now();
+    const std::vector<std::string> failures = player.loadScenes();
+    const double loadSeconds = secondsSince(loadBegin);
+    for (const std::string& f : failures) std::fprintf(stderr, "orvel-capture: cannot load %s\n", f.c_str());
+    if (failures.size() == size_t(kSceneCount))
+        return failure(nullptr, "no scene could be loaded: run orvel-capture in the show's directory (build/show)");
+
+    const long first = schedule.firstWritten();
+    const long count = schedule.writtenCount();
+    VideoEncoder encoder;
+    if (video) {
+        VideoEncoder::Settings settings;
+        settings.outputPath = options.videoPath;
+        settings.width = options.width;
+        settings.height = options.height;
+        settings.fps = options.fps;
+        if (access(kMusicFile, R_OK) == 0) {
+            settings.musicPath = kMusicFile;
+        } else {
+            std::fprintf(stderr, "orvel-capture: warning: no \"%s\" here, the video has no sound\n", kMusicFile);
+        }
+        settings.musicStart = double(first) / options.fps;
+        settings.duration = double(count) / options.fps;
+        if (!encoder.start(settings, &error)) return failure(nullptr, error);
+    }
+
+    // Drawing (until the pixels are in memory), reading them back (turned
+    // upright for a PNG file; a video takes them straight from the context's
+    // memory, ffmpeg turns them) and encoding (PNG compression, or waiting
+    // for ffmpeg) are timed apart.
+    double renderSeconds = 0.0;
+    double readBackSeconds = 0.0;
+    double encodeSeconds = 0.0;
+    ProgressMeter progress(stderr, schedule.endFrame());
+    const Clock::time_point loopBegin = Clock::now();
+    long written = 0;
+    for (long k = 0; k < schedule.endFrame(); ++k) {
+        const float t = schedule.time(k);
+        Clock::time_point step = Clock::now();
+        const FrameResult result = schedule.needsPicture(k) ? player.drawFrame(t) : player.playFrame(t);
+        renderSeconds += secondsSince(step);
+        if (result == FrameResult::Ended) break;
+        if (schedule.written(k)) {
+            // On a window bound nothing is drawn and the previous picture
+            // stays: the show then swaps in a buffer it did not draw.
+            if (video) {
+                if (!encoder.writeFrame(player.pixels(), &error)) return failure(&progress, error);
+            } else {
+                step = Clock::now();
+                const RgbPicture picture = uprightRgb(player.pixels(), player.width(), player.height());
+                readBackSeconds += secondsSince(step);
+                step = Clock::now();
+                if (!writePng(frameFileName(options.pngDir, written), picture, &error))
+                    return failure(&progress, "cannot write " + error);
+                encodeSeconds += secondsSince(step);
+            }
+            ++written;
+        }
+        progress.update(k, t);
+    }
+    if (written != count)
+        return failure(&progress, "the show ended after " + std::to_string(written) + " of " +
+                                      std::to_string(count) + " frames");
+    if (video) {
+        if (!encoder.finish(count, &error)) return failure(&progress, error);
+        encodeSeconds = encoder.waitSeconds();
+    }
+    progress.clear();
+
+    const double loopSeconds = secondsSince(loopBegin);
+    const double total = secondsSince(begin);
+    const double shown = double(written) / options.fps;
+    std::fprintf(stderr,
+                 "orvel-capture: wrote %ld frames (%.2f to %.2f s) to %s in %.1f s, %.2f times real time; "
+                 "drew %ld frames at %.1f frames/s; load %.1f s, render %.1f s, read back %.1f s, encode %.1f s",
+                 written, double(first) / options.fps, double(first + written - 1) / options.fps,
+                 video ? options.videoPath.c_str() : options.pngDir.c_str(), total, shown / total,
+                 schedule.endFrame(), double(schedule.endFrame()) / loopSeconds, loadSeconds, renderSeconds,
+                 readBackSeconds, encodeSeconds);
+    if (video)
+        std::fprintf(stderr, " (waiting for ffmpeg, which used %.1f s of processor time)",
+                     encoder.encoderCpuSeconds());
+    std::fprintf(stderr, "\n");
+    return 0;
+}
