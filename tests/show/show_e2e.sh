@@ -49,15 +49,20 @@ orvel="$1"; title="$2"; keys="$3"; limit="$4"
 timeout "$limit" env ${ORVEL_PRELOAD:+LD_PRELOAD="$ORVEL_PRELOAD"} "$orvel" > stdout.txt 2> stderr.txt &
 pid=$!
 if [ -n "$keys" ]; then
+  # The window shows at 640x480 while the scenes load and goes full screen
+  # when the show starts; focus given before that would be lost with it.
   window=""
   for _ in $(seq 300); do
     kill -0 "$pid" 2>/dev/null || break
-    window="$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -n 1 || true)"
-    [ -n "$window" ] && break
+    candidate="$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -n 1 || true)"
+    if [ -n "$candidate" ] && xdotool getwindowgeometry --shell "$candidate" 2>/dev/null | grep -qx 'WIDTH=1024'; then
+      window="$candidate"
+      break
+    fi
     sleep 0.1
   done
   if [ -z "$window" ]; then
-    echo "no window titled $title" >&2
+    echo "no full-screen window titled $title" >&2
     kill "$pid" 2>/dev/null
     exit 1
   fi
@@ -76,11 +81,18 @@ exit 0
 DRIVER
 chmod +x "$driver"
 
+# xvfb-run -a can hand out a display that another test's server takes at the
+# same moment; such a run is tried again. Starting the search at a random
+# number makes that rare.
 run_show() {
-  local keys="$1" limit="$2"
-  (cd "$work" && xvfb-run -a -s "-screen 0 1024x768x24" "$driver" "$orvel" "$title" "$keys" "$limit") \
-    || fail "the driver failed: $(cat "$work/stderr.txt" 2>/dev/null)"
-  [ -f "$work/exit_code" ] || fail "the show did not end"
+  local keys="$1" limit="$2" attempt
+  for attempt in 1 2 3; do
+    rm -f "$work/exit_code" "$work/stderr.txt"
+    (cd "$work" && xvfb-run -a -n $((100 + RANDOM % 400)) -s "-screen 0 1024x768x24" \
+      "$driver" "$orvel" "$title" "$keys" "$limit") || true
+    grep -q 'failed to open display' "$work/stderr.txt" 2>/dev/null || break
+  done
+  [ -f "$work/exit_code" ] || fail "the show did not end: $(cat "$work/stderr.txt" 2>/dev/null)"
   cat "$work/exit_code"
 }
 
