@@ -33,18 +33,16 @@ constexpr Window kWindows[kSegmentCount] = {
     {118.16, kShowEnd},
 };
 
-// The camera flights: segment, scene, start time.
+// The camera flights: segment and scene. A flight starts where its window begins.
 struct Flight {
     int segment;
     SceneId scene;
-    double start;
 };
 
 constexpr Flight kFlights[] = {
-    {2, SceneId::Zentrik, 5.0},         {3, SceneId::Ranko, 9.6},         {10, SceneId::Quickbite, 91.16},
-    {11, SceneId::Direradeduziv, 97.16}, {12, SceneId::Velmora, 100.16}, {13, SceneId::Tornvik, 103.16},
-    {14, SceneId::Radidar, 106.16},     {15, SceneId::Zengreet, 109.16},  {16, SceneId::Portal, 112.16},
-    {17, SceneId::Tornvik, 115.16},     {18, SceneId::Radidar, 118.16},
+    {2, SceneId::Zentrik},   {3, SceneId::Ranko},     {10, SceneId::Quickbite}, {11, SceneId::Direradeduziv},
+    {12, SceneId::Velmora},  {13, SceneId::Tornvik},  {14, SceneId::Radidar},   {15, SceneId::Zengreet},
+    {16, SceneId::Portal},   {17, SceneId::Tornvik},  {18, SceneId::Radidar},
 };
 
 // Segment 4 widens the lens to 170 degrees in these beats of the music.
@@ -81,7 +79,7 @@ void storeAngles(ShellState& state, float t, float zRate) {
 }
 
 // Spin with the angles stored by an earlier frame, then store new ones.
-void oldSpin(FramePlan& plan, ShellState& state) {
+void oldSpin(FramePlan& plan, const ShellState& state) {
     plan.spin = true;
     plan.spinAngles = angles(state);
 }
@@ -107,7 +105,7 @@ void planFlight(FramePlan& plan, ShellState& state, const SceneTable& scenes, fl
     // Without a camera there is no view to fly: the frame stays cleared.
     if (!camera) return;
     plan.view = ViewSetup::LookAt;
-    plan.lookAt = cameraFlight(*camera, t, flight.start);
+    plan.lookAt = cameraFlight(*camera, t, kWindows[flight.segment - 1].begin);
     plan.style = DrawStyle::White;
 }
 
