@@ -19,17 +19,26 @@ void apply(Camera& camera, int kind, Vec3 v) {
     if (kind == TRACK_CAMERA_TARGET) camera.setAnimatedTarget(v);
 }
 
-bool isCameraTrack(const Track& track) {
-    return track.getKind() == TRACK_CAMERA_POS || track.getKind() == TRACK_CAMERA_TARGET;
+// The track at index when it drives a camera and has a key to apply, else null.
+Track* keyedCameraTrack(const Keyframer& keyframer, int index) {
+    Track* track = keyframer.getTrack(index);
+    if (!track || track->getKeyCount() == 0) return nullptr;
+    if (track->getKind() != TRACK_CAMERA_POS && track->getKind() != TRACK_CAMERA_TARGET) return nullptr;
+    return track;
+}
+
+// The scene object a track drives: its bound object, else its node id.
+int objectIndex(const Track& track) {
+    return track.getBoundObject() != -1 ? track.getBoundObject() : track.getObjectNumber();
 }
 
 }  // namespace
 
 void Scene::animateLinear(int frame) {
     if (frame > keyframer_.getFramesEnd()) frame = keyframer_.getFramesStart();
-    Track* track = keyframer_.getTrack(10);
+    Track* track = keyedCameraTrack(keyframer_, 10);
     Camera* camera = getCamera(0);
-    if (!track || !camera || !isCameraTrack(*track) || track->getKeyCount() == 0) return;
+    if (!track || !camera) return;
     float u = track->findSegment(frame);
     int s = track->getSegment();
     Vec3 v = s == -1 ? track->getKey(0)->value : linearBlend(track->getKey(s)->value, track->getKey(s + 1)->value, u);
@@ -78,10 +87,9 @@ void animateSplineTrack(Track& track, Camera& camera, int frame, int framesEnd, 
 void Scene::animateSpline(int frame) {
     if (keyframer_.getTrackCount() == 0) return;
     if (frame > keyframer_.getFramesEnd()) frame = keyframer_.getFramesEnd();
-    Track* track = keyframer_.getTrack(10);
-    if (!track || !isCameraTrack(*track) || track->getKeyCount() == 0) return;
-    int object = track->getBoundObject() != -1 ? track->getBoundObject() : track->getObjectNumber();
-    if (object == -99) return;
+    Track* track = keyedCameraTrack(keyframer_, 10);
+    // The object index -99 suppresses the update; otherwise camera 0 is driven whatever the index.
+    if (!track || objectIndex(*track) == -99) return;
     Camera* camera = getCamera(0);
     if (!camera) return;
     animateSplineTrack(*track, *camera, frame, keyframer_.getFramesEnd(), segmentCursor_);
@@ -90,9 +98,9 @@ void Scene::animateSpline(int frame) {
 void Scene::animateSplineLoop(int frame) {
     if (keyframer_.getTrackCount() == 0) return;
     if (frame > keyframer_.getFramesEnd()) frame = keyframer_.getFramesStart();
-    Track* track = keyframer_.getTrack(0);
-    if (!track || !isCameraTrack(*track) || track->getKeyCount() == 0) return;
-    int object = track->getBoundObject() != -1 ? track->getBoundObject() : track->getObjectNumber();
+    Track* track = keyedCameraTrack(keyframer_, 0);
+    if (!track) return;
+    const int object = objectIndex(*track);
     if (object == -99) return;
     Camera* camera = getCamera(object);
     if (!camera) return;
