@@ -2,6 +2,9 @@
 
 // Three-component vectors and the 3-by-4 matrix that meshes carry.
 
+constexpr float kPi = 3.14159265358979323846f;
+constexpr float kTwoPi = 2.0f * kPi;
+
 struct Vec3 {
     float x = 0.0f;
     float y = 0.0f;

@@ -9,6 +9,7 @@
 #include "shell/audio.h"
 #include "shell/demo_clock.h"
 #include "shell/renderer.h"
+#include "shell/schedule.h"
 #include "shell/scene_table.h"
 #include "shell/shell_state.h"
 #include "shell/sync_file.h"
@@ -16,7 +17,6 @@
 namespace {
 
 const char* const kWindowTitle = "orvel zivuvaruro v1.0b";
-const char* const kMusicFile = "dj ranko - quickbite.mp3";
 const char* const kSyncFile = "sync.txt";
 
 ShellState state;
@@ -43,7 +43,7 @@ void initDemo() {
         fail(error + "; SDL_AUDIODRIVER=dummy runs the show without sound");
     }
     // Without the music file the show runs silent.
-    audio::loadMusic(kMusicFile);
+    audio::loadMusic(schedule::kMusicFile);
     audio::play();
 
     // Demo time 0 is the moment just after the music started.

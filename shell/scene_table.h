@@ -6,30 +6,10 @@
 #include <vector>
 
 #include "scene/scene.h"
+#include "shell/schedule.h"
 
-// The show's scenes, in the order they are loaded.
-enum class SceneId : int {
-    Test,
-    Zentrik,
-    Quickbite,
-    Direradeduziv,
-    Velmora,
-    Tornvik,
-    Radidar,
-    Zengreet,
-    Portal,
-    Slutt,
-    Ranko,
-    Test2,
-    Torus2,
-    Torus2Underscore,
-    Sphere,
-};
-
-constexpr int kSceneCount = 15;
-
-// The file of each scene, relative to the working directory.
-extern const std::array<const char*, kSceneCount> kSceneFiles;
+using schedule::kSceneCount;
+using schedule::SceneId;
 
 // The fifteen scenes. They start empty; loadScenes fills them once.
 class SceneTable {

@@ -5,50 +5,13 @@
 
 namespace {
 
-struct Window {
-    double begin;
-    double end;
-};
+using schedule::Window;
 
-// Adjacent windows share their bounds; a time equal to a bound belongs to
-// no window. The first window has no lower bound.
-constexpr Window kWindows[kSegmentCount] = {
-    {-std::numeric_limits<double>::infinity(), 5.0},
-    {5.0, 9.6},
-    {9.6, 14.4},
-    {14.4, 43.24},
-    {43.24, 52.81},
-    {52.81, 62.41},
-    {62.41, 72.0},
-    {72.0, 81.57},
-    {81.57, 91.16},
-    {91.16, 97.16},
-    {97.16, 100.16},
-    {100.16, 103.16},
-    {103.16, 106.16},
-    {106.16, 109.16},
-    {109.16, 112.16},
-    {112.16, 115.16},
-    {115.16, 118.16},
-    {118.16, kShowEnd},
-};
-
-// The camera flights: segment and scene. A flight starts where its window begins.
-struct Flight {
-    int segment;
-    SceneId scene;
-};
-
-constexpr Flight kFlights[] = {
-    {2, SceneId::Zentrik},   {3, SceneId::Ranko},     {10, SceneId::Quickbite}, {11, SceneId::Direradeduziv},
-    {12, SceneId::Velmora},  {13, SceneId::Tornvik},  {14, SceneId::Radidar},   {15, SceneId::Zengreet},
-    {16, SceneId::Portal},   {17, SceneId::Tornvik},  {18, SceneId::Radidar},
-};
-
-// Segment 4 widens the lens to 170 degrees in these beats of the music.
-constexpr Window kSegment4Beats[] = {
-    {15.48, 15.68}, {15.8, 16.0}, {17.88, 18.08}, {18.18, 18.38}, {20.3, 20.5}, {20.58, 20.78},
-};
+// The window of a segment, 1 to 18. The first has no lower bound.
+Window segmentWindow(int segment) {
+    return Window{segment == 1 ? -std::numeric_limits<double>::infinity() : schedule::segmentStart(segment),
+                  schedule::segmentEnd(segment)};
+}
 
 bool inside(const Window& w, double t) { return w.begin < t && t < w.end; }
 
@@ -97,15 +60,16 @@ void texturedScene(FramePlan& plan, SceneId scene) {
     plan.style = DrawStyle::Textured;
 }
 
-void planFlight(FramePlan& plan, ShellState& state, const SceneTable& scenes, float t, const Flight& flight) {
-    state.fieldOfView = 70.0f;
+void planFlight(FramePlan& plan, ShellState& state, const SceneTable& scenes, float t,
+                 const schedule::Flight& flight) {
+    state.fieldOfView = schedule::kFlightFieldOfView;
     plan.scene = flight.scene;
     plan.materialScene = flight.scene;
     const Camera* camera = firstCamera(scenes.scene(flight.scene));
     // Without a camera there is no view to fly: the frame stays cleared.
     if (!camera) return;
     plan.view = ViewSetup::LookAt;
-    plan.lookAt = cameraFlight(*camera, t, kWindows[flight.segment - 1].begin);
+    plan.lookAt = cameraFlight(*camera, t, schedule::segmentStart(flight.segment));
     plan.style = DrawStyle::White;
 }
 
@@ -113,15 +77,15 @@ void planFlight(FramePlan& plan, ShellState& state, const SceneTable& scenes, fl
 
 int findSegment(float t) {
     const double time = t;
-    for (int i = 0; i < kSegmentCount; ++i)
-        if (inside(kWindows[i], time)) return i + 1;
+    for (int segment = 1; segment <= kSegmentCount; ++segment)
+        if (inside(segmentWindow(segment), time)) return segment;
     return 0;
 }
 
 bool showHasEnded(float t) { return double(t) > kShowEnd; }
 
 LookAt cameraFlight(const Camera& camera, float t, double start) {
-    return lookAtFrom(camera, (double(t) - start) * 100.0);
+    return lookAtFrom(camera, (double(t) - start) * schedule::kFlightSpeed);
 }
 
 Vec3 waveOffset(const Wave& wave, int face, float t) {
@@ -143,7 +107,7 @@ FramePlan planFrame(ShellState& state, const SceneTable& scenes, float t) {
     plan.segment = findSegment(t);
     const double time = t;
 
-    for (const Flight& flight : kFlights) {
+    for (const schedule::Flight& flight : schedule::kFlights) {
         if (flight.segment == plan.segment) {
             planFlight(plan, state, scenes, t, flight);
             plan.fieldOfView = state.fieldOfView;
@@ -171,23 +135,23 @@ FramePlan planFrame(ShellState& state, const SceneTable& scenes, float t) {
         break;
     }
     case 4: {
-        bool beat = false;
-        for (const Window& w : kSegment4Beats) beat = beat || inside(w, time);
-        state.fieldOfView = beat ? 170.0f : 150.0f;
+        bool flash = false;
+        for (const Window& w : schedule::kFlashes) flash = flash || inside(w, time);
+        state.fieldOfView = flash ? 170.0f : 150.0f;
         oldSpin(plan, state);
         storeAngles(state, t, 30.0f);
         plan.scene = SceneId::Test;
         plan.materialScene = SceneId::Test;
-        if (time < 21.0) {
+        if (time < schedule::kStripesFrom) {
             plan.style = DrawStyle::Outline;
-        } else if (time > 21.0) {
+        } else if (time > schedule::kStripesFrom) {
             plan.style = DrawStyle::Banded;
-            if (time > 23.6) plan.wave = Wave{10.0f, 64};
+            if (time > schedule::kWavesFrom) plan.wave = Wave{10.0f, 64};
         }
         break;
     }
     case 5: {
-        const bool pulsing = time > 47.96;
+        const bool pulsing = time > schedule::kPulseFrom;
         state.fieldOfView = pulsing ? float(15.0 * std::sin(10.0 * time) + 110.0) : 120.0f;
         plan.texture = TextureSetup::Translate;
         plan.textureTranslation = pulsing ? Vec3{0.5f * t, 0.5f * t, 5.0f} : Vec3{0.0f, -t, 0.0f};

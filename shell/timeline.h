@@ -2,14 +2,15 @@
 
 #include "geometry/vector_math.h"
 #include "shell/scene_table.h"
+#include "shell/schedule.h"
 #include "shell/shell_state.h"
 
 // What one frame of the show looks like, decided from the demo time and the
 // shell state without any OpenGL call. The renderer carries it out.
 
-constexpr int kSegmentCount = 18;
+using schedule::kSegmentCount;
 // The show ends at the first frame whose time is above this.
-constexpr double kShowEnd = 121.16;
+using schedule::kShowEnd;
 
 // The segment whose window holds t, 1 to 18, or 0 when none does: windows
 // exclude both bounds, so at a bound (and after the end) no segment runs.

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "shell/schedule.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -90,12 +91,7 @@ const std::string& generatedDir() {
 }
 
 const std::vector<std::string>& showSceneFiles() {
-    static const std::vector<std::string> files = {
-        "demodata/test.3ds",    "demodata/zentrik.3ds", "demodata/quickbite.3ds", "demodata/direradeduziv.3ds",
-        "demodata/velmora.3ds", "demodata/tornvik.3ds", "demodata/radidar.3ds",   "demodata/zengreet.3ds",
-        "demodata/portal.3ds",  "demodata/slutt.3ds",   "demodata/ranko.3ds",     "demodata/test2.3ds",
-        "demodata/torus2.3ds",  "demodata/torus2_.3ds", "demodata/sphere.3ds",
-    };
+    static const std::vector<std::string> files(std::begin(schedule::kSceneFiles), std::end(schedule::kSceneFiles));
     return files;
 }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 
+#include "shell/schedule.h"
 #include "tests/demodata/generated_content.h"
 #include "tests/test_support.h"
 
@@ -37,7 +38,7 @@ TEST(MakeDemodata, UnwritableOutputDirectoryExitsWith1AndOneLine) {
 }
 
 TEST(MakeDemodata, WritesTheScenesTheirTexturesAndTheMusicOnly) {
-    std::set<std::string> expected = {"dj ranko - quickbite.mp3"};
+    std::set<std::string> expected = {schedule::kMusicFile};
     for (const std::string& scene : showSceneFiles()) {
         expected.insert(scene);
         LoadedScene s = loadGenerated(scene);

@@ -8,9 +8,13 @@
 #include <map>
 #include <sys/stat.h>
 
+#include "shell/schedule.h"
 #include "tests/demodata/generated_content.h"
 
 namespace {
+
+using schedule::sceneFile;
+using schedule::SceneId;
 
 std::string meshName(const Mesh& mesh) {
     char name[32] = {};
@@ -30,21 +34,22 @@ std::string textureName(const Material& material) {
     return name;
 }
 
-// The camera-flight segments: scene, start and end in seconds.
+// A camera-flight segment: its scene, start and end in seconds.
 struct Flight {
     const char* file;
     double start;
     double end;
 };
 
-const Flight kFlights[] = {
-    {"demodata/zentrik.3ds", 5.0, 9.6},           {"demodata/ranko.3ds", 9.6, 14.4},
-    {"demodata/quickbite.3ds", 91.16, 97.16},     {"demodata/direradeduziv.3ds", 97.16, 100.16},
-    {"demodata/velmora.3ds", 100.16, 103.16},     {"demodata/tornvik.3ds", 103.16, 106.16},
-    {"demodata/radidar.3ds", 106.16, 109.16},     {"demodata/zengreet.3ds", 109.16, 112.16},
-    {"demodata/portal.3ds", 112.16, 115.16},      {"demodata/tornvik.3ds", 115.16, 118.16},
-    {"demodata/radidar.3ds", 118.16, 121.16},
-};
+const std::vector<Flight>& flights() {
+    static const std::vector<Flight> all = [] {
+        std::vector<Flight> out;
+        for (const schedule::Flight& f : schedule::kFlights)
+            out.push_back({schedule::sceneFile(f.scene), schedule::segmentStart(f.segment), schedule::segmentEnd(f.segment)});
+        return out;
+    }();
+    return all;
+}
 
 double dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
@@ -54,7 +59,7 @@ void normalize(double v[3]) {
 }
 
 // Where a point lands on screen for gluLookAt(eye, centre, up +z) and
-// gluPerspective(70, 4/3, 1, 5000): normalised device x and y, and the
+// gluPerspective(the flights' field of view, 4/3, 1, 5000): normalised device x and y, and the
 // distance in front of the eye.
 struct ScreenPoint {
     double x, y, depth;
@@ -68,7 +73,7 @@ ScreenPoint project(const double eye[3], const double centre[3], Vec3 p) {
     const double u[3] = {s[1] * f[2] - s[2] * f[1], s[2] * f[0] - s[0] * f[2], s[0] * f[1] - s[1] * f[0]};
     const double d[3] = {p.x - eye[0], p.y - eye[1], p.z - eye[2]};
     const double depth = dot(d, f);
-    const double focal = 1.0 / std::tan(35.0 * M_PI / 180.0);
+    const double focal = 1.0 / std::tan(schedule::kFlightFieldOfView * 0.5 * M_PI / 180.0);
     return ScreenPoint{dot(d, s) * focal / (4.0 / 3.0) / depth, dot(d, u) * focal / depth, depth};
 }
 
@@ -110,17 +115,17 @@ TEST(DemoData, EverySceneLoadsWithoutUnknownChunks) {
 }
 
 TEST(DemoData, FlightScenesHaveCameraZeroWithTheShowsFieldOfView) {
-    for (const Flight& flight : kFlights) {
+    for (const Flight& flight : flights()) {
         LoadedScene s = loadGenerated(flight.file);
         ASSERT_GE(s.scene->getCameraCount(), 1) << flight.file;
         const Camera& camera = *s.scene->getCamera(0);
-        EXPECT_NEAR(camera.getFov(), 70.0f, 0.01f) << flight.file;
+        EXPECT_NEAR(camera.getFov(), schedule::kFlightFieldOfView, 0.01f) << flight.file;
         const Vec3 p = camera.getPosition();
         const Vec3 q = camera.getTarget();
         EXPECT_GT(std::fabs(p.x - q.x) + std::fabs(p.y - q.y) + std::fabs(p.z - q.z), 100.0f)
             << flight.file << ": the camera looks at itself";
         // The keyframer moves the camera node as the show moves the eye: from
-        // the stored position along +x at 100 units a second (30 frames).
+        // the stored position along +x at the flight speed (30 frames a second).
         const Keyframer keyframer = s.scene->getKeyframer();
         const Track* eye = nullptr;
         for (int i = 0; i < keyframer.getTrackCount(); ++i)
@@ -130,14 +135,14 @@ TEST(DemoData, FlightScenesHaveCameraZeroWithTheShowsFieldOfView) {
         const Key& first = *eye->getKey(0);
         const Key& last = *eye->getKey(1);
         EXPECT_EQ(first.value.x, p.x) << flight.file;
-        EXPECT_NEAR(last.value.x - first.value.x, 100.0f * float(last.frame - first.frame) / 30.0f, 0.01f)
+        EXPECT_NEAR(last.value.x - first.value.x, float(schedule::kFlightSpeed) * float(last.frame - first.frame) / 30.0f, 0.01f)
             << flight.file;
         EXPECT_GE(float(last.frame - first.frame) / 30.0f, float(flight.end - flight.start) - 0.001f) << flight.file;
     }
 }
 
 TEST(DemoData, FlightsKeepTheWholeTitleOnScreenAndLegible) {
-    for (const Flight& flight : kFlights) {
+    for (const Flight& flight : flights()) {
         LoadedScene s = loadGenerated(flight.file);
         ASSERT_GE(s.scene->getCameraCount(), 1) << flight.file;
         const Mesh* title = findMesh(*s.scene, "Title");
@@ -147,7 +152,7 @@ TEST(DemoData, FlightsKeepTheWholeTitleOnScreenAndLegible) {
         const Vec3 q = s.scene->getCamera(0)->getTarget();
         const double centre[3] = {q.x, q.y, q.z};
         for (double t = flight.start + 0.01; t < flight.end; t += 0.1) {
-            const double eye[3] = {p.x + (t - flight.start) * 100.0, p.y, p.z};
+            const double eye[3] = {p.x + (t - flight.start) * schedule::kFlightSpeed, p.y, p.z};
             double left = 1e9, right = -1e9;
             for (int i = 0; i < title->getVertexCount(); ++i) {
                 const ScreenPoint sp = project(eye, centre, title->getVertex(i));
@@ -164,13 +169,13 @@ TEST(DemoData, FlightsKeepTheWholeTitleOnScreenAndLegible) {
 }
 
 TEST(DemoData, FlightsNeverComeCloseToTheirGeometry) {
-    for (const Flight& flight : kFlights) {
+    for (const Flight& flight : flights()) {
         LoadedScene s = loadGenerated(flight.file);
         ASSERT_GE(s.scene->getCameraCount(), 1) << flight.file;
         const Vec3 p = s.scene->getCamera(0)->getPosition();
         double nearest = 1e9;
         for (double t = flight.start; t <= flight.end; t += 0.05) {
-            const double eye[3] = {p.x + (t - flight.start) * 100.0, p.y, p.z};
+            const double eye[3] = {p.x + (t - flight.start) * schedule::kFlightSpeed, p.y, p.z};
             for (int m = 0; m < s.scene->getMeshCount(); ++m) {
                 const Mesh& mesh = *s.scene->getMesh(m);
                 for (int i = 0; i < mesh.getVertexCount(); ++i) {
@@ -186,7 +191,7 @@ TEST(DemoData, FlightsNeverComeCloseToTheirGeometry) {
 }
 
 TEST(DemoData, TestSceneHasNoCameraSoTheViewerSitsInsideIt) {
-    LoadedScene s = loadGenerated("demodata/test.3ds");
+    LoadedScene s = loadGenerated(sceneFile(SceneId::Test));
     EXPECT_EQ(s.scene->getCameraCount(), 0);
     // Seen from the origin: nothing within the near plane, and geometry all around.
     double nearest = 1e9;
@@ -206,7 +211,7 @@ TEST(DemoData, TestSceneHasNoCameraSoTheViewerSitsInsideIt) {
 }
 
 TEST(DemoData, TestSceneMeshesFitTheShadeTable) {
-    LoadedScene s = loadGenerated("demodata/test.3ds");
+    LoadedScene s = loadGenerated(sceneFile(SceneId::Test));
     ASSERT_GE(s.scene->getMeshCount(), 2) << "a rich object has several parts";
     for (int m = 0; m < s.scene->getMeshCount(); ++m) {
         const Mesh& mesh = *s.scene->getMesh(m);
@@ -219,7 +224,7 @@ TEST(DemoData, TestSceneMeshesFitTheShadeTable) {
 // colour of the last face it drew, face count - 1 of the last mesh, which is
 // black when its number mod 4 is 0 or 1.
 TEST(DemoData, TestSceneEndsOnAWhiteFaceSoLaterTexturesShow) {
-    LoadedScene s = loadGenerated("demodata/test.3ds");
+    LoadedScene s = loadGenerated(sceneFile(SceneId::Test));
     ASSERT_GT(s.scene->getMeshCount(), 0);
     const Mesh& last = *s.scene->getMesh(s.scene->getMeshCount() - 1);
     const int lastFace = last.getTriangleCount() - 1;
@@ -231,9 +236,9 @@ TEST(DemoData, DrawnMeshesNameAMaterialOfTheirMaterialScene) {
         const char* drawn;
         const char* materials;
     } pairs[] = {
-        {"demodata/test.3ds", "demodata/test.3ds"},      {"demodata/test2.3ds", "demodata/test.3ds"},
-        {"demodata/sphere.3ds", "demodata/sphere.3ds"},  {"demodata/torus2_.3ds", "demodata/torus2_.3ds"},
-        {"demodata/torus2.3ds", "demodata/torus2.3ds"},
+        {sceneFile(SceneId::Test), sceneFile(SceneId::Test)},      {sceneFile(SceneId::Test2), sceneFile(SceneId::Test)},
+        {sceneFile(SceneId::Sphere), sceneFile(SceneId::Sphere)},  {sceneFile(SceneId::Torus2Underscore), sceneFile(SceneId::Torus2Underscore)},
+        {sceneFile(SceneId::Torus2), sceneFile(SceneId::Torus2)},
     };
     for (const auto& pair : pairs) {
         LoadedScene drawn = loadGenerated(pair.drawn);
@@ -275,9 +280,9 @@ TEST(DemoData, SurfacesListConsecutiveFacesSideBySide) {
         const char* file;
         std::vector<std::string> surfaces;
     } scenes[] = {
-        {"demodata/test.3ds", {"Shell", "Knot", "Rings"}},
-        {"demodata/sphere.3ds", {"Globe", "Core"}},
-        {"demodata/torus2_.3ds", {"Ring", "Halo"}},
+        {sceneFile(SceneId::Test), {"Shell", "Knot", "Rings"}},
+        {sceneFile(SceneId::Sphere), {"Globe", "Core"}},
+        {sceneFile(SceneId::Torus2Underscore), {"Ring", "Halo"}},
     };
     for (const auto& entry : scenes) {
         LoadedScene s = loadGenerated(entry.file);
@@ -302,7 +307,7 @@ float distance(Vec3 a, Vec3 b) {
 
 // Whatever a mesh is made of, a run of consecutive faces stays in one place.
 TEST(DemoData, ConsecutiveFacesLieClose) {
-    for (const char* file : {"demodata/test.3ds", "demodata/sphere.3ds", "demodata/torus2_.3ds"}) {
+    for (const char* file : {sceneFile(SceneId::Test), sceneFile(SceneId::Sphere), sceneFile(SceneId::Torus2Underscore)}) {
         LoadedScene s = loadGenerated(file);
         for (int m = 0; m < s.scene->getMeshCount(); ++m) {
             const Mesh& mesh = *s.scene->getMesh(m);
@@ -323,7 +328,7 @@ TEST(DemoData, ConsecutiveFacesLieClose) {
 }
 
 TEST(DemoData, WaveScenesHaveFacesEnoughToBreakApart) {
-    for (const char* file : {"demodata/sphere.3ds", "demodata/torus2_.3ds"}) {
+    for (const char* file : {sceneFile(SceneId::Sphere), sceneFile(SceneId::Torus2Underscore)}) {
         LoadedScene s = loadGenerated(file);
         int faces = 0;
         for (int m = 0; m < s.scene->getMeshCount(); ++m) faces += s.scene->getMesh(m)->getTriangleCount();
@@ -345,24 +350,24 @@ double farthestFromOrigin(const Mesh& mesh, bool nearest) {
 TEST(DemoData, ObjectScenesFitTheirSegments) {
     // sphere.3ds moves between 0 and 40 units in front of the eye: its outer
     // globe keeps the eye inside.
-    LoadedScene sphere = loadGenerated("demodata/sphere.3ds");
+    LoadedScene sphere = loadGenerated(sceneFile(SceneId::Sphere));
     const Mesh* globe = findMesh(*sphere.scene, "Globe");
     ASSERT_NE(globe, nullptr) << "sphere.3ds has no Globe mesh";
     EXPECT_GT(farthestFromOrigin(*globe, true), 45.0);
 
     // torus2.3ds comes as close as 60 units and spins: none of it may reach the eye.
-    LoadedScene torus = loadGenerated("demodata/torus2.3ds");
+    LoadedScene torus = loadGenerated(sceneFile(SceneId::Torus2));
     for (int m = 0; m < torus.scene->getMeshCount(); ++m)
         EXPECT_LT(farthestFromOrigin(*torus.scene->getMesh(m), false), 58.0) << meshName(*torus.scene->getMesh(m));
 
     // torus2_.3ds spins around the eye at its centre: a hole around the eye.
-    LoadedScene ring = loadGenerated("demodata/torus2_.3ds");
+    LoadedScene ring = loadGenerated(sceneFile(SceneId::Torus2Underscore));
     for (int m = 0; m < ring.scene->getMeshCount(); ++m)
         EXPECT_GT(farthestFromOrigin(*ring.scene->getMesh(m), true), 20.0) << meshName(*ring.scene->getMesh(m));
 
     // test2.3ds is drawn 15 units in front of the eye: the eye, at z = 15 in
     // the object's frame, sits inside the tunnel, clear of its wall.
-    LoadedScene tunnel = loadGenerated("demodata/test2.3ds");
+    LoadedScene tunnel = loadGenerated(sceneFile(SceneId::Test2));
     const Mesh* tube = findMesh(*tunnel.scene, "Tunnel");
     ASSERT_NE(tube, nullptr);
     float nearZ = -1e9f, farZ = 1e9f;

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "shell/schedule.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/frame_schedule.h"
 #include "tools/capture/png_file.h"
@@ -20,8 +21,6 @@
 #include "tools/capture/video_encoder.h"
 
 namespace {
-
-const char* const kMusicFile = "dj ranko - quickbite.mp3";
 
 using Clock = std::chrono::steady_clock;
 
@@ -93,10 +92,10 @@ int main(int argc, char** argv) {
         settings.width = options.width;
         settings.height = options.height;
         settings.fps = options.fps;
-        if (access(kMusicFile, R_OK) == 0) {
-            settings.musicPath = kMusicFile;
+        if (access(schedule::kMusicFile, R_OK) == 0) {
+            settings.musicPath = schedule::kMusicFile;
         } else {
-            std::fprintf(stderr, "orvel-capture: warning: no \"%s\" here, the video has no sound\n", kMusicFile);
+            std::fprintf(stderr, "orvel-capture: warning: no \"%s\" here, the video has no sound\n", schedule::kMusicFile);
         }
         settings.musicStart = double(first) / options.fps;
         settings.duration = double(count) / options.fps;

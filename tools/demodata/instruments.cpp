@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr float kTwoPi = kSynthTwoPi;
-
 // Attack, hold for the note's length, then release; t in seconds from the start.
 float gate(float t, float length, float attack, float release) {
     if (t < 0.0f) return 0.0f;

@@ -1,8 +1,7 @@
 // make-demodata OUTDIR
 //
 // Writes the show's content into OUTDIR: the fifteen scene files and their
-// JPEG textures under OUTDIR/demodata/, and the music, "dj ranko -
-// quickbite.mp3", in OUTDIR itself. Everything is generated here, from code
+// JPEG textures under OUTDIR/demodata/, and the music in OUTDIR itself. Everything is generated here, from code
 // alone, and the same bytes come out on every run. Exit 0 on success, 1 when
 // a file cannot be written, 2 on wrong usage.
 
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/schedule.h"
 #include "tools/demodata/mp3_encoder.h"
 #include "tools/demodata/music.h"
 #include "tools/demodata/scenes.h"
@@ -23,7 +23,6 @@
 
 namespace {
 
-const char* const kMusicFile = "dj ranko - quickbite.mp3";
 constexpr int kMusicKbps = 192;
 
 // Creates dir and any missing parents.
@@ -65,10 +64,10 @@ void generate(const std::string& outDir) {
     }
 
     const Music music = renderMusic();
-    writeFile(outDir + "/" + kMusicFile, encodeMp3(music.left, music.right, kMusicKbps));
+    writeFile(outDir + "/" + schedule::kMusicFile, encodeMp3(music.left, music.right, kMusicKbps));
 
     std::printf("make-demodata: wrote %zu scenes, %zu textures and \"%s\" to %s\n", scenes.size(),
-                textureNames.size(), kMusicFile, outDir.c_str());
+                textureNames.size(), schedule::kMusicFile, outDir.c_str());
 }
 
 }  // namespace

@@ -5,9 +5,6 @@
 
 namespace {
 
-constexpr float kTwoPi = 6.28318530717958647692f;
-constexpr float kPi = 3.14159265358979323846f;
-
 // Index of the next vertex to be added, refused when 16 bits cannot hold it.
 uint16_t nextIndex(const MeshData& mesh, size_t added) {
     if (mesh.vertices.size() + added > kMaxMeshVertices)

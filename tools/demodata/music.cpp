@@ -2,33 +2,29 @@
 
 #include <cmath>
 #include <cstdint>
-#include <utility>
+#include <iterator>
 
+#include "shell/schedule.h"
 #include "tools/demodata/instruments.h"
 #include "tools/demodata/mixer.h"
 
 namespace {
 
-// Beats to seconds. The beat grid is pinned to the show's scene changes:
-// each stretch between two anchors holds a whole number of bars, so every
-// change falls on a bar line. The opening runs at 96 beats a minute, the
-// first title at 104, everything after within a few tenths of 100, and the
-// closing titles in bars of five beats, three seconds each.
+// Beats to seconds on the schedule's beat grid, pinned to the show's
+// segment bounds. The opening runs at 96 beats a minute, the first title at
+// 104, everything after within a few tenths of 100, and the closing titles
+// in bars of five beats.
 class TempoMap {
 public:
     double seconds(double beat) const {
+        const auto& anchors = schedule::kTempoAnchors;
+        const size_t count = std::size(anchors);
         size_t i = 0;
-        while (i + 2 < anchors_.size() && beat >= anchors_[i + 1].first) ++i;
-        const auto& a = anchors_[i];
-        const auto& b = anchors_[i + 1];
-        return a.second + (beat - a.first) * (b.second - a.second) / (b.first - a.first);
+        while (i + 2 < count && beat >= anchors[i + 1].beat) ++i;
+        const schedule::TempoAnchor& a = anchors[i];
+        const schedule::TempoAnchor& b = anchors[i + 1];
+        return a.seconds + (beat - a.beat) * (b.seconds - a.seconds) / (b.beat - a.beat);
     }
-
-private:
-    const std::vector<std::pair<double, double>> anchors_ = {
-        {-8, 0.0},    {0, 5.0},     {8, 9.6},     {16, 14.4},   {64, 43.24},  {80, 52.81},
-        {96, 62.41},  {112, 72.0},  {128, 81.57}, {144, 91.16}, {194, 121.16}, {204, 127.16},
-    };
 };
 
 struct Chord {
@@ -167,7 +163,7 @@ private:
         for (int i = 0; i < steps; ++i) snare(from + i * 0.25, 0.25f + 0.45f * float(i) / float(steps));
     }
 
-    // 0 to 5 s: a pad swells, a plucked arpeggio opens up, a riser leads into
+    // The opening: a pad swells, a plucked arpeggio opens up, a riser leads into
     // the first beat.
     void intro() {
         pad(-8, 8, kAm, 0.9f, 350.0f, 2200.0f);
@@ -181,7 +177,7 @@ private:
         riser(-4, 0, 0.4f);
     }
 
-    // 5 s and 9.6 s: the first two titles; the beat starts.
+    // The first two titles: the beat starts.
     void firstTitles() {
         crash(0);
         boom(0);
@@ -206,7 +202,7 @@ private:
         snareRoll(15, 15.75);
     }
 
-    // 14.4 s to 21.6 s: the drums drop out under the flashing opening object,
+    // Beats 16 to 28: the drums drop out under the flashing opening object,
     // and each flash gets a chord stab.
     void flashes() {
         crash(16, 0.6f);
@@ -218,29 +214,27 @@ private:
             playBass(mixer_, at(beat), span(beat, 4) * 0.95, chords[size_t(bar)].root, 0.6f, 0.15f);
             for (int s = 0; s < 8; ++s) hat(beat + s * 0.5, s % 2 ? 0.14f : 0.07f);
         }
-        // The flashes come in pairs, a quaver apart, once a bar.
-        const struct {
-            double seconds;
-            std::vector<int> chord;
-        } stabs[] = {
-            {15.48, {69, 72, 76}}, {15.80, {72, 76, 81}}, {17.88, {65, 69, 72}},
-            {18.18, {69, 72, 77}}, {20.30, {67, 71, 74}}, {20.58, {71, 74, 79}},
+        // The flashes come in pairs, a quaver apart, once a bar: a chord
+        // for each.
+        const std::vector<int> stabChords[std::size(schedule::kFlashes)] = {
+            {69, 72, 76}, {72, 76, 81}, {65, 69, 72}, {69, 72, 77}, {67, 71, 74}, {71, 74, 79},
         };
-        for (size_t i = 0; i < 6; ++i) {
+        for (size_t i = 0; i < std::size(schedule::kFlashes); ++i) {
+            const double seconds = schedule::kFlashes[i].begin;
             const bool second = i % 2 == 1;
-            playKick(mixer_, stabs[i].seconds, second ? 0.9f : 0.7f);
-            playStab(mixer_, stabs[i].seconds, stabs[i].chord, second ? 1.1f : 0.9f, seed());
-            playClap(mixer_, stabs[i].seconds, 0.5f, seed());
-            if (!second) playCrash(mixer_, stabs[i].seconds, 0.25f, seed());
+            playKick(mixer_, seconds, second ? 0.9f : 0.7f);
+            playStab(mixer_, seconds, stabChords[i], second ? 1.1f : 0.9f, seed());
+            playClap(mixer_, seconds, 0.5f, seed());
+            if (!second) playCrash(mixer_, seconds, 0.25f, seed());
         }
         riser(24, 28, 0.5f);
-        // The stripes start at 21 s: a drum fill from there into the groove.
+        // The stripes start: a drum fill from there into the groove.
         snareRoll(27, 28);
         playTom(mixer_, at(27.5), 0.5f, 140.0f, -0.4f);
         playTom(mixer_, at(27.75), 0.5f, 100.0f, 0.4f);
     }
 
-    // 21.6 s to 43.24 s: the full groove and the theme, twice.
+    // Up to the tunnel: the full groove and the theme, twice.
     void mainGroove() {
         crash(28, 0.6f);
         boom(28, 0.6f);
@@ -259,8 +253,8 @@ private:
         snareRoll(63, 64);
     }
 
-    // 43.24 s to 52.81 s: the tunnel. Half-time drums under a bright
-    // arpeggio; at 48 s, when the view starts to pulse, the full beat again.
+    // The tunnel. Half-time drums under a bright arpeggio; when the view
+    // starts to pulse, the full beat again.
     void tunnel() {
         crash(64, 0.55f);
         boom(64, 0.8f);
@@ -281,7 +275,7 @@ private:
         riser(78, 80);
     }
 
-    // 52.81 s to 72 s: the globe, in a darker key, then breaking apart.
+    // The globe, in a darker key, then breaking apart.
     void darkSections() {
         crash(80, 0.5f);
         boom(80, 0.8f);
@@ -318,7 +312,7 @@ private:
         snareRoll(111, 112);
     }
 
-    // 72 s to 81.57 s: everything at once.
+    // The ring around the viewer: everything at once.
     void climax() {
         for (int bar = 0; bar < 4; ++bar) {
             const double beat = 112 + bar * 4;
@@ -337,8 +331,8 @@ private:
         melody(112, kTheme, 12, 0.25f);
     }
 
-    // 81.57 s to 91.16 s: the ring rushes in and out; heavy half-time, then
-    // a build into the closing titles.
+    // The ringed ball rushes in and out; heavy half-time, then a build into
+    // the closing titles.
     void zoom() {
         crash(128, 0.6f);
         boom(128, 0.9f);
@@ -354,8 +348,8 @@ private:
         snareRoll(142, 144);
     }
 
-    // 91.16 s to 121.16 s: a title every three seconds, one bar of five
-    // beats each, every bar opening with a crash and a stab.
+    // The closing titles: a bar of five beats each (two for the first),
+    // every bar opening with a crash and a stab.
     void closingTitles() {
         const std::vector<Chord> chords = {kAm, kF, kC, kG, kAm, kF, kDm, kE, kAm, kAm};
         for (int bar = 0; bar < 10; ++bar) {

@@ -19,8 +19,9 @@
 
 namespace {
 
-constexpr float kTwoPi = 6.28318530717958647692f;
-constexpr float kPi = 3.14159265358979323846f;
+using schedule::sceneFile;
+using schedule::SceneId;
+
 
 // The materials of test.3ds. test2.3ds is drawn with this list, looked up by
 // index, so test2.3ds carries the same list in the same order.
@@ -170,8 +171,10 @@ SceneData ringedBall() {
 
 std::vector<SceneFile> buildObjectScenes() {
     return {
-        {"demodata/test.3ds", spinner()},      {"demodata/test2.3ds", tunnel()},
-        {"demodata/sphere.3ds", globe()},      {"demodata/torus2_.3ds", ringAround()},
-        {"demodata/torus2.3ds", ringedBall()},
+        {sceneFile(SceneId::Test), spinner()},
+        {sceneFile(SceneId::Test2), tunnel()},
+        {sceneFile(SceneId::Sphere), globe()},
+        {sceneFile(SceneId::Torus2Underscore), ringAround()},
+        {sceneFile(SceneId::Torus2), ringedBall()},
     };
 }

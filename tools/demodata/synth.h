@@ -3,12 +3,12 @@
 #include <cmath>
 #include <cstdint>
 
+#include "geometry/vector_math.h"
 #include "tools/demodata/random.h"
 
 // The building blocks of the instruments: oscillators, a filter and noise,
 // all running at one sample rate.
 constexpr int kSampleRate = 44100;
-constexpr float kSynthTwoPi = 6.28318530717958647692f;
 
 // Frequency of a MIDI note number (69 is A at 440 Hz).
 inline float midiToHz(float note) { return 440.0f * std::pow(2.0f, (note - 69.0f) / 12.0f); }
@@ -57,7 +57,7 @@ private:
 class Sine {
 public:
     float next(float hz) {
-        const float value = std::sin(kSynthTwoPi * phase_);
+        const float value = std::sin(kTwoPi * phase_);
         phase_ += hz / float(kSampleRate);
         if (phase_ >= 1.0f) phase_ -= 1.0f;
         return value;
@@ -88,7 +88,7 @@ public:
 
     void tune(float hz, float resonance) {
         const float limited = std::fmin(std::fmax(hz, 20.0f), float(kSampleRate) * 0.45f);
-        g_ = std::tan(3.14159265f * limited / float(kSampleRate));
+        g_ = std::tan(kPi * limited / float(kSampleRate));
         k_ = 2.0f - 2.0f * std::fmin(std::fmax(resonance, 0.0f), 0.98f);
         a1_ = 1.0f / (1.0f + g_ * (g_ + k_));
     }
@@ -116,6 +116,6 @@ struct Pan {
 };
 
 inline Pan panGains(float position) {
-    const float angle = (position + 1.0f) * 0.25f * 3.14159265f;
+    const float angle = (position + 1.0f) * 0.25f * kPi;
     return Pan{std::cos(angle), std::sin(angle)};
 }

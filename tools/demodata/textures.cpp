@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "geometry/vector_math.h"
 #include "tools/demodata/random.h"
 
 const char* const kPlasmaTexture = "demodata/plasma.jpg";
@@ -20,7 +21,6 @@ const char* const kStripesTexture = "demodata/stripes.jpg";
 
 namespace {
 
-constexpr float kTwoPi = 6.28318530717958647692f;
 constexpr int kJpegQuality = 90;
 
 struct Colour {
@@ -123,7 +123,7 @@ Image plasma() {
         const float c = std::sin(kTwoPi * (2.0f * x + 3.0f * y));
         const float d = std::cos(kTwoPi * (4.0f * x - 1.0f * y) + 2.0f * std::sin(kTwoPi * (x + y)));
         const float v = (a + b + c + d) * 0.25f;
-        const float phase = v * 3.14159265f * 2.0f;
+        const float phase = v * kPi * 2.0f;
         return Colour{0.5f + 0.5f * std::sin(phase), 0.5f + 0.5f * std::sin(phase + 2.1f),
                       0.5f + 0.5f * std::sin(phase + 4.2f)};
     });

@@ -1,7 +1,7 @@
 // The title scenes. The show draws each as white faces on black while the
-// eye leaves the camera's stored position along +x at 100 units a second,
-// looking at the stored target all the while (up is +z, a vertical field of
-// view of 70 degrees, aspect 4/3). Each scene is a word of block letters
+// eye leaves the camera's stored position along +x at the flight speed,
+// looking at the stored target all the while (up is +z, the flights' field
+// of view, aspect 4/3). Each scene is a word of block letters
 // standing along the x axis, facing -y; the camera is placed as close as it
 // can be while every vertex stays on screen for the whole flight.
 
@@ -15,9 +15,9 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265358979323846f;
-constexpr float kFlightSpeed = 100.0f;
-constexpr float kFieldOfView = 70.0f;
+using schedule::SceneId;
+constexpr float kFlightSpeed = float(schedule::kFlightSpeed);
+constexpr float kFieldOfView = schedule::kFlightFieldOfView;
 constexpr float kAspect = 4.0f / 3.0f;
 constexpr float kNearPlane = 1.0f;
 // The share of the screen's half-width and half-height that the scene may fill.
@@ -101,10 +101,8 @@ enum class Layout {
 };
 
 struct TitlePlan {
-    const char* fileName;
+    SceneId scene;
     const char* word;
-    // The longest segment that flies past this title.
-    float seconds;
     Layout layout;
     float elevation;
     // A row of small cubes under the letters, nearer to the eye, that slides
@@ -142,19 +140,29 @@ MeshData underline(const MeshData& title, const TextLayout& text) {
     return mesh;
 }
 
+// How long the camera must keep the whole title in view: its longest
+// flight. The closing text, never flown past, is fitted as for a flight
+// through the last segment.
+float flightSeconds(SceneId scene) {
+    const int last = schedule::kSegmentCount;
+    const double seconds = schedule::longestFlight(scene);
+    return float(seconds > 0.0 ? seconds : schedule::segmentEnd(last) - schedule::segmentStart(last));
+}
+
 SceneFile title(const TitlePlan& plan) {
     TextLayout text;
     text.cell = 10.0f;
     text.thickness = 20.0f;
     text.origin = Vec3{0, 0, 0};
     SceneFile file;
-    file.fileName = plan.fileName;
+    file.fileName = schedule::sceneFile(plan.scene);
     SceneData& scene = file.data;
     scene.materials = {{kMaterialName, kTilesTexture}};
     scene.meshes.push_back(titleWord(plan, text));
     if (plan.underline) scene.meshes.push_back(underline(scene.meshes.front(), text));
-    scene.cameras.push_back(fitFlightCamera(scene.meshes, plan.seconds, plan.elevation));
-    scene.framesEnd = uint32_t(std::lround(plan.seconds * kFramesPerSecond));
+    const float seconds = flightSeconds(plan.scene);
+    scene.cameras.push_back(fitFlightCamera(scene.meshes, seconds, plan.elevation));
+    scene.framesEnd = uint32_t(std::lround(seconds * kFramesPerSecond));
     return file;
 }
 
@@ -164,7 +172,7 @@ SceneFile title(const TitlePlan& plan) {
 // word, which stays in view through every gate.
 SceneFile portal() {
     SceneFile file;
-    file.fileName = "demodata/portal.3ds";
+    file.fileName = schedule::sceneFile(SceneId::Portal);
     SceneData& scene = file.data;
     scene.materials = {{kMaterialName, kTilesTexture}};
 
@@ -205,7 +213,7 @@ SceneFile portal() {
     scene.meshes.push_back(title);
     scene.meshes.push_back(gates);
 
-    const float seconds = 3.0f;
+    const float seconds = flightSeconds(SceneId::Portal);
     CameraData camera;
     camera.name = kCameraName;
     camera.position = Vec3{0, 0, 0};
@@ -221,15 +229,15 @@ SceneFile portal() {
 
 std::vector<SceneFile> buildTitleScenes() {
     const TitlePlan plans[] = {
-        {"demodata/zentrik.3ds", "ZENTRIK", 4.6f, Layout::Row, 8.0f, true},
-        {"demodata/quickbite.3ds", "QUICKBITE", 6.0f, Layout::Stair, 6.0f, false},
-        {"demodata/direradeduziv.3ds", "DIRERADEDUZIV", 3.0f, Layout::Row, 0.0f, true},
-        {"demodata/velmora.3ds", "VELMORA", 3.0f, Layout::Wave, 12.0f, false},
-        {"demodata/tornvik.3ds", "TORNVIK", 3.0f, Layout::Stair, -6.0f, false},
-        {"demodata/radidar.3ds", "RADIDAR", 3.0f, Layout::Wave, -10.0f, true},
-        {"demodata/zengreet.3ds", "ZENGREET", 3.0f, Layout::Row, 15.0f, true},
-        {"demodata/slutt.3ds", "SLUTT", 3.0f, Layout::Row, 0.0f, false},
-        {"demodata/ranko.3ds", "RANKO", 4.8f, Layout::Wave, -8.0f, false},
+        {SceneId::Zentrik, "ZENTRIK", Layout::Row, 8.0f, true},
+        {SceneId::Quickbite, "QUICKBITE", Layout::Stair, 6.0f, false},
+        {SceneId::Direradeduziv, "DIRERADEDUZIV", Layout::Row, 0.0f, true},
+        {SceneId::Velmora, "VELMORA", Layout::Wave, 12.0f, false},
+        {SceneId::Tornvik, "TORNVIK", Layout::Stair, -6.0f, false},
+        {SceneId::Radidar, "RADIDAR", Layout::Wave, -10.0f, true},
+        {SceneId::Zengreet, "ZENGREET", Layout::Row, 15.0f, true},
+        {SceneId::Slutt, "SLUTT", Layout::Row, 0.0f, false},
+        {SceneId::Ranko, "RANKO", Layout::Wave, -8.0f, false},
     };
     std::vector<SceneFile> files;
     for (const TitlePlan& plan : plans) files.push_back(title(plan));
