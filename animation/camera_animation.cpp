@@ -1,7 +1,6 @@
-// The scene operations that drive one camera from one keyframer track.
+#include "animation/camera_animation.h"
 
 #include "animation/interpolation.h"
-#include "scene/scene.h"
 
 namespace {
 
@@ -32,12 +31,19 @@ int objectIndex(const Track& track) {
     return track.getBoundObject() != -1 ? track.getBoundObject() : track.getObjectNumber();
 }
 
+// An object index of -99 asks for no update.
+constexpr int kNoUpdate = -99;
+
+Camera* cameraAt(const std::vector<std::unique_ptr<Camera>>& cameras, int index) {
+    return index >= 0 && size_t(index) < cameras.size() ? cameras[size_t(index)].get() : nullptr;
+}
+
 }  // namespace
 
-void Scene::animateLinear(int frame) {
-    if (frame > keyframer_.getFramesEnd()) frame = keyframer_.getFramesStart();
-    Track* track = keyedCameraTrack(keyframer_, 10);
-    Camera* camera = getCamera(0);
+void animateCameraLinear(const Keyframer& keyframer, const std::vector<std::unique_ptr<Camera>>& cameras, int frame) {
+    if (frame > keyframer.getFramesEnd()) frame = keyframer.getFramesStart();
+    Track* track = keyedCameraTrack(keyframer, kAnimatedTrackIndex);
+    Camera* camera = cameraAt(cameras, 0);
     if (!track || !camera) return;
     float u = track->findSegment(frame);
     int s = track->getSegment();
@@ -84,25 +90,27 @@ void animateSplineTrack(Track& track, Camera& camera, int frame, int framesEnd, 
 
 }  // namespace
 
-void Scene::animateSpline(int frame) {
-    if (keyframer_.getTrackCount() == 0) return;
-    if (frame > keyframer_.getFramesEnd()) frame = keyframer_.getFramesEnd();
-    Track* track = keyedCameraTrack(keyframer_, 10);
-    // The object index -99 suppresses the update; otherwise camera 0 is driven whatever the index.
-    if (!track || objectIndex(*track) == -99) return;
-    Camera* camera = getCamera(0);
+void animateCameraSpline(const Keyframer& keyframer, const std::vector<std::unique_ptr<Camera>>& cameras, int frame,
+                         int32_t& cursor) {
+    if (keyframer.getTrackCount() == 0) return;
+    if (frame > keyframer.getFramesEnd()) frame = keyframer.getFramesEnd();
+    Track* track = keyedCameraTrack(keyframer, kAnimatedTrackIndex);
+    // Camera 0 is driven whatever the object index, unless it asks for no update.
+    if (!track || objectIndex(*track) == kNoUpdate) return;
+    Camera* camera = cameraAt(cameras, 0);
     if (!camera) return;
-    animateSplineTrack(*track, *camera, frame, keyframer_.getFramesEnd(), segmentCursor_);
+    animateSplineTrack(*track, *camera, frame, keyframer.getFramesEnd(), cursor);
 }
 
-void Scene::animateSplineLoop(int frame) {
-    if (keyframer_.getTrackCount() == 0) return;
-    if (frame > keyframer_.getFramesEnd()) frame = keyframer_.getFramesStart();
-    Track* track = keyedCameraTrack(keyframer_, 0);
+void animateCameraSplineLoop(const Keyframer& keyframer, const std::vector<std::unique_ptr<Camera>>& cameras,
+                             int frame, int32_t& cursor) {
+    if (keyframer.getTrackCount() == 0) return;
+    if (frame > keyframer.getFramesEnd()) frame = keyframer.getFramesStart();
+    Track* track = keyedCameraTrack(keyframer, 0);
     if (!track) return;
     const int object = objectIndex(*track);
-    if (object == -99) return;
-    Camera* camera = getCamera(object);
+    if (object == kNoUpdate) return;
+    Camera* camera = cameraAt(cameras, object);
     if (!camera) return;
-    animateSplineTrack(*track, *camera, frame, keyframer_.getFramesEnd(), segmentCursor_);
+    animateSplineTrack(*track, *camera, frame, keyframer.getFramesEnd(), cursor);
 }

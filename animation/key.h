@@ -20,9 +20,20 @@ struct KeySpline {
     void setEaseFrom(float v) { ease_from = v; }
 };
 
+// Which spline parameters a key's record in a file carries. They follow the
+// flags in the order of the bits, lowest first.
+enum KeyFlag : uint16_t {
+    KEY_TENSION = 0x0001,
+    KEY_CONTINUITY = 0x0002,
+    KEY_BIAS = 0x0004,
+    KEY_EASE_TO = 0x0008,
+    KEY_EASE_FROM = 0x0010,
+};
+constexpr int kKeySplineFieldCount = 5;
+
 // One position key of a track.
 struct Key {
-    // Bit 0 tension given, bit 1 continuity, bit 2 bias, bit 3 ease_to, bit 4 ease_from.
+    // KeyFlag bits: the spline parameters the file gave.
     uint16_t flags = 0;
     int32_t frame = 0;
     Vec3 value;

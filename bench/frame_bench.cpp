@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/offscreen_context.h"
+#include "offscreen/offscreen_context.h"
 #include "shell/renderer.h"
 
 namespace {

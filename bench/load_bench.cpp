@@ -13,7 +13,7 @@
 #include "scene/chunk.h"
 #include "scene/scene.h"
 #include "scene/scene_writer.h"
-#include "shell/offscreen_context.h"
+#include "offscreen/offscreen_context.h"
 
 using namespace scene_writer;
 

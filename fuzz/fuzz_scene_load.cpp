@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "scene/scene.h"
-#include "shell/offscreen_context.h"
+#include "offscreen/offscreen_context.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The loader prints its progress on standard output; keep the fuzzer's own output readable.

@@ -1,4 +1,4 @@
-#include "shell/offscreen_context.h"
+#include "offscreen/offscreen_context.h"
 
 #include <GL/osmesa.h>
 

@@ -6,6 +6,8 @@
 enum ChunkId : uint16_t {
     CHUNK_VERSION = 0x0002,
     CHUNK_EDITOR = 0x3D3D,
+    // The editor section's own version, its first child.
+    CHUNK_EDITOR_VERSION = 0x3D3E,
     CHUNK_OBJECT = 0x4000,
     CHUNK_OBJECT_MESH = 0x4100,
     CHUNK_MESH_VERTICES = 0x4110,

@@ -349,9 +349,9 @@ void Scene::readKeyframerChunks(ChunkHeader& parent) {
                 unsigned char fixed[6];
                 if (readBytes(child, fixed, 6) < 6) break;
                 const uint16_t flags = u16At(fixed + 4);
-                float optional[5] = {};
+                float optional[kKeySplineFieldCount] = {};
                 bool complete = true;
-                for (int bit = 0; bit < 5 && complete; ++bit) {
+                for (int bit = 0; bit < kKeySplineFieldCount && complete; ++bit) {
                     if (flags & (1u << bit)) complete = readF32(child, optional[bit]);
                 }
                 unsigned char position[12];
@@ -360,11 +360,11 @@ void Scene::readKeyframerChunks(ChunkHeader& parent) {
                 Key& key = *track->getKey(track->getKeyCount() - 1);
                 key.frame = int32_t(u32At(fixed));
                 key.flags = flags;
-                if (flags & 0x0001) key.spline.setTension(optional[0]);
-                if (flags & 0x0002) key.spline.setContinuity(optional[1]);
-                if (flags & 0x0004) key.spline.setBias(optional[2]);
-                if (flags & 0x0008) key.spline.setEaseTo(optional[3]);
-                if (flags & 0x0010) key.spline.setEaseFrom(optional[4]);
+                if (flags & KEY_TENSION) key.spline.setTension(optional[0]);
+                if (flags & KEY_CONTINUITY) key.spline.setContinuity(optional[1]);
+                if (flags & KEY_BIAS) key.spline.setBias(optional[2]);
+                if (flags & KEY_EASE_TO) key.spline.setEaseTo(optional[3]);
+                if (flags & KEY_EASE_FROM) key.spline.setEaseFrom(optional[4]);
                 key.value = Vec3{f32At(position), f32At(position + 4), f32At(position + 8)};
             }
             break;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "animation/camera_animation.h"
 #include "scene/input_stream.h"
 
 Scene::Scene() : scratch_(new char[kScratchSize + 1]) {}
@@ -65,6 +66,10 @@ Light* Scene::getLight(int index) const { return entry(lights_, index); }
 Camera* Scene::getCamera(int index) const { return entry(cameras_, index); }
 Material* Scene::getMaterial(int index) const { return entry(materials_, index); }
 Keyframer Scene::getKeyframer() const { return keyframer_; }
+
+void Scene::animateSpline(int frame) { animateCameraSpline(keyframer_, cameras_, frame, segmentCursor_); }
+void Scene::animateLinear(int frame) { animateCameraLinear(keyframer_, cameras_, frame); }
+void Scene::animateSplineLoop(int frame) { animateCameraSplineLoop(keyframer_, cameras_, frame, segmentCursor_); }
 
 void Scene::addMesh() { meshes_.push_back(std::make_unique<Mesh>()); }
 void Scene::addLight() { lights_.push_back(std::make_unique<Light>()); }

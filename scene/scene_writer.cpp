@@ -1,5 +1,6 @@
 #include "scene/scene_writer.h"
 
+#include "animation/key.h"
 #include "scene/chunk.h"
 
 namespace scene_writer {
@@ -8,8 +9,7 @@ void beginSceneFile(ChunkWriter& w, uint32_t version) {
     w.begin(CHUNK_MAIN);
     w.chunkU32(CHUNK_VERSION, version);
     w.begin(CHUNK_EDITOR);
-    // The editor section's own version chunk comes first.
-    w.chunkU32(0x3D3E, 3);
+    w.chunkU32(CHUNK_EDITOR_VERSION, 3);
 }
 
 void endEditor(ChunkWriter& w) { w.end(); }
@@ -98,11 +98,11 @@ void writePositionTrack(ChunkWriter& w, const std::vector<KeyData>& keys) {
     for (const KeyData& k : keys) {
         w.u32(uint32_t(k.frame));
         w.u16(k.flags);
-        if (k.flags & 0x0001) w.f32(k.tension);
-        if (k.flags & 0x0002) w.f32(k.continuity);
-        if (k.flags & 0x0004) w.f32(k.bias);
-        if (k.flags & 0x0008) w.f32(k.easeTo);
-        if (k.flags & 0x0010) w.f32(k.easeFrom);
+        if (k.flags & KEY_TENSION) w.f32(k.tension);
+        if (k.flags & KEY_CONTINUITY) w.f32(k.continuity);
+        if (k.flags & KEY_BIAS) w.f32(k.bias);
+        if (k.flags & KEY_EASE_TO) w.f32(k.easeTo);
+        if (k.flags & KEY_EASE_FROM) w.f32(k.easeFrom);
         w.f32(k.value.x);
         w.f32(k.value.y);
         w.f32(k.value.z);

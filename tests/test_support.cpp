@@ -10,7 +10,7 @@
 #include <memory>
 #include <sstream>
 
-#include "shell/offscreen_context.h"
+#include "offscreen/offscreen_context.h"
 
 TempDir::TempDir() {
     const char* base = std::getenv("TMPDIR");
@@ -78,7 +78,7 @@ void openScene(ChunkWriter& w) {
     w.begin(CHUNK_MAIN);
     w.chunkU32(CHUNK_VERSION, 3);
     w.begin(CHUNK_EDITOR);
-    w.chunkU32(0x3D3E, 3);
+    w.chunkU32(CHUNK_EDITOR_VERSION, 3);
 }
 
 void closeScene(ChunkWriter& w) {

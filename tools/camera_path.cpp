@@ -19,7 +19,7 @@
 #include <string>
 
 #include "scene/scene.h"
-#include "shell/offscreen_context.h"
+#include "offscreen/offscreen_context.h"
 #include "tools/path_svg.h"
 
 namespace {

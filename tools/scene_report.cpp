@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "scene/scene.h"
-#include "shell/offscreen_context.h"
+#include "offscreen/offscreen_context.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/offscreen_context.h"
+#include "offscreen/offscreen_context.h"
 #include "shell/renderer.h"
 #include "shell/scene_table.h"
 #include "shell/shell_state.h"
