@@ -217,10 +217,9 @@ int count(const std::string& text, const std::string& part) {
     return n;
 }
 
-// True when python3 parses the file as XML; skips the test without python3.
-bool wellFormedXml(const std::string& path, bool& skipped) {
-    skipped = std::system("python3 -c '' >/dev/null 2>&1") != 0;
-    if (skipped) return false;
+// True when python3 (installed by scripts/deps) parses the file as XML.
+bool wellFormedXml(const std::string& path) {
+    EXPECT_EQ(std::system("python3 -c '' >/dev/null 2>&1"), 0) << "python3 is needed to parse the drawing";
     const std::string command = "python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' '" + path + "'";
     return std::system(command.c_str()) == 0;
 }
@@ -242,10 +241,7 @@ TEST(CameraPathTool, SvgDrawsBothViewsWithLabelledKeys) {
     EXPECT_EQ(count(svg, "\" font-size=\"11\">0</text>"), 2) << svg;
     EXPECT_EQ(count(svg, "\" font-size=\"11\">4</text>"), 2) << svg;
     EXPECT_NE(svg.find("keys of track 0 (Camera1, position)"), std::string::npos);
-    bool skipped = false;
-    bool wellFormed = wellFormedXml(dir.file("path.svg"), skipped);
-    if (skipped) GTEST_SKIP() << "python3 is not available to parse the drawing";
-    EXPECT_TRUE(wellFormed) << svg;
+    EXPECT_TRUE(wellFormedXml(dir.file("path.svg"))) << svg;
 }
 
 TEST(CameraPathTool, SvgOfNoFramesIsStillADrawing) {
@@ -256,10 +252,7 @@ TEST(CameraPathTool, SvgOfNoFramesIsStillADrawing) {
     EXPECT_EQ(readTextFile(dir.file("out.txt")), "");
     const std::string svg = readTextFile(dir.file("path.svg"));
     EXPECT_NE(svg.find("no frames"), std::string::npos) << svg;
-    bool skipped = false;
-    bool wellFormed = wellFormedXml(dir.file("path.svg"), skipped);
-    if (skipped) GTEST_SKIP() << "python3 is not available to parse the drawing";
-    EXPECT_TRUE(wellFormed) << svg;
+    EXPECT_TRUE(wellFormedXml(dir.file("path.svg"))) << svg;
 }
 
 }  // namespace
