@@ -84,9 +84,10 @@ struct Arrays {
 };
 
 void pushCorner(Arrays& a, const FaceRecord& r, int k, Vec3 offset) {
-    a.vertices.push_back(r.f[3 * k] + offset.x);
-    a.vertices.push_back(r.f[3 * k + 1] + offset.y);
-    a.vertices.push_back(r.f[3 * k + 2] + offset.z);
+    const float* p = r.corner(k);
+    a.vertices.push_back(p[0] + offset.x);
+    a.vertices.push_back(p[1] + offset.y);
+    a.vertices.push_back(p[2] + offset.z);
 }
 
 void drawMeshArrays(const Mesh& mesh, const Scene& materials, const FramePlan& plan, const ShellState& state,
@@ -108,10 +109,10 @@ void drawMeshArrays(const Mesh& mesh, const Scene& materials, const FramePlan& p
         for (int k = 0; k < 3; ++k) {
             pushCorner(a, r, k, plan.style == DrawStyle::White ? Vec3{} : offset);
             if (plan.style == DrawStyle::Textured) {
-                a.mappings.push_back(r.f[18 + 2 * k]);
-                a.mappings.push_back(r.f[19 + 2 * k]);
+                a.mappings.push_back(r.cornerMapping(k)[0]);
+                a.mappings.push_back(r.cornerMapping(k)[1]);
             } else {
-                for (int c = 0; c < 3; ++c) a.normals.push_back(r.f[9 + 3 * k + c]);
+                for (int c = 0; c < 3; ++c) a.normals.push_back(r.cornerNormal(k)[c]);
             }
             if (plan.style == DrawStyle::Banded)
                 for (int c = 0; c < 3; ++c) a.colours.push_back(grey);

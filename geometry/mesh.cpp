@@ -18,6 +18,12 @@ Vec3 faceNormal(Vec3 p0, Vec3 p1, Vec3 p2) {
     return vec3Normalize(vec3Cross(vec3Subtract(p1, p2), vec3Subtract(p1, p0)));
 }
 
+void store(float* out, Vec3 v) {
+    out[0] = v.x;
+    out[1] = v.y;
+    out[2] = v.z;
+}
+
 }  // namespace
 
 Mesh::Mesh() { matrixIdentity(matrix_); }
@@ -69,19 +75,12 @@ FaceRecord Mesh::getFaceRecord(int index) const {
         p[k] = getVertex(corners[k]);
         Vec3 n = getVertexNormal(corners[k]);
         MapCoord t = getMapping(corners[k]);
-        record.f[3 * k + 0] = p[k].x;
-        record.f[3 * k + 1] = p[k].y;
-        record.f[3 * k + 2] = p[k].z;
-        record.f[9 + 3 * k + 0] = n.x;
-        record.f[9 + 3 * k + 1] = n.y;
-        record.f[9 + 3 * k + 2] = n.z;
-        record.f[18 + 2 * k + 0] = t.u;
-        record.f[18 + 2 * k + 1] = t.v;
+        store(record.corner(k), p[k]);
+        store(record.cornerNormal(k), n);
+        record.cornerMapping(k)[0] = t.u;
+        record.cornerMapping(k)[1] = t.v;
     }
-    Vec3 normal = faceNormal(p[0], p[1], p[2]);
-    record.f[24] = normal.x;
-    record.f[25] = normal.y;
-    record.f[26] = normal.z;
+    store(record.faceNormal(), faceNormal(p[0], p[1], p[2]));
     return record;
 }
 

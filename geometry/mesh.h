@@ -20,6 +20,16 @@ struct Face {
 // three (u, v) pairs and the face normal, 27 floats in all.
 struct FaceRecord {
     float f[27] = {};
+
+    // Corner k, 0 to 2: its position (x, y, z), its normal, its (u, v).
+    float* corner(int k) { return f + 3 * k; }
+    const float* corner(int k) const { return f + 3 * k; }
+    float* cornerNormal(int k) { return f + 9 + 3 * k; }
+    const float* cornerNormal(int k) const { return f + 9 + 3 * k; }
+    float* cornerMapping(int k) { return f + 18 + 2 * k; }
+    const float* cornerMapping(int k) const { return f + 18 + 2 * k; }
+    float* faceNormal() { return f + 24; }
+    const float* faceNormal() const { return f + 24; }
 };
 
 // A triangle object: vertices, faces, mapping coordinates, optional vertex

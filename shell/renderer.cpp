@@ -5,12 +5,8 @@
 
 namespace {
 
-const float* corner(const FaceRecord& record, int k) { return record.f + 3 * k; }
-const float* cornerNormal(const FaceRecord& record, int k) { return record.f + 9 + 3 * k; }
-const float* cornerMapping(const FaceRecord& record, int k) { return record.f + 18 + 2 * k; }
-
 void vertexWithOffset(const FaceRecord& record, int k, Vec3 offset) {
-    const float* p = corner(record, k);
+    const float* p = record.corner(k);
     glVertex3f(p[0] + offset.x, p[1] + offset.y, p[2] + offset.z);
 }
 
@@ -33,7 +29,7 @@ void drawTextured(const Scene& scene, const Scene& materials, const Wave& wave, 
                 const FaceRecord record = mesh->getFaceRecord(j);
                 const Vec3 offset = waveOffset(wave, j, t);
                 for (int k = 0; k < 3; ++k) {
-                    glTexCoord2fv(cornerMapping(record, k));
+                    glTexCoord2fv(record.cornerMapping(k));
                     vertexWithOffset(record, k, offset);
                 }
             }
@@ -51,8 +47,8 @@ void drawWhite(const Scene& scene) {
             glColor3f(1.0f, 1.0f, 1.0f);
             glBegin(GL_TRIANGLES);
                 for (int k = 0; k < 3; ++k) {
-                    glNormal3fv(cornerNormal(record, k));
-                    glVertex3fv(corner(record, k));
+                    glNormal3fv(record.cornerNormal(k));
+                    glVertex3fv(record.corner(k));
                 }
             glEnd();
         }
@@ -69,7 +65,7 @@ void drawOutline(const Scene& scene, const ShadeTable& shades) {
             const GLbyte shade = shadeOfFace(shades, j);
             glColor3b(shade, shade, shade);
             glBegin(GL_LINE_STRIP);
-                for (int k = 0; k < 3; ++k) glVertex3fv(corner(record, k));
+                for (int k = 0; k < 3; ++k) glVertex3fv(record.corner(k));
             glEnd();
         }
     }
@@ -86,7 +82,7 @@ void drawBanded(const Scene& scene, const Wave& wave, float t) {
             glBegin(GL_TRIANGLES);
                 const Vec3 offset = waveOffset(wave, j, t);
                 for (int k = 0; k < 3; ++k) {
-                    glNormal3fv(cornerNormal(record, k));
+                    glNormal3fv(record.cornerNormal(k));
                     vertexWithOffset(record, k, offset);
                 }
             glEnd();
