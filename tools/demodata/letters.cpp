@@ -45,7 +45,7 @@ float textWidth(const std::string& text, const TextLayout& layout) {
     return float(text.size() - 1) * advance + float(kGlyphColumns) * layout.cell;
 }
 
-void appendText(MeshData& mesh, const std::string& text, const TextLayout& layout) {
+void appendText(NamedMesh& mesh, const std::string& text, const TextLayout& layout) {
     const float advance = (float(kGlyphColumns) + layout.spacing) * layout.cell;
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);

@@ -30,4 +30,4 @@ float textWidth(const std::string& text, const TextLayout& layout);
 
 // Adds the letters of text to mesh. Throws std::invalid_argument for a
 // character that has no glyph.
-void appendText(MeshData& mesh, const std::string& text, const TextLayout& layout);
+void appendText(NamedMesh& mesh, const std::string& text, const TextLayout& layout);

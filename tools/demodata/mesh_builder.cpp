@@ -6,10 +6,10 @@
 namespace {
 
 // Index of the next vertex to be added, refused when 16 bits cannot hold it.
-uint16_t nextIndex(const MeshData& mesh, size_t added) {
+int nextIndex(const NamedMesh& mesh, size_t added) {
     if (mesh.vertices.size() + added > kMaxMeshVertices)
         throw std::length_error("mesh " + mesh.name + " needs more than 65535 vertices");
-    return uint16_t(mesh.vertices.size());
+    return int(mesh.vertices.size());
 }
 
 float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
@@ -36,39 +36,39 @@ Vec3 rotateAboutZ(Vec3 v, float radians) {
     return Vec3{c * v.x - s * v.y, s * v.x + c * v.y, v.z};
 }
 
-MeshData makeSurface(const std::string& name, const std::string& material, int columns, int rows,
+NamedMesh makeSurface(const std::string& name, const std::string& material, int columns, int rows,
                      const SurfaceFunction& point, float uRepeat, float vRepeat) {
     if (columns < 1 || rows < 1) throw std::invalid_argument("surface " + name + " needs at least one quad");
-    MeshData mesh;
+    NamedMesh mesh;
     mesh.name = name;
     mesh.material = material;
     const size_t stride = size_t(columns) + 1;
-    const uint16_t first = nextIndex(mesh, stride * (size_t(rows) + 1));
+    const int first = nextIndex(mesh, stride * (size_t(rows) + 1));
     for (int r = 0; r <= rows; ++r) {
         const float t = float(r) / float(rows);
         for (int c = 0; c <= columns; ++c) {
             const float s = float(c) / float(columns);
             mesh.vertices.push_back(point(s, t));
-            mesh.mapping.push_back(TexCoord{s * uRepeat, t * vRepeat});
+            mesh.mappings.push_back(MapCoord{s * uRepeat, t * vRepeat});
         }
     }
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
-            const uint16_t v00 = uint16_t(first + size_t(r) * stride + size_t(c));
-            const uint16_t v10 = uint16_t(v00 + 1);
-            const uint16_t v01 = uint16_t(v00 + stride);
-            const uint16_t v11 = uint16_t(v01 + 1);
+            const int v00 = first + r * int(stride) + c;
+            const int v10 = v00 + 1;
+            const int v01 = v00 + int(stride);
+            const int v11 = v01 + 1;
             // The triangle on the quad's left edge first, then the one on its
             // right edge, which the next quad's first triangle shares: every
             // face touches the one before it.
-            mesh.faces.push_back(Triangle{v00, v11, v01});
-            mesh.faces.push_back(Triangle{v00, v10, v11});
+            mesh.faces.push_back(Face{v00, v11, v01});
+            mesh.faces.push_back(Face{v00, v10, v11});
         }
     }
     return mesh;
 }
 
-MeshData makeSphere(const std::string& name, const std::string& material, int slices, int stacks,
+NamedMesh makeSphere(const std::string& name, const std::string& material, int slices, int stacks,
                     const std::function<float(float s, float t)>& radius, float uRepeat, float vRepeat) {
     auto point = [&radius](float s, float t) {
         const float longitude = s * kTwoPi;
@@ -80,7 +80,7 @@ MeshData makeSphere(const std::string& name, const std::string& material, int sl
     return makeSurface(name, material, slices, stacks, point, uRepeat, vRepeat);
 }
 
-MeshData makeTorus(const std::string& name, const std::string& material, int segments, int sides, float major,
+NamedMesh makeTorus(const std::string& name, const std::string& material, int segments, int sides, float major,
                    float minor, float uRepeat, float vRepeat) {
     auto point = [major, minor](float s, float t) {
         const float around = s * kTwoPi;
@@ -91,7 +91,7 @@ MeshData makeTorus(const std::string& name, const std::string& material, int seg
     return makeSurface(name, material, segments, sides, point, uRepeat, vRepeat);
 }
 
-MeshData makeTube(const std::string& name, const std::string& material, int segments, int sides,
+NamedMesh makeTube(const std::string& name, const std::string& material, int segments, int sides,
                   const std::function<Vec3(float s)>& curve, const std::function<Vec3(float s)>& reference, float radius,
                   float uRepeat, float vRepeat) {
     // A closed curve is taken to continue periodically past its ends, so that
@@ -115,7 +115,7 @@ MeshData makeTube(const std::string& name, const std::string& material, int segm
     return makeSurface(name, material, sides, segments, point, uRepeat, vRepeat);
 }
 
-void appendBox(MeshData& mesh, Vec3 centre, Vec3 halfX, Vec3 halfY, Vec3 halfZ) {
+void appendBox(NamedMesh& mesh, Vec3 centre, Vec3 halfX, Vec3 halfY, Vec3 halfZ) {
     // Each side: its outward half-axis and the two half-axes spanning it, in
     // an order that makes the corners run counter-clockwise seen from outside.
     struct Side {
@@ -129,33 +129,32 @@ void appendBox(MeshData& mesh, Vec3 centre, Vec3 halfX, Vec3 halfY, Vec3 halfZ) 
         {minusX, minusY, halfZ}, {halfZ, halfX, halfY}, {minusZ, halfX, minusY},
     };
     for (const Side& side : sides) {
-        const uint16_t first = nextIndex(mesh, 4);
+        const int first = nextIndex(mesh, 4);
         const Vec3 middle = vec3Add(centre, side.normal);
         const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
         for (const auto& corner : corners) {
             const Vec3 p = vec3Add(middle, vec3Add(vec3Scale(side.across, corner[0]), vec3Scale(side.up, corner[1])));
             mesh.vertices.push_back(p);
-            mesh.mapping.push_back(TexCoord{(corner[0] + 1.0f) * 0.5f, (corner[1] + 1.0f) * 0.5f});
+            mesh.mappings.push_back(MapCoord{(corner[0] + 1.0f) * 0.5f, (corner[1] + 1.0f) * 0.5f});
         }
-        mesh.faces.push_back(Triangle{first, uint16_t(first + 1), uint16_t(first + 2)});
-        mesh.faces.push_back(Triangle{first, uint16_t(first + 2), uint16_t(first + 3)});
+        mesh.faces.push_back(Face{first, first + 1, first + 2});
+        mesh.faces.push_back(Face{first, first + 2, first + 3});
     }
 }
 
-void appendAxisBox(MeshData& mesh, Vec3 lower, Vec3 upper) {
+void appendAxisBox(NamedMesh& mesh, Vec3 lower, Vec3 upper) {
     const Vec3 centre = vec3Scale(vec3Add(lower, upper), 0.5f);
     const Vec3 half = vec3Scale(vec3Subtract(upper, lower), 0.5f);
     appendBox(mesh, centre, Vec3{half.x, 0, 0}, Vec3{0, half.y, 0}, Vec3{0, 0, half.z});
 }
 
-void appendMesh(MeshData& mesh, const MeshData& part) {
-    const uint16_t first = nextIndex(mesh, part.vertices.size());
+void appendMesh(NamedMesh& mesh, const NamedMesh& part) {
+    const int first = nextIndex(mesh, part.vertices.size());
     mesh.vertices.insert(mesh.vertices.end(), part.vertices.begin(), part.vertices.end());
-    mesh.mapping.insert(mesh.mapping.end(), part.mapping.begin(), part.mapping.end());
-    for (const Triangle& f : part.faces)
-        mesh.faces.push_back(Triangle{uint16_t(first + f.a), uint16_t(first + f.b), uint16_t(first + f.c)});
+    mesh.mappings.insert(mesh.mappings.end(), part.mappings.begin(), part.mappings.end());
+    for (const Face& f : part.faces) mesh.faces.push_back(Face{first + f.i0, first + f.i1, first + f.i2});
 }
 
-void transformMesh(MeshData& mesh, const std::function<Vec3(Vec3)>& f) {
+void transformMesh(NamedMesh& mesh, const std::function<Vec3(Vec3)>& f) {
     for (Vec3& v : mesh.vertices) v = f(v);
 }

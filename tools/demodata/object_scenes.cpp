@@ -52,18 +52,18 @@ SceneData spinner() {
     };
     scene.meshes.push_back(makeTube("Knot", "CHROME", 160, 8, knot, core, 7.0f, 1.0f, 24.0f));
 
-    MeshData rings;
+    NamedMesh rings;
     rings.name = "Rings";
     rings.material = "CHECKER";
     for (int axis = 0; axis < 3; ++axis) {
-        MeshData ring = makeTorus("Ring", "CHECKER", 64, 6, 90.0f, 2.5f, 12.0f, 1.0f);
+        NamedMesh ring = makeTorus("Ring", "CHECKER", 64, 6, 90.0f, 2.5f, 12.0f, 1.0f);
         if (axis == 1) transformMesh(ring, [](Vec3 v) { return rotateAboutX(v, kPi * 0.5f); });
         if (axis == 2) transformMesh(ring, [](Vec3 v) { return rotateAboutY(v, kPi * 0.5f); });
         appendMesh(rings, ring);
     }
     scene.meshes.push_back(rings);
 
-    MeshData cubes;
+    NamedMesh cubes;
     cubes.name = "Cubes";
     cubes.material = "LAVA";
     Random random(1999);
@@ -141,7 +141,7 @@ SceneData ringAround() {
     SceneData scene;
     scene.materials = {{"TILES", kTilesTexture}, {"STRIPES", kStripesTexture}};
     scene.meshes.push_back(makeTorus("Ring", "TILES", 96, 40, 70.0f, 28.0f, 8.0f, 2.0f));
-    MeshData halo = makeTorus("Halo", "STRIPES", 96, 12, 125.0f, 8.0f, 6.0f, 1.0f);
+    NamedMesh halo = makeTorus("Halo", "STRIPES", 96, 12, 125.0f, 8.0f, 6.0f, 1.0f);
     transformMesh(halo, [](Vec3 v) { return rotateAboutX(v, kPi * 0.5f); });
     scene.meshes.push_back(halo);
     return scene;

@@ -16,27 +16,18 @@ void checkName(const std::string& name, const char* what) {
         throw std::invalid_argument(std::string(what) + " name \"" + name + "\" must have 1 to 31 characters");
 }
 
-void checkMesh(const MeshData& mesh) {
+void checkMesh(const NamedMesh& mesh) {
     checkName(mesh.name, "object");
     checkName(mesh.material, "material");
     if (mesh.vertices.size() > kMaxMeshVertices || mesh.faces.size() > 0xFFFF)
         throw std::invalid_argument("object " + mesh.name + " has more than 65535 vertices or faces");
-    if (mesh.mapping.size() != mesh.vertices.size())
+    if (mesh.mappings.size() != mesh.vertices.size())
         throw std::invalid_argument("object " + mesh.name + " needs one mapping coordinate per vertex");
-    for (const Triangle& f : mesh.faces) {
-        if (f.a >= mesh.vertices.size() || f.b >= mesh.vertices.size() || f.c >= mesh.vertices.size())
+    const int vertices = int(mesh.vertices.size());
+    for (const Face& f : mesh.faces) {
+        if (f.i0 < 0 || f.i1 < 0 || f.i2 < 0 || f.i0 >= vertices || f.i1 >= vertices || f.i2 >= vertices)
             throw std::invalid_argument("object " + mesh.name + " has a face naming a missing vertex");
     }
-}
-
-scene_writer::MeshData toWriterMesh(const MeshData& mesh) {
-    scene_writer::MeshData out;
-    out.vertices = mesh.vertices;
-    for (const Triangle& f : mesh.faces) out.faces.push_back(Face{f.a, f.b, f.c});
-    for (const TexCoord& t : mesh.mapping) out.mappings.push_back(MapCoord{t.u, t.v});
-    // One group: every face uses the mesh's material.
-    out.material = mesh.material;
-    return out;
 }
 
 // The lens is a focal length in millimetres on a 35 mm frame: 2400 / lens
@@ -58,7 +49,7 @@ std::vector<scene_writer::KeyData> keys(std::initializer_list<std::pair<uint32_t
 void writeKeyframer(ChunkWriter& w, const SceneData& scene) {
     scene_writer::beginKeyframer(w, 0, scene.framesEnd);
     int16_t id = 0;
-    for (const MeshData& mesh : scene.meshes)
+    for (const NamedMesh& mesh : scene.meshes)
         scene_writer::writeNode(w, CHUNK_KEYFRAMER_TRACK_MESH, mesh.name, id++, keys({{0, Vec3{}}}));
     for (const CameraData& camera : scene.cameras) {
         scene_writer::writeNode(w, CHUNK_KEYFRAMER_TRACK_CAMERA_POS, camera.name, id++,
@@ -78,9 +69,9 @@ std::vector<uint8_t> encodeScene(const SceneData& scene) {
         checkName(material.name, "material");
         scene_writer::writeMaterial(w, material.name, material.textureFile);
     }
-    for (const MeshData& mesh : scene.meshes) {
+    for (const NamedMesh& mesh : scene.meshes) {
         checkMesh(mesh);
-        scene_writer::writeMeshObject(w, mesh.name, toWriterMesh(mesh));
+        scene_writer::writeMeshObject(w, mesh.name, mesh);
     }
     for (const CameraData& camera : scene.cameras) {
         checkName(camera.name, "camera");

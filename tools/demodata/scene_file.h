@@ -28,7 +28,7 @@ struct CameraData {
 // Everything one .3ds file holds.
 struct SceneData {
     std::vector<MaterialData> materials;
-    std::vector<MeshData> meshes;
+    std::vector<NamedMesh> meshes;
     std::vector<CameraData> cameras;
     // Keyframer frame range; 3D Studio counts 30 frames a second.
     uint32_t framesEnd = 100;

@@ -42,11 +42,11 @@ bool onScreen(Vec3 eye, Vec3 centre, Vec3 p) {
     return std::fabs(dot(d, side)) <= kFill * halfHeight * kAspect && std::fabs(dot(d, up)) <= kFill * halfHeight;
 }
 
-bool wholeFlightSees(const std::vector<MeshData>& meshes, Vec3 start, Vec3 target, float seconds) {
+bool wholeFlightSees(const std::vector<NamedMesh>& meshes, Vec3 start, Vec3 target, float seconds) {
     const int steps = 48;
     for (int i = 0; i <= steps; ++i) {
         const Vec3 eye{start.x + kFlightSpeed * seconds * float(i) / float(steps), start.y, start.z};
-        for (const MeshData& mesh : meshes)
+        for (const NamedMesh& mesh : meshes)
             for (const Vec3& v : mesh.vertices)
                 if (!onScreen(eye, target, v)) return false;
     }
@@ -59,9 +59,9 @@ struct Bounds {
     Vec3 centre() const { return vec3Scale(vec3Add(lower, upper), 0.5f); }
 };
 
-Bounds boundsOf(const std::vector<MeshData>& meshes) {
+Bounds boundsOf(const std::vector<NamedMesh>& meshes) {
     Bounds b;
-    for (const MeshData& mesh : meshes)
+    for (const NamedMesh& mesh : meshes)
         for (const Vec3& v : mesh.vertices) {
             b.lower = Vec3{std::min(b.lower.x, v.x), std::min(b.lower.y, v.y), std::min(b.lower.z, v.z)};
             b.upper = Vec3{std::max(b.upper.x, v.x), std::max(b.upper.y, v.y), std::max(b.upper.z, v.z)};
@@ -72,7 +72,7 @@ Bounds boundsOf(const std::vector<MeshData>& meshes) {
 // A camera that looks at the middle of the scene from the front (-y side) and
 // a little above or below (elevation in degrees), its flight centred on the
 // target: the closest such camera that keeps everything on screen.
-CameraData fitFlightCamera(const std::vector<MeshData>& meshes, float seconds, float elevation) {
+CameraData fitFlightCamera(const std::vector<NamedMesh>& meshes, float seconds, float elevation) {
     const Bounds bounds = boundsOf(meshes);
     const Vec3 target = bounds.centre();
     const float slope = std::tan(elevation * kPi / 180.0f);
@@ -110,8 +110,8 @@ struct TitlePlan {
     bool underline;
 };
 
-MeshData titleWord(const TitlePlan& plan, const TextLayout& text) {
-    MeshData mesh;
+NamedMesh titleWord(const TitlePlan& plan, const TextLayout& text) {
+    NamedMesh mesh;
     mesh.name = "Title";
     mesh.material = kMaterialName;
     const std::string word = plan.word;
@@ -126,8 +126,8 @@ MeshData titleWord(const TitlePlan& plan, const TextLayout& text) {
     return mesh;
 }
 
-MeshData underline(const MeshData& title, const TextLayout& text) {
-    MeshData mesh;
+NamedMesh underline(const NamedMesh& title, const TextLayout& text) {
+    NamedMesh mesh;
     mesh.name = "Dots";
     mesh.material = kMaterialName;
     const Bounds bounds = boundsOf({title});
@@ -176,7 +176,7 @@ SceneFile portal() {
     SceneData& scene = file.data;
     scene.materials = {{kMaterialName, kTilesTexture}};
 
-    MeshData gates;
+    NamedMesh gates;
     gates.name = "Gates";
     gates.material = kMaterialName;
     for (int k = 0; k < 14; ++k) {
@@ -205,7 +205,7 @@ SceneFile portal() {
     const std::string word = "PORTAL";
     const float width = textWidth(word, text);
     text.origin = Vec3{1050.0f, width * 0.5f, -3.5f * text.cell};
-    MeshData title;
+    NamedMesh title;
     title.name = "Title";
     title.material = kMaterialName;
     appendText(title, word, text);
