@@ -73,6 +73,95 @@ void planFlight(FramePlan& plan, ShellState& state, const SceneTable& scenes, fl
     plan.style = DrawStyle::White;
 }
 
+const schedule::Flight* flightOf(int segment) {
+    for (const schedule::Flight& flight : schedule::kFlights)
+        if (flight.segment == segment) return &flight;
+    return nullptr;
+}
+
+// Segment 1: the opening object, from inside, in the drawing mode chosen
+// from the menu. It keeps the field of view it finds: 190 degrees from
+// start-up.
+void planOpening(FramePlan& plan, ShellState& state, const SceneTable& scenes, float t) {
+    const Camera* camera = firstCamera(scenes.scene(SceneId::Test));
+    if (camera) {
+        plan.view = ViewSetup::LookAt;
+        plan.lookAt = lookAtFrom(*camera, 0.0);
+    } else {
+        plan.view = ViewSetup::Translate;
+        plan.translation = Vec3{0.0f, 0.0f, state.zoom};
+    }
+    oldSpin(plan, state);
+    if (state.autoRotate == -1) storeAngles(state, t, 30.0f);
+    plan.scene = SceneId::Test;
+    plan.materialScene = SceneId::Test;
+    // Only "Texturemap" has a drawing; the other modes leave the screen black.
+    if (state.renderMode == kRenderTexturemap) plan.style = DrawStyle::Textured;
+}
+
+// Segment 4: the opening object again, in outlines that flash wider on the
+// beats, then in black and white stripes that break into waves.
+void planFlashingObject(FramePlan& plan, ShellState& state, float t) {
+    const double time = t;
+    bool flash = false;
+    for (const Window& w : schedule::kFlashes) flash = flash || inside(w, time);
+    state.fieldOfView = flash ? 170.0f : 150.0f;
+    oldSpin(plan, state);
+    storeAngles(state, t, 30.0f);
+    plan.scene = SceneId::Test;
+    plan.materialScene = SceneId::Test;
+    if (time < schedule::kStripesFrom) {
+        plan.style = DrawStyle::Outline;
+    } else if (time > schedule::kStripesFrom) {
+        plan.style = DrawStyle::Banded;
+        if (time > schedule::kWavesFrom) plan.wave = Wave{10.0f, 64};
+    }
+}
+
+// Segment 5: the tunnel, its texture scrolling, then its lens pulsing.
+void planTunnel(FramePlan& plan, ShellState& state, float t) {
+    const double time = t;
+    const bool pulsing = time > schedule::kPulseFrom;
+    state.fieldOfView = pulsing ? float(15.0 * std::sin(10.0 * time) + 110.0) : 120.0f;
+    plan.texture = TextureSetup::Translate;
+    plan.textureTranslation = pulsing ? Vec3{0.5f * t, 0.5f * t, 5.0f} : Vec3{0.0f, -t, 0.0f};
+    plan.view = ViewSetup::Translate;
+    plan.translation = Vec3{0.0f, 0.0f, -15.0f};
+    texturedScene(plan, SceneId::Test2);
+    // test2.3ds is dressed in test.3ds's materials: its meshes' indices
+    // are looked up in that scene's list.
+    plan.materialScene = SceneId::Test;
+}
+
+// Segments 6 to 9: textured objects spinning around the viewer.
+void planSpinningObject(FramePlan& plan, ShellState& state, float t) {
+    const double time = t;
+    plan.texture = TextureSetup::Reset;
+    switch (plan.segment) {
+    case 6:
+        state.fieldOfView = 170.0f;
+        plan.view = ViewSetup::Translate;
+        plan.translation = Vec3{0.0f, 0.0f, float(20.0 * std::sin(time) - 20.0)};
+        newSpin(plan, state, t, 1.0f);
+        texturedScene(plan, SceneId::Sphere);
+        break;
+    case 7:
+    case 8:
+        state.fieldOfView = 170.0f;
+        newSpin(plan, state, t, 5.0f);
+        texturedScene(plan, plan.segment == 7 ? SceneId::Sphere : SceneId::Torus2Underscore);
+        plan.wave = Wave{20.0f, 16};
+        break;
+    default:
+        state.fieldOfView = 110.0f;
+        plan.view = ViewSetup::Translate;
+        plan.translation = Vec3{0.0f, 0.0f, float(80.0 * std::sin(4.0 * time) - 140.0)};
+        newSpin(plan, state, t, 1.0f);
+        texturedScene(plan, SceneId::Torus2);
+        break;
+    }
+}
+
 }  // namespace
 
 int findSegment(float t) {
@@ -105,90 +194,28 @@ FramePlan planFrame(ShellState& state, const SceneTable& scenes, float t) {
         return plan;
     }
     plan.segment = findSegment(t);
-    const double time = t;
-
-    for (const schedule::Flight& flight : schedule::kFlights) {
-        if (flight.segment == plan.segment) {
-            planFlight(plan, state, scenes, t, flight);
-            plan.fieldOfView = state.fieldOfView;
-            return plan;
+    if (const schedule::Flight* flight = flightOf(plan.segment)) {
+        planFlight(plan, state, scenes, t, *flight);
+    } else {
+        switch (plan.segment) {
+        case 1:
+            planOpening(plan, state, scenes, t);
+            break;
+        case 4:
+            planFlashingObject(plan, state, t);
+            break;
+        case 5:
+            planTunnel(plan, state, t);
+            break;
+        case 6:
+        case 7:
+        case 8:
+        case 9:
+            planSpinningObject(plan, state, t);
+            break;
+        default:
+            break;
         }
-    }
-
-    switch (plan.segment) {
-    case 1: {
-        // The opening keeps the field of view it finds: 190 degrees from start-up.
-        const Camera* camera = firstCamera(scenes.scene(SceneId::Test));
-        if (camera) {
-            plan.view = ViewSetup::LookAt;
-            plan.lookAt = lookAtFrom(*camera, 0.0);
-        } else {
-            plan.view = ViewSetup::Translate;
-            plan.translation = Vec3{0.0f, 0.0f, state.zoom};
-        }
-        oldSpin(plan, state);
-        if (state.autoRotate == -1) storeAngles(state, t, 30.0f);
-        plan.scene = SceneId::Test;
-        plan.materialScene = SceneId::Test;
-        // Only "Texturemap" has a drawing; the other modes leave the screen black.
-        if (state.renderMode == kRenderTexturemap) plan.style = DrawStyle::Textured;
-        break;
-    }
-    case 4: {
-        bool flash = false;
-        for (const Window& w : schedule::kFlashes) flash = flash || inside(w, time);
-        state.fieldOfView = flash ? 170.0f : 150.0f;
-        oldSpin(plan, state);
-        storeAngles(state, t, 30.0f);
-        plan.scene = SceneId::Test;
-        plan.materialScene = SceneId::Test;
-        if (time < schedule::kStripesFrom) {
-            plan.style = DrawStyle::Outline;
-        } else if (time > schedule::kStripesFrom) {
-            plan.style = DrawStyle::Banded;
-            if (time > schedule::kWavesFrom) plan.wave = Wave{10.0f, 64};
-        }
-        break;
-    }
-    case 5: {
-        const bool pulsing = time > schedule::kPulseFrom;
-        state.fieldOfView = pulsing ? float(15.0 * std::sin(10.0 * time) + 110.0) : 120.0f;
-        plan.texture = TextureSetup::Translate;
-        plan.textureTranslation = pulsing ? Vec3{0.5f * t, 0.5f * t, 5.0f} : Vec3{0.0f, -t, 0.0f};
-        plan.view = ViewSetup::Translate;
-        plan.translation = Vec3{0.0f, 0.0f, -15.0f};
-        texturedScene(plan, SceneId::Test2);
-        // test2.3ds is dressed in test.3ds's materials: its meshes' indices
-        // are looked up in that scene's list.
-        plan.materialScene = SceneId::Test;
-        break;
-    }
-    case 6:
-        state.fieldOfView = 170.0f;
-        plan.texture = TextureSetup::Reset;
-        plan.view = ViewSetup::Translate;
-        plan.translation = Vec3{0.0f, 0.0f, float(20.0 * std::sin(time) - 20.0)};
-        newSpin(plan, state, t, 1.0f);
-        texturedScene(plan, SceneId::Sphere);
-        break;
-    case 7:
-    case 8:
-        state.fieldOfView = 170.0f;
-        plan.texture = TextureSetup::Reset;
-        newSpin(plan, state, t, 5.0f);
-        texturedScene(plan, plan.segment == 7 ? SceneId::Sphere : SceneId::Torus2Underscore);
-        plan.wave = Wave{20.0f, 16};
-        break;
-    case 9:
-        state.fieldOfView = 110.0f;
-        plan.texture = TextureSetup::Reset;
-        plan.view = ViewSetup::Translate;
-        plan.translation = Vec3{0.0f, 0.0f, float(80.0 * std::sin(4.0 * time) - 140.0)};
-        newSpin(plan, state, t, 1.0f);
-        texturedScene(plan, SceneId::Torus2);
-        break;
-    default:
-        break;
     }
     plan.fieldOfView = state.fieldOfView;
     return plan;
