@@ -278,6 +278,35 @@ void Scene::readMaterialChunks(ChunkHeader& parent) {
     }
 }
 
+void Scene::readPositionTrack(ChunkHeader& chunk, Track& track) {
+    unsigned char head[14];
+    if (readBytes(chunk, head, 14) < 14) return;
+    const uint32_t n = u32At(head + 10);
+    track.reserveKeys(int(plausibleCount(n, chunk, 18)));
+    for (uint32_t i = 0; i < n; ++i) {
+        unsigned char fixed[6];
+        if (readBytes(chunk, fixed, 6) < 6) return;
+        const uint16_t flags = u16At(fixed + 4);
+        float optional[kKeySplineFieldCount] = {};
+        bool complete = true;
+        for (int bit = 0; bit < kKeySplineFieldCount && complete; ++bit) {
+            if (flags & (1u << bit)) complete = readF32(chunk, optional[bit]);
+        }
+        unsigned char position[12];
+        if (!complete || readBytes(chunk, position, 12) < 12) return;
+        track.appendKey();
+        Key& key = *track.getKey(track.getKeyCount() - 1);
+        key.frame = int32_t(u32At(fixed));
+        key.flags = flags;
+        if (flags & KEY_TENSION) key.spline.setTension(optional[0]);
+        if (flags & KEY_CONTINUITY) key.spline.setContinuity(optional[1]);
+        if (flags & KEY_BIAS) key.spline.setBias(optional[2]);
+        if (flags & KEY_EASE_TO) key.spline.setEaseTo(optional[3]);
+        if (flags & KEY_EASE_FROM) key.spline.setEaseFrom(optional[4]);
+        key.value = Vec3{f32At(position), f32At(position + 4), f32At(position + 8)};
+    }
+}
+
 void Scene::readKeyframerChunks(ChunkHeader& parent) {
     // A second position track in one node is passed over: its keys would land
     // on the keys of the first.
@@ -341,32 +370,7 @@ void Scene::readKeyframerChunks(ChunkHeader& parent) {
                 break;
             }
             trackWithPositions = trackIndex;
-            unsigned char head[14];
-            if (readBytes(child, head, 14) < 14) break;
-            const uint32_t n = u32At(head + 10);
-            track->reserveKeys(int(plausibleCount(n, child, 18)));
-            for (uint32_t i = 0; i < n; ++i) {
-                unsigned char fixed[6];
-                if (readBytes(child, fixed, 6) < 6) break;
-                const uint16_t flags = u16At(fixed + 4);
-                float optional[kKeySplineFieldCount] = {};
-                bool complete = true;
-                for (int bit = 0; bit < kKeySplineFieldCount && complete; ++bit) {
-                    if (flags & (1u << bit)) complete = readF32(child, optional[bit]);
-                }
-                unsigned char position[12];
-                if (!complete || readBytes(child, position, 12) < 12) break;
-                track->appendKey();
-                Key& key = *track->getKey(track->getKeyCount() - 1);
-                key.frame = int32_t(u32At(fixed));
-                key.flags = flags;
-                if (flags & KEY_TENSION) key.spline.setTension(optional[0]);
-                if (flags & KEY_CONTINUITY) key.spline.setContinuity(optional[1]);
-                if (flags & KEY_BIAS) key.spline.setBias(optional[2]);
-                if (flags & KEY_EASE_TO) key.spline.setEaseTo(optional[3]);
-                if (flags & KEY_EASE_FROM) key.spline.setEaseFrom(optional[4]);
-                key.value = Vec3{f32At(position), f32At(position + 4), f32At(position + 8)};
-            }
+            readPositionTrack(child, *track);
             break;
         }
         default:

@@ -81,6 +81,8 @@ private:
     void readMaterialChunks(ChunkHeader& parent);
     void readCameraChunk(ChunkHeader& parent);
     void readKeyframerChunks(ChunkHeader& parent);
+    // The keys of a position track, up to the first that the chunk cuts short.
+    void readPositionTrack(ChunkHeader& chunk, Track& track);
 
     // The one bounded read: at most what chunk still holds; the bytes obtained
     // are counted in chunk, missing ones read as zeros, and a short read from
