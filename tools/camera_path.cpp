@@ -18,8 +18,9 @@
 #include <cstring>
 #include <string>
 
-#include "scene/scene.h"
+#include "animation/camera_animation.h"
 #include "offscreen/offscreen_context.h"
+#include "scene/scene.h"
 #include "tools/path_svg.h"
 
 namespace {
@@ -46,65 +47,46 @@ bool parseFrame(const char* text, int& value) {
     return true;
 }
 
-// The track the operation reads: index 0 for the loop, index 10 otherwise.
-int evaluatedTrack(const std::string& mode) { return mode == "loop" ? 0 : 10; }
+// The track the operation reads.
+int evaluatedTrack(const std::string& mode) { return mode == "loop" ? 0 : kAnimatedTrackIndex; }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::string svgPath;
-    int positional = argc - 1;
-    if (positional >= 2 && std::strcmp(argv[argc - 2], "--svg") == 0) {
-        svgPath = argv[argc - 1];
-        positional -= 2;
-        if (svgPath.empty()) return usage();
-    }
-    if (positional != 3 && positional != 5) return usage();
-    const char* input = argv[1];
-    const std::string mode = argv[2];
-    const char* outName = argv[3];
-    if (mode != "spline" && mode != "linear" && mode != "loop") return usage();
+struct Options {
+    const char* input = nullptr;
+    std::string mode;
+    const char* outName = nullptr;
+    // Without a range, the keyframer's frame range.
+    bool range = false;
     int first = 0;
     int last = 0;
-    const bool range = positional == 5;
-    if (range && (!parseFrame(argv[4], first) || !parseFrame(argv[5], last))) return usage();
+    std::string svgPath;
+};
 
-    // Textures are decoded and uploaded as in the show, so a context must be current.
-    OffscreenContext context(16, 16);
-    if (!context.ok()) {
-        std::fprintf(stderr, "camera-path: %s\n", context.error().c_str());
-        return 1;
+// False on a wrong command line.
+bool parseArguments(int argc, char** argv, Options& o) {
+    int positional = argc - 1;
+    if (positional >= 2 && std::strcmp(argv[argc - 2], "--svg") == 0) {
+        o.svgPath = argv[argc - 1];
+        positional -= 2;
+        if (o.svgPath.empty()) return false;
     }
+    if (positional != 3 && positional != 5) return false;
+    o.input = argv[1];
+    o.mode = argv[2];
+    o.outName = argv[3];
+    if (o.mode != "spline" && o.mode != "linear" && o.mode != "loop") return false;
+    o.range = positional == 5;
+    return !o.range || (parseFrame(argv[4], o.first) && parseFrame(argv[5], o.last));
+}
 
-    Scene scene;
-    const bool loaded = scene.load(input);
-    std::fflush(stdout);
-    if (!loaded) {
-        std::fprintf(stderr, "camera-path: %s: %s\n", input, scene.getLoadError().c_str());
-        return 1;
-    }
-    const Keyframer keyframer = scene.getKeyframer();
-    if (!range) {
-        first = keyframer.getFramesStart();
-        last = keyframer.getFramesEnd();
-    }
-
-    std::FILE* out = std::fopen(outName, "wb");
-    if (!out) {
-        std::fprintf(stderr, "camera-path: %s: cannot write: %s\n", outName, std::strerror(errno));
-        return 1;
-    }
-
-    void (Scene::*operation)(int) = mode == "spline"   ? &Scene::animateSpline
-                                    : mode == "linear" ? &Scene::animateLinear
-                                                       : &Scene::animateSplineLoop;
-    PathPlot plot;
-    plot.caption = std::string(input) + ", " + mode;
-    plot.cameras.resize(size_t(scene.getCameraCount()));
-
+// Runs the operation at every frame of the range and writes a line for each;
+// with a plot, also collects the cameras' paths. False when writing fails.
+bool writePaths(Scene& scene, const Options& o, std::FILE* out, PathPlot* plot) {
+    void (Scene::*operation)(int) = o.mode == "spline"   ? &Scene::animateSpline
+                                    : o.mode == "linear" ? &Scene::animateLinear
+                                                         : &Scene::animateSplineLoop;
     bool written = true;
     // Counted wide so that a range ending at the largest int still ends.
-    for (int64_t frame = first; frame <= last && written; ++frame) {
+    for (int64_t frame = o.first; frame <= o.last && written; ++frame) {
         const int f = int(frame);
         (scene.*operation)(f);
 
@@ -115,36 +97,78 @@ int main(int argc, char** argv) {
             const Vec3 t = camera.getAnimatedTarget();
             written = std::fprintf(out, " %.6f %.6f %.6f %.6f %.6f %.6f", double(p.x), double(p.y), double(p.z),
                                    double(t.x), double(t.y), double(t.z)) >= 0;
-            if (!svgPath.empty()) {
-                plot.cameras[size_t(c)].positions.push_back(p);
-                plot.cameras[size_t(c)].targets.push_back(t);
+            if (plot) {
+                plot->cameras[size_t(c)].positions.push_back(p);
+                plot->cameras[size_t(c)].targets.push_back(t);
             }
         }
         written = written && std::fputc('\n', out) != EOF;
-        if (!svgPath.empty()) plot.frames.push_back(f);
+        if (plot) plot->frames.push_back(f);
     }
-    if (std::fclose(out) != 0) written = false;
-    if (!written) {
-        std::fprintf(stderr, "camera-path: %s: cannot write\n", outName);
+    return written;
+}
+
+// Marks the keys of the track that the operation reads, when it drives a camera.
+void markKeys(PathPlot& plot, const Keyframer& keyframer, const std::string& mode) {
+    const int index = evaluatedTrack(mode);
+    const Track* track = keyframer.getTrack(index);
+    if (!track || (track->getKind() != TRACK_CAMERA_POS && track->getKind() != TRACK_CAMERA_TARGET)) return;
+    for (int i = 0; i < track->getKeyCount(); ++i) {
+        const Key& key = *track->getKey(i);
+        plot.keys.push_back(PathKey{key.frame, key.value});
+    }
+    char name[32] = {};
+    track->getName(name, sizeof name);
+    plot.keyCaption = "keys of track " + std::to_string(index) + " (" +
+                      (name[0] ? std::string(name) + ", " : std::string()) +
+                      (track->getKind() == TRACK_CAMERA_POS ? "position" : "target") + ")";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!parseArguments(argc, argv, o)) return usage();
+
+    // Textures are decoded and uploaded as in the show, so a context must be current.
+    OffscreenContext context(16, 16);
+    if (!context.ok()) {
+        std::fprintf(stderr, "camera-path: %s\n", context.error().c_str());
         return 1;
     }
 
-    if (!svgPath.empty()) {
-        const int index = evaluatedTrack(mode);
-        const Track* track = keyframer.getTrack(index);
-        if (track && (track->getKind() == TRACK_CAMERA_POS || track->getKind() == TRACK_CAMERA_TARGET)) {
-            for (int i = 0; i < track->getKeyCount(); ++i) {
-                const Key& key = *track->getKey(i);
-                plot.keys.push_back(PathKey{key.frame, key.value});
-            }
-            char name[32] = {};
-            track->getName(name, sizeof name);
-            plot.keyCaption = "keys of track " + std::to_string(index) + " (" +
-                              (name[0] ? std::string(name) + ", " : std::string()) +
-                              (track->getKind() == TRACK_CAMERA_POS ? "position" : "target") + ")";
-        }
-        if (!writePathSvg(plot, svgPath)) {
-            std::fprintf(stderr, "camera-path: %s: cannot write the drawing\n", svgPath.c_str());
+    Scene scene;
+    const bool loaded = scene.load(o.input);
+    std::fflush(stdout);
+    if (!loaded) {
+        std::fprintf(stderr, "camera-path: %s: %s\n", o.input, scene.getLoadError().c_str());
+        return 1;
+    }
+    const Keyframer keyframer = scene.getKeyframer();
+    if (!o.range) {
+        o.first = keyframer.getFramesStart();
+        o.last = keyframer.getFramesEnd();
+    }
+
+    std::FILE* out = std::fopen(o.outName, "wb");
+    if (!out) {
+        std::fprintf(stderr, "camera-path: %s: cannot write: %s\n", o.outName, std::strerror(errno));
+        return 1;
+    }
+    PathPlot plot;
+    plot.caption = std::string(o.input) + ", " + o.mode;
+    plot.cameras.resize(size_t(scene.getCameraCount()));
+    bool written = writePaths(scene, o, out, o.svgPath.empty() ? nullptr : &plot);
+    if (std::fclose(out) != 0) written = false;
+    if (!written) {
+        std::fprintf(stderr, "camera-path: %s: cannot write\n", o.outName);
+        return 1;
+    }
+
+    if (!o.svgPath.empty()) {
+        markKeys(plot, keyframer, o.mode);
+        if (!writePathSvg(plot, o.svgPath)) {
+            std::fprintf(stderr, "camera-path: %s: cannot write the drawing\n", o.svgPath.c_str());
             return 1;
         }
     }
