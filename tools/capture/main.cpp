@@ -45,6 +45,96 @@ std::string frameFileName(const std::string& dir, long index) {
     return dir + "/" + name;
 }
 
+// Drawing (until the pixels are in memory), reading them back (turned
+// upright for a PNG file; a video takes them straight from the context's
+// memory, ffmpeg turns them) and encoding (PNG compression, or waiting for
+// ffmpeg) are timed apart.
+struct Timings {
+    double load = 0.0;
+    double render = 0.0;
+    double readBack = 0.0;
+    double encode = 0.0;
+};
+
+// Empty when the directory is there or could be made; else why not.
+std::string makeDirectory(const std::string& dir) {
+    std::error_code made;
+    std::filesystem::create_directories(dir, made);
+    if (!made && std::filesystem::is_directory(dir)) return "";
+    return "cannot make the directory " + dir + (made ? ": " + made.message() : ": a file of that name is in the way");
+}
+
+// Starts ffmpeg for the frames the schedule writes, with the music from the
+// first of them when it is here.
+bool startVideo(VideoEncoder& encoder, const CaptureOptions& options, const FrameSchedule& schedule,
+                std::string* error) {
+    VideoEncoder::Settings settings;
+    settings.outputPath = options.videoPath;
+    settings.width = options.width;
+    settings.height = options.height;
+    settings.fps = options.fps;
+    if (access(schedule::kMusicFile, R_OK) == 0) {
+        settings.musicPath = schedule::kMusicFile;
+    } else {
+        std::fprintf(stderr, "orvel-capture: warning: no \"%s\" here, the video has no sound\n", schedule::kMusicFile);
+    }
+    settings.musicStart = double(schedule.firstWritten()) / options.fps;
+    settings.duration = double(schedule.writtenCount()) / options.fps;
+    return encoder.start(settings, error);
+}
+
+// Plays every frame of the schedule and writes those it asks for, to PNG
+// files or to the encoder. Counts what it wrote in written.
+bool captureFrames(ShowPlayer& player, const FrameSchedule& schedule, const CaptureOptions& options,
+                   VideoEncoder* encoder, ProgressMeter& progress, Timings& timings, long& written,
+                   std::string* error) {
+    written = 0;
+    for (long k = 0; k < schedule.endFrame(); ++k) {
+        const float t = schedule.time(k);
+        Clock::time_point step = Clock::now();
+        const FrameResult result = schedule.needsPicture(k) ? player.drawFrame(t) : player.playFrame(t);
+        timings.render += secondsSince(step);
+        if (result == FrameResult::Ended) break;
+        if (schedule.written(k)) {
+            // On a window bound nothing is drawn and the previous picture
+            // stays: the show then swaps in a buffer it did not draw.
+            if (encoder) {
+                if (!encoder->writeFrame(player.pixels(), error)) return false;
+            } else {
+                step = Clock::now();
+                const RgbPicture picture = uprightRgb(player.pixels(), player.width(), player.height());
+                timings.readBack += secondsSince(step);
+                step = Clock::now();
+                if (!writePng(frameFileName(options.pngDir, written), picture, error)) {
+                    *error = "cannot write " + *error;
+                    return false;
+                }
+                timings.encode += secondsSince(step);
+            }
+            ++written;
+        }
+        progress.update(k, t);
+    }
+    return true;
+}
+
+void printTotals(const CaptureOptions& options, const FrameSchedule& schedule, long written, const Timings& timings,
+                 double loopSeconds, double total, const VideoEncoder* encoder) {
+    const long first = schedule.firstWritten();
+    const double shown = double(written) / options.fps;
+    std::fprintf(stderr,
+                 "orvel-capture: wrote %ld frames (%.2f to %.2f s) to %s in %.1f s, %.2f times real time; "
+                 "drew %ld frames at %.1f frames/s; load %.1f s, render %.1f s, read back %.1f s, encode %.1f s",
+                 written, double(first) / options.fps, double(first + written - 1) / options.fps,
+                 encoder ? options.videoPath.c_str() : options.pngDir.c_str(), total, shown / total,
+                 schedule.endFrame(), double(schedule.endFrame()) / loopSeconds, timings.load, timings.render,
+                 timings.readBack, timings.encode);
+    if (encoder)
+        std::fprintf(stderr, " (waiting for ffmpeg, which used %.1f s of processor time)",
+                     encoder->encoderCpuSeconds());
+    std::fprintf(stderr, "\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,99 +155,38 @@ int main(int argc, char** argv) {
         return usageError("no frame of the show lies between --from and --to at " + std::to_string(options.fps) +
                           " frames a second");
     const bool video = !options.videoPath.empty();
-
     if (!video) {
-        std::error_code made;
-        std::filesystem::create_directories(options.pngDir, made);
-        if (made || !std::filesystem::is_directory(options.pngDir))
-            return failure(nullptr, "cannot make the directory " + options.pngDir +
-                                        (made ? ": " + made.message() : ": a file of that name is in the way"));
+        error = makeDirectory(options.pngDir);
+        if (!error.empty()) return failure(nullptr, error);
     }
 
     ShowPlayer player(options.width, options.height);
     if (!player.ok()) return failure(nullptr, player.error());
+    Timings timings;
     const Clock::time_point loadBegin = Clock::now();
     const std::vector<std::string> failures = player.loadScenes();
-    const double loadSeconds = secondsSince(loadBegin);
+    timings.load = secondsSince(loadBegin);
     for (const std::string& f : failures) std::fprintf(stderr, "orvel-capture: cannot load %s\n", f.c_str());
     if (failures.size() == size_t(kSceneCount))
         return failure(nullptr, "no scene could be loaded: run orvel-capture in the show's directory (build/show)");
 
-    const long first = schedule.firstWritten();
-    const long count = schedule.writtenCount();
     VideoEncoder encoder;
-    if (video) {
-        VideoEncoder::Settings settings;
-        settings.outputPath = options.videoPath;
-        settings.width = options.width;
-        settings.height = options.height;
-        settings.fps = options.fps;
-        if (access(schedule::kMusicFile, R_OK) == 0) {
-            settings.musicPath = schedule::kMusicFile;
-        } else {
-            std::fprintf(stderr, "orvel-capture: warning: no \"%s\" here, the video has no sound\n", schedule::kMusicFile);
-        }
-        settings.musicStart = double(first) / options.fps;
-        settings.duration = double(count) / options.fps;
-        if (!encoder.start(settings, &error)) return failure(nullptr, error);
-    }
+    if (video && !startVideo(encoder, options, schedule, &error)) return failure(nullptr, error);
 
-    // Drawing (until the pixels are in memory), reading them back (turned
-    // upright for a PNG file; a video takes them straight from the context's
-    // memory, ffmpeg turns them) and encoding (PNG compression, or waiting
-    // for ffmpeg) are timed apart.
-    double renderSeconds = 0.0;
-    double readBackSeconds = 0.0;
-    double encodeSeconds = 0.0;
     ProgressMeter progress(stderr, schedule.endFrame());
     const Clock::time_point loopBegin = Clock::now();
     long written = 0;
-    for (long k = 0; k < schedule.endFrame(); ++k) {
-        const float t = schedule.time(k);
-        Clock::time_point step = Clock::now();
-        const FrameResult result = schedule.needsPicture(k) ? player.drawFrame(t) : player.playFrame(t);
-        renderSeconds += secondsSince(step);
-        if (result == FrameResult::Ended) break;
-        if (schedule.written(k)) {
-            // On a window bound nothing is drawn and the previous picture
-            // stays: the show then swaps in a buffer it did not draw.
-            if (video) {
-                if (!encoder.writeFrame(player.pixels(), &error)) return failure(&progress, error);
-            } else {
-                step = Clock::now();
-                const RgbPicture picture = uprightRgb(player.pixels(), player.width(), player.height());
-                readBackSeconds += secondsSince(step);
-                step = Clock::now();
-                if (!writePng(frameFileName(options.pngDir, written), picture, &error))
-                    return failure(&progress, "cannot write " + error);
-                encodeSeconds += secondsSince(step);
-            }
-            ++written;
-        }
-        progress.update(k, t);
-    }
-    if (written != count)
+    if (!captureFrames(player, schedule, options, video ? &encoder : nullptr, progress, timings, written, &error))
+        return failure(&progress, error);
+    if (written != schedule.writtenCount())
         return failure(&progress, "the show ended after " + std::to_string(written) + " of " +
-                                      std::to_string(count) + " frames");
+                                      std::to_string(schedule.writtenCount()) + " frames");
     if (video) {
-        if (!encoder.finish(count, &error)) return failure(&progress, error);
-        encodeSeconds = encoder.waitSeconds();
+        if (!encoder.finish(written, &error)) return failure(&progress, error);
+        timings.encode = encoder.waitSeconds();
     }
     progress.clear();
-
-    const double loopSeconds = secondsSince(loopBegin);
-    const double total = secondsSince(begin);
-    const double shown = double(written) / options.fps;
-    std::fprintf(stderr,
-                 "orvel-capture: wrote %ld frames (%.2f to %.2f s) to %s in %.1f s, %.2f times real time; "
-                 "drew %ld frames at %.1f frames/s; load %.1f s, render %.1f s, read back %.1f s, encode %.1f s",
-                 written, double(first) / options.fps, double(first + written - 1) / options.fps,
-                 video ? options.videoPath.c_str() : options.pngDir.c_str(), total, shown / total,
-                 schedule.endFrame(), double(schedule.endFrame()) / loopSeconds, loadSeconds, renderSeconds,
-                 readBackSeconds, encodeSeconds);
-    if (video)
-        std::fprintf(stderr, " (waiting for ffmpeg, which used %.1f s of processor time)",
-                     encoder.encoderCpuSeconds());
-    std::fprintf(stderr, "\n");
+    printTotals(options, schedule, written, timings, secondsSince(loopBegin), secondsSince(begin),
+                video ? &encoder : nullptr);
     return 0;
 }
