@@ -23,6 +23,10 @@ public:
     // RGBA of the pixel at (x, y), y counted from the top.
     void pixel(int x, int y, unsigned char rgba[4]) const;
 
+    // The largest width and height of a buffer that OSMesa draws into, as it
+    // reports them. False, with error set, when no context can be made to ask.
+    static bool largestSize(int* width, int* height, std::string* error);
+
 private:
     struct Handle;
     std::unique_ptr<Handle> handle_;

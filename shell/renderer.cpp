@@ -110,9 +110,13 @@ void initGraphicsState(ShellState& state) {
     glEnable(GL_DEPTH_TEST);
 }
 
+void setViewport(const Viewport& viewport) {
+    glViewport(viewport.left, viewport.bottom, viewport.width, viewport.height);
+}
+
 void reshapeView(int width, int height) {
     if (width == 0 || height == 0) return;
-    glViewport(0, 0, width, height);
+    setViewport(pictureViewport(width, height));
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(90.0, double(width) / double(height), 0.1, 5000.0);

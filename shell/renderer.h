@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/framing.h"
 #include "shell/scene_table.h"
 #include "shell/shell_state.h"
 #include "shell/timeline.h"
@@ -12,8 +13,12 @@
 // material are set but lighting stays off: they have no effect on the picture.
 void initGraphicsState(ShellState& state);
 
-// A new window size: the viewport follows it. A size of 0 changes nothing.
+// A new window size: the viewport is the largest 4:3 rectangle of the
+// window, centred (the clear still blanks the whole window, so the bars on
+// either side are black). A size of 0 changes nothing.
 void reshapeView(int width, int height);
+
+void setViewport(const Viewport& viewport);
 
 enum class FrameResult {
     // A segment ran: the back buffer holds the new frame.

@@ -33,6 +33,7 @@ TEST(CaptureOptions, DefaultsAreThirtyFramesAt640x480ForTheWholeShow) {
     EXPECT_EQ(p.options.fps, 30);
     EXPECT_EQ(p.options.width, 640);
     EXPECT_EQ(p.options.height, 480);
+    EXPECT_EQ(p.options.supersample, 1);
     EXPECT_EQ(p.options.from, 0.0);
     EXPECT_LT(p.options.to, 0.0) << "no end: until the show ends";
     EXPECT_EQ(p.options.pngDir, "frames");
@@ -76,7 +77,11 @@ TEST(CaptureOptions, WrongCommandLinesAreUsageErrorsThatNameTheFault) {
         {{"--size", "640", "--png", "a"}, "bad value for --size: '640'"},
         {{"--size", "0x480", "--png", "a"}, "bad value for --size: '0x480'"},
         {{"--size", "640x", "--png", "a"}, "bad value for --size: '640x'"},
-        {{"--size", "99999x480", "--png", "a"}, "bad value for --size: '99999x480'"},
+        {{"--size", "9999999x480", "--png", "a"}, "bad value for --size: '9999999x480'"},
+        {{"--supersample", "0", "--png", "a"}, "--supersample takes 1, 2, 3 or 4, not '0'"},
+        {{"--supersample", "5", "--png", "a"}, "--supersample takes 1, 2, 3 or 4, not '5'"},
+        {{"--supersample", "1.5", "--png", "a"}, "--supersample takes 1, 2, 3 or 4, not '1.5'"},
+        {{"--supersample=", "--png", "a"}, "--supersample takes 1, 2, 3 or 4, not ''"},
         {{"--from", "-1", "--png", "a"}, "bad value for --from: '-1'"},
         {{"--from", "abc", "--png", "a"}, "bad value for --from: 'abc'"},
         {{"--to", "nan", "--png", "a"}, "bad value for --to: 'nan'"},
@@ -97,6 +102,20 @@ TEST(CaptureOptions, OddSizesAreFineForPictures) {
     ASSERT_EQ(p.result, ParseResult::Ok) << p.error;
     EXPECT_EQ(p.options.width, 161);
     EXPECT_EQ(p.options.height, 121);
+}
+
+TEST(CaptureOptions, SupersampledFrameMustFitTheLargestBuffer) {
+    const Parsed p = parse({"--size", "1920x1080", "--supersample=4", "--png", "a"});
+    ASSERT_EQ(p.result, ParseResult::Ok) << p.error;
+    EXPECT_EQ(p.options.supersample, 4);
+    EXPECT_EQ(checkDrawingSize(p.options, 7680, 4320), "");
+    EXPECT_EQ(checkDrawingSize(p.options, 7679, 16384),
+              "--size 1920x1080 with --supersample 4 draws 7680x4320 pixels, more than OSMesa's largest buffer of "
+              "7679x16384");
+    CaptureOptions plain;
+    plain.width = 20000;
+    EXPECT_EQ(checkDrawingSize(plain, 16384, 16384),
+              "--size 20000x480 draws 20000x480 pixels, more than OSMesa's largest buffer of 16384x16384");
 }
 
 TEST(CaptureOptions, HelpAsksForTheUsage) {

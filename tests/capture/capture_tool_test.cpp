@@ -21,7 +21,8 @@
 namespace {
 
 const std::string kUsage =
-    "usage: orvel-capture [--fps N] [--size WxH] [--from T0] [--to T1] (--png DIR | --video OUT.mp4)\n";
+    "usage: orvel-capture [--fps N] [--size WxH] [--supersample N] [--from T0] [--to T1] "
+    "(--png DIR | --video OUT.mp4)\n";
 
 struct Outcome {
     int status = -1;

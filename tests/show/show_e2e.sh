@@ -12,6 +12,7 @@
 #   audio-output  no usable audio output: exit 1 at start-up with a message
 #   audio-version another SDL2_mixer version (the preloaded library given):
 #                 exit 1 at start-up with a message
+#   wide          a 16:9 screen: the 4:3 picture centred between black bars
 #   whole         the whole show untouched: exit 0 after about 121 s, no sync.txt
 set -euo pipefail
 
@@ -43,7 +44,7 @@ driver="$work/driver.sh"
 cat > "$driver" <<'DRIVER'
 #!/usr/bin/env bash
 set -uo pipefail
-orvel="$1"; title="$2"; keys="$3"; limit="$4"
+orvel="$1"; title="$2"; keys="$3"; limit="$4"; screen="$5"; shot="${6:-}"
 # The time limit ends a show that hangs; its exit code is then 124.
 # ORVEL_PRELOAD is preloaded into the show alone, not into X or xdotool.
 timeout "$limit" env ${ORVEL_PRELOAD:+LD_PRELOAD="$ORVEL_PRELOAD"} "$orvel" > stdout.txt 2> stderr.txt &
@@ -55,7 +56,7 @@ if [ -n "$keys" ]; then
   for _ in $(seq 300); do
     kill -0 "$pid" 2>/dev/null || break
     candidate="$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -n 1 || true)"
-    if [ -n "$candidate" ] && xdotool getwindowgeometry --shell "$candidate" 2>/dev/null | grep -qx 'WIDTH=1024'; then
+    if [ -n "$candidate" ] && xdotool getwindowgeometry --shell "$candidate" 2>/dev/null | grep -qx "WIDTH=${screen%x*}"; then
       window="$candidate"
       break
     fi
@@ -69,6 +70,16 @@ if [ -n "$keys" ]; then
   # Give the show a few frames, then press the keys one at a time, each
   # after some frames, so that every mark has a time of its own.
   sleep 0.5
+  # The screen as grey levels, one byte a pixel, row after row, and where
+  # the window's first pixel lies on it: without a window manager a
+  # full-screen window keeps a border, and its last column and row fall
+  # off the screen.
+  if [ -n "$shot" ]; then
+    timeout 20 ffmpeg -v error -f x11grab -video_size "$screen" -i "$DISPLAY" -frames:v 1 \
+      -f rawvideo -pix_fmt gray -y "$shot" || echo "cannot grab the screen" >&2
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    echo "$X $Y" > "$shot.origin"
+  fi
   timeout 10 xdotool windowfocus --sync "$window"
   for key in $keys; do
     timeout 10 xdotool key --clearmodifiers "$key"
@@ -85,11 +96,11 @@ chmod +x "$driver"
 # same moment; such a run is tried again. Starting the search at a random
 # number makes that rare.
 run_show() {
-  local keys="$1" limit="$2" attempt
+  local keys="$1" limit="$2" screen="${3:-1024x768}" shot="${4:-}" attempt
   for attempt in 1 2 3; do
     rm -f "$work/exit_code" "$work/stderr.txt"
-    (cd "$work" && xvfb-run -a -n $((100 + RANDOM % 400)) -s "-screen 0 1024x768x24" \
-      "$driver" "$orvel" "$title" "$keys" "$limit") || true
+    (cd "$work" && xvfb-run -a -n $((100 + RANDOM % 400)) -s "-screen 0 ${screen}x24" \
+      "$driver" "$orvel" "$title" "$keys" "$limit" "$screen" "$shot") || true
     grep -q 'failed to open display' "$work/stderr.txt" 2>/dev/null || break
   done
   [ -f "$work/exit_code" ] || fail "the show did not end: $(cat "$work/stderr.txt" 2>/dev/null)"
@@ -158,6 +169,29 @@ audio-version)
   grep -Eq '^orvel: SDL2_mixer 2\.4\.0 found, but the show was built with [0-9]+\.[0-9]+\.[0-9]+$' "$work/stderr.txt" \
     || fail "unexpected stderr: $(cat "$work/stderr.txt")"
   [ "$(wc -l < "$work/stderr.txt")" = 1 ] || fail "not one line on stderr: $(cat "$work/stderr.txt")"
+  ;;
+wide)
+  code="$(run_show "Escape" 30 1280x720 "$work/screen.gray")"
+  expect_exit 0 "$code"
+  [ -s "$work/screen.gray" ] || fail "no picture of the screen"
+  # The 1280x720 window holds a 960x720 picture from x = 160 to 1119. The
+  # bars are black, and the opening, seen from inside its object, reaches
+  # the picture's left and right edges.
+  python3 - "$work/screen.gray" <<'CHECK' || fail "the picture is not centred between black bars"
+import sys
+width, height = 1280, 720
+grey = open(sys.argv[1], "rb").read()
+ox, oy = (int(v) for v in open(sys.argv[1] + ".origin").read().split())
+assert len(grey) == width * height, len(grey)
+def lit(x0, x1):
+    # Window columns x0 to x1 - 1, as far as they are on the screen.
+    return sum(1 for y in range(height - oy) for x in range(x0, min(x1, width - ox))
+               if grey[(y + oy) * width + x + ox] > 0)
+bars = lit(0, 160) + lit(1120, 1280)
+left, right = lit(160, 170), lit(1110, 1120)
+print("lit pixels: bars %d, picture's left edge %d, right edge %d" % (bars, left, right))
+sys.exit(0 if bars == 0 and left > 0 and right > 0 else 1)
+CHECK
   ;;
 whole)
   start=$(date +%s)

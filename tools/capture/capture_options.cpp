@@ -9,13 +9,15 @@
 #include "shell/timeline.h"
 
 const char* const kCaptureUsage =
-    "usage: orvel-capture [--fps N] [--size WxH] [--from T0] [--to T1] (--png DIR | --video OUT.mp4)";
+    "usage: orvel-capture [--fps N] [--size WxH] [--supersample N] [--from T0] [--to T1] "
+    "(--png DIR | --video OUT.mp4)";
 
 namespace {
 
-// The largest picture side: Mesa's largest viewport.
-constexpr long kMaxSide = 8192;
+// Far beyond any buffer: the real bound is OSMesa's, asked at run time.
+constexpr long kMaxSide = 1 << 20;
 constexpr long kMaxFps = 1000;
+constexpr long kMaxSupersample = 4;
 
 bool parseWhole(const char* text, long low, long high, long* value) {
     if (*text < '0' || *text > '9') return false;
@@ -66,8 +68,8 @@ ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOption
             hasValue = true;
         }
         if (name == "--help" || name == "-h") return ParseResult::Help;
-        const bool known = name == "--fps" || name == "--size" || name == "--from" || name == "--to" ||
-                           name == "--png" || name == "--video";
+        const bool known = name == "--fps" || name == "--size" || name == "--supersample" || name == "--from" ||
+                           name == "--to" || name == "--png" || name == "--video";
         if (!known) {
             *error = "unknown option " + std::string(argv[i]);
             return ParseResult::Usage;
@@ -86,6 +88,13 @@ ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOption
             o.fps = int(fps);
         } else if (name == "--size") {
             good = parseSize(value.c_str(), &o.width, &o.height);
+        } else if (name == "--supersample") {
+            long n = 0;
+            if (!parseWhole(value.c_str(), 1, kMaxSupersample, &n)) {
+                *error = "--supersample takes 1, 2, 3 or 4, not '" + value + "'";
+                return ParseResult::Usage;
+            }
+            o.supersample = int(n);
         } else if (name == "--from") {
             good = parseSeconds(value.c_str(), &o.from);
         } else if (name == "--to") {
@@ -126,4 +135,15 @@ ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOption
     }
     *options = o;
     return ParseResult::Ok;
+}
+
+std::string checkDrawingSize(const CaptureOptions& options, int largestWidth, int largestHeight) {
+    const long width = long(options.width) * options.supersample;
+    const long height = long(options.height) * options.supersample;
+    if (width <= largestWidth && height <= largestHeight) return "";
+    std::string what = "--size " + std::to_string(options.width) + "x" + std::to_string(options.height);
+    if (options.supersample > 1) what += " with --supersample " + std::to_string(options.supersample);
+    return what + " draws " + std::to_string(width) + "x" + std::to_string(height) +
+           " pixels, more than OSMesa's largest buffer of " + std::to_string(largestWidth) + "x" +
+           std::to_string(largestHeight);
 }

@@ -7,6 +7,8 @@ struct CaptureOptions {
     int fps = 30;
     int width = 640;
     int height = 480;
+    // Each frame drawn at this many times the width and height, then averaged.
+    int supersample = 1;
     double from = 0.0;
     // Negative: until the show ends.
     double to = -1.0;
@@ -28,3 +30,8 @@ extern const char* const kCaptureUsage;
 // Reads the arguments after the program name. On Usage, error holds one
 // line that names the argument at fault.
 ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options, std::string* error);
+
+// Empty when the frame that options draw (the size times the supersample
+// factor) fits a buffer of at most largestWidth x largestHeight; else one
+// line saying why not.
+std::string checkDrawingSize(const CaptureOptions& options, int largestWidth, int largestHeight);

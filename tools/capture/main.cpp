@@ -45,13 +45,14 @@ std::string frameFileName(const std::string& dir, long index) {
     return dir + "/" + name;
 }
 
-// Drawing (until the pixels are in memory), reading them back (turned
-// upright for a PNG file; a video takes them straight from the context's
-// memory, ffmpeg turns them) and encoding (PNG compression, or waiting for
-// ffmpeg) are timed apart.
+// Drawing (until the pixels are in memory), averaging them when
+// supersampling, reading them back (turned upright for a PNG file; a video
+// takes them straight from memory, ffmpeg turns them) and encoding (PNG
+// compression, or waiting for ffmpeg) are timed apart.
 struct Timings {
     double load = 0.0;
     double render = 0.0;
+    double average = 0.0;
     double readBack = 0.0;
     double encode = 0.0;
 };
@@ -98,11 +99,14 @@ bool captureFrames(ShowPlayer& player, const FrameSchedule& schedule, const Capt
         if (schedule.written(k)) {
             // On a window bound nothing is drawn and the previous picture
             // stays: the show then swaps in a buffer it did not draw.
+            step = Clock::now();
+            const unsigned char* pixels = player.pixels();
+            timings.average += secondsSince(step);
             if (encoder) {
-                if (!encoder->writeFrame(player.pixels(), error)) return false;
+                if (!encoder->writeFrame(pixels, error)) return false;
             } else {
                 step = Clock::now();
-                const RgbPicture picture = uprightRgb(player.pixels(), player.width(), player.height());
+                const RgbPicture picture = uprightRgb(pixels, player.width(), player.height());
                 timings.readBack += secondsSince(step);
                 step = Clock::now();
                 if (!writePng(frameFileName(options.pngDir, written), picture, error)) {
@@ -124,11 +128,12 @@ void printTotals(const CaptureOptions& options, const FrameSchedule& schedule, l
     const double shown = double(written) / options.fps;
     std::fprintf(stderr,
                  "orvel-capture: wrote %ld frames (%.2f to %.2f s) to %s in %.1f s, %.2f times real time; "
-                 "drew %ld frames at %.1f frames/s; load %.1f s, render %.1f s, read back %.1f s, encode %.1f s",
+                 "drew %ld frames at %.1f frames/s; load %.1f s, render %.1f s, average %.1f s, read back %.1f s, "
+                 "encode %.1f s",
                  written, double(first) / options.fps, double(first + written - 1) / options.fps,
                  encoder ? options.videoPath.c_str() : options.pngDir.c_str(), total, shown / total,
                  schedule.endFrame(), double(schedule.endFrame()) / loopSeconds, timings.load, timings.render,
-                 timings.readBack, timings.encode);
+                 timings.average, timings.readBack, timings.encode);
     if (encoder)
         std::fprintf(stderr, " (waiting for ffmpeg, which used %.1f s of processor time)",
                      encoder->encoderCpuSeconds());
@@ -154,13 +159,19 @@ int main(int argc, char** argv) {
     if (schedule.writtenCount() == 0)
         return usageError("no frame of the show lies between --from and --to at " + std::to_string(options.fps) +
                           " frames a second");
+    int largestWidth = 0;
+    int largestHeight = 0;
+    if (!OffscreenContext::largestSize(&largestWidth, &largestHeight, &error)) return failure(nullptr, error);
+    error = checkDrawingSize(options, largestWidth, largestHeight);
+    if (!error.empty()) return usageError(error);
+
     const bool video = !options.videoPath.empty();
     if (!video) {
         error = makeDirectory(options.pngDir);
         if (!error.empty()) return failure(nullptr, error);
     }
 
-    ShowPlayer player(options.width, options.height);
+    ShowPlayer player(options.width, options.height, options.supersample);
     if (!player.ok()) return failure(nullptr, player.error());
     Timings timings;
     const Clock::time_point loadBegin = Clock::now();

@@ -2,11 +2,25 @@
 
 #include <GL/gl.h>
 
-ShowPlayer::ShowPlayer(int width, int height) : context_(width, height) {
+#include "tools/capture/supersample.h"
+
+ShowPlayer::ShowPlayer(int width, int height, int supersample)
+    : context_(width * supersample, height * supersample),
+      width_(width),
+      height_(height),
+      supersample_(supersample),
+      viewport_(scaledViewport(pictureViewport(width, height), supersample)) {
     if (!context_.ok()) return;
     initGraphicsState(state_);
     fillShadeTable(state_.shadeTable);
-    reshapeView(width, height);
+    reshapeView(context_.width(), context_.height());
+    // The picture's rectangle of the output frame, scaled: each block of n x
+    // n pixels that is averaged lies wholly inside it or wholly in a bar.
+    setViewport(viewport_);
+    if (supersample_ > 1) {
+        glLineWidth(float(supersample_));
+        averaged_.resize(size_t(width) * size_t(height) * 4);
+    }
 }
 
 std::vector<std::string> ShowPlayer::loadScenes() { return scenes_.loadScenes(); }
@@ -23,6 +37,12 @@ FrameResult ShowPlayer::playFrame(float t) {
     glViewport(0, 0, 1, 1);
     state_.demoTime = t;
     const FrameResult result = ::drawFrame(state_, scenes_, t);
-    glViewport(0, 0, context_.width(), context_.height());
+    setViewport(viewport_);
     return result;
+}
+
+const unsigned char* ShowPlayer::pixels() {
+    if (supersample_ == 1) return context_.pixels();
+    averageBlocks(context_.pixels(), width_, height_, supersample_, averaged_.data());
+    return averaged_.data();
 }

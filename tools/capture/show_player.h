@@ -4,22 +4,28 @@
 #include <vector>
 
 #include "offscreen/offscreen_context.h"
+#include "shell/framing.h"
 #include "shell/renderer.h"
 #include "shell/scene_table.h"
 #include "shell/shell_state.h"
 
 // The show drawn into memory instead of a window: the same renderer, the
-// same start-up state and the same projection, in an OSMesa context of the
-// capture's size. Time is handed in by the caller instead of read from a clock.
+// same start-up state and the same projection, in an OSMesa context. The
+// 4:3 picture fills the largest centred rectangle of a frame of any shape.
+// With a supersample factor n, the frame is drawn at n times the width and
+// height (lines n pixels wide, so that they keep their weight) and its
+// pixels are averaged n x n into the picture. Time is handed in by the
+// caller instead of read from a clock.
 class ShowPlayer {
 public:
-    ShowPlayer(int width, int height);
+    ShowPlayer(int width, int height, int supersample = 1);
 
     // False when no offscreen context could be made; error() says why.
     bool ok() const { return context_.ok(); }
     const std::string& error() const { return context_.error(); }
-    int width() const { return context_.width(); }
-    int height() const { return context_.height(); }
+    // The picture's size.
+    int width() const { return width_; }
+    int height() const { return height_; }
 
     // Loads the show's scenes from the working directory, as the show does
     // before its first frame. Returns one line per scene that failed.
@@ -36,12 +42,18 @@ public:
     // picture undefined until the next drawFrame that clears.
     FrameResult playFrame(float t);
 
-    // The picture, RGBA, 4 bytes a pixel, bottom row first.
-    const unsigned char* pixels() const { return context_.pixels(); }
+    // The picture of the last frame drawn, RGBA, 4 bytes a pixel, bottom
+    // row first; when supersampling, averaged from the drawn frame here.
+    const unsigned char* pixels();
 
 private:
     // Declared first: the scenes' textures live in this context.
     OffscreenContext context_;
+    int width_;
+    int height_;
+    int supersample_;
+    Viewport viewport_;
+    std::vector<unsigned char> averaged_;
     ShellState state_;
     SceneTable scenes_;
 };
