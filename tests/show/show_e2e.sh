@@ -14,6 +14,14 @@
 #                 exit 1 at start-up with a message
 #   wide          a 16:9 screen: the 4:3 picture centred between black bars
 #   whole         the whole show untouched: exit 0 after about 121 s, no sync.txt
+#
+#   show_e2e.sh play-silent|play-no-display PLAY SHOW_DIR
+#
+#   play-silent     scripts/play (PLAY) where ALSA finds no sound device:
+#                   it says so and plays the show silent, without the
+#                   audio library's noise; ESC ends it
+#   play-no-display scripts/play with DISPLAY naming no display: it says so
+#                   and renders the video
 set -euo pipefail
 
 case_name="$1"
@@ -26,6 +34,8 @@ fail() { echo "show_e2e $case_name: $*" >&2; exit 1; }
 
 [ -x "$orvel" ] || fail "no program at $orvel"
 [ -d "$show_dir/demodata" ] || fail "no generated content in $show_dir (build the demodata target)"
+# scripts/play builds and plays the build directory that holds show_dir.
+export ORVEL_BUILD_DIR="$(dirname "$show_dir")"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/orvel-e2e-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -201,6 +211,30 @@ whole)
   [ ! -e "$work/sync.txt" ] || fail "the end of the show wrote sync.txt"
   [ "$elapsed" -ge 120 ] || fail "the show ended after $elapsed s, expected about 121 s"
   [ "$elapsed" -le 150 ] || fail "the show ended after $elapsed s, expected about 121 s"
+  ;;
+play-silent)
+  rm -f "$ORVEL_BUILD_DIR/show/sync.txt"
+  # ALSA with a device that no machine has.
+  export SDL_AUDIODRIVER=alsa AUDIODEV=hw:99
+  code="$(run_show "Escape" 300)"
+  expect_exit 0 "$code"
+  grep -qx '== play: no sound device here, so playing the show again without sound' "$work/stdout.txt" \
+    || fail "scripts/play did not say it plays without sound: $(cat "$work/stdout.txt")"
+  [ "$(grep -c '^orvel: cannot open the audio output' "$work/stderr.txt")" = 1 ] \
+    || fail "the show's own message is not there once: $(cat "$work/stderr.txt")"
+  ! grep -q '^ALSA lib' "$work/stderr.txt" || fail "the audio library's noise came through: $(cat "$work/stderr.txt")"
+  [ -f "$ORVEL_BUILD_DIR/show/sync.txt" ] || fail "the silent show wrote no sync.txt"
+  rm -f "$ORVEL_BUILD_DIR/show/sync.txt"
+  ;;
+play-no-display)
+  rm -f "$ORVEL_BUILD_DIR/orvel.mp4"
+  display=99
+  while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  (cd "$work" && DISPLAY=":$display" timeout 600 "$orvel" > stdout.txt 2> stderr.txt) \
+    || fail "scripts/play failed: $(tail -5 "$work/stderr.txt")"
+  grep -qx "== play: no display answers at DISPLAY=:$display, so rendering the show to $ORVEL_BUILD_DIR/orvel.mp4 instead" \
+    "$work/stdout.txt" || fail "scripts/play did not say why it renders: $(cat "$work/stdout.txt")"
+  [ -s "$ORVEL_BUILD_DIR/orvel.mp4" ] || fail "no video at $ORVEL_BUILD_DIR/orvel.mp4"
   ;;
 *)
   fail "unknown case"
