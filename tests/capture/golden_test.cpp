@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/capture/show_frames.h"
 #include "tools/capture/frame_schedule.h"
 #include "tools/capture/png_file.h"
-#include "tools/capture/show_player.h"
 
 namespace {
 
@@ -65,43 +65,7 @@ const std::vector<GoldenCase>& goldenFrames() {
     return frames;
 }
 
-using Pictures = std::map<long, RgbPicture>;
-
-// Plays the show from frame 0 as orvel-capture does, keeping the pictures
-// of the given frames. Empty, with a failure added, when it cannot.
-Pictures renderFrames(const std::set<long>& wanted) {
-    Pictures pictures;
-    if (wanted.empty()) return pictures;
-    if (::chdir(SHOW_DATA_DIR) != 0) {
-        ADD_FAILURE() << "no generated show content in " << SHOW_DATA_DIR;
-        return pictures;
-    }
-    ShowPlayer player(kWidth, kHeight);
-    if (!player.ok()) {
-        ADD_FAILURE() << player.error();
-        return pictures;
-    }
-    testing::internal::CaptureStdout();
-    const std::vector<std::string> failures = player.loadScenes();
-    testing::internal::GetCapturedStdout();
-    if (!failures.empty()) {
-        ADD_FAILURE() << "cannot load " << failures.front();
-        return pictures;
-    }
-    const FrameSchedule schedule(kFps, 0.0, -1.0);
-    for (long k = 0; k <= *wanted.rbegin(); ++k) {
-        const float t = schedule.time(k);
-        // As in orvel-capture: a frame that no picture is taken of (or of
-        // the next) is played into a one-pixel viewport.
-        if (wanted.count(k) || wanted.count(k + 1)) {
-            player.drawFrame(t);
-        } else {
-            player.playFrame(t);
-        }
-        if (wanted.count(k)) pictures[k] = uprightRgb(player.pixels(), kWidth, kHeight);
-    }
-    return pictures;
-}
+Pictures renderGoldenSize(const std::set<long>& wanted) { return renderFrames(wanted, kFps, kWidth, kHeight); }
 
 // The golden frames, and with next the frame after each.
 std::set<long> goldenFrameNumbers(bool next) {
@@ -115,7 +79,7 @@ std::set<long> goldenFrameNumbers(bool next) {
 
 // One pass for most tests: a show's worth of frames takes seconds.
 const Pictures& renderedGoldenFrames() {
-    static const Pictures pictures = renderFrames(goldenFrameNumbers(true));
+    static const Pictures pictures = renderGoldenSize(goldenFrameNumbers(true));
     return pictures;
 }
 
@@ -178,7 +142,7 @@ TEST(GoldenFrames, ListNamesADozenFramesOnTheThirtyFramesGrid) {
 
 TEST(GoldenFrames, RenderingTwiceGivesIdenticalPixels) {
     const Pictures& first = renderedGoldenFrames();
-    const Pictures second = renderFrames(goldenFrameNumbers(false));
+    const Pictures second = renderGoldenSize(goldenFrameNumbers(false));
     for (const GoldenCase& f : goldenFrames()) {
         ASSERT_TRUE(first.count(f.frame) && second.count(f.frame)) << f.name;
         const Difference d = compare(first.at(f.frame), second.at(f.frame));

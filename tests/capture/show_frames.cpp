@@ -1,0 +1,44 @@
+#include "tests/capture/show_frames.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/capture/frame_schedule.h"
+#include "tools/capture/show_player.h"
+
+Pictures renderFrames(const std::set<long>& wanted, int fps, int width, int height, int supersample) {
+    Pictures pictures;
+    if (wanted.empty()) return pictures;
+    if (::chdir(SHOW_DATA_DIR) != 0) {
+        ADD_FAILURE() << "no generated show content in " << SHOW_DATA_DIR;
+        return pictures;
+    }
+    ShowPlayer player(width, height, supersample);
+    if (!player.ok()) {
+        ADD_FAILURE() << player.error();
+        return pictures;
+    }
+    testing::internal::CaptureStdout();
+    const std::vector<std::string> failures = player.loadScenes();
+    testing::internal::GetCapturedStdout();
+    if (!failures.empty()) {
+        ADD_FAILURE() << "cannot load " << failures.front();
+        return pictures;
+    }
+    const FrameSchedule schedule(fps, 0.0, -1.0);
+    for (long k = 0; k <= *wanted.rbegin(); ++k) {
+        const float t = schedule.time(k);
+        // As in orvel-capture: a frame that no picture is taken of (or of
+        // the next) is played into a one-pixel viewport.
+        if (wanted.count(k) || wanted.count(k + 1)) {
+            player.drawFrame(t);
+        } else {
+            player.playFrame(t);
+        }
+        if (wanted.count(k)) pictures[k] = uprightRgb(player.pixels(), width, height);
+    }
+    return pictures;
+}
