@@ -16,6 +16,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -52,7 +53,7 @@ void fft(std::vector<std::complex<double>>& a) {
         if (i < j) std::swap(a[i], a[j]);
     }
     for (size_t length = 2; length <= n; length <<= 1) {
-        const double angle = -2.0 * kPi / double(length);
+        const double angle = -2.0 * double(kPi) / double(length);
         const std::complex<double> step(std::cos(angle), std::sin(angle));
         for (size_t i = 0; i < n; i += length) {
             std::complex<double> w(1.0);
@@ -78,7 +79,7 @@ double median(std::vector<double> values) {
 // one and a flux of 0.
 std::vector<double> spectralFlux(const std::vector<float>& samples) {
     std::vector<double> window(kFrame);
-    for (size_t i = 0; i < kFrame; ++i) window[i] = 0.5 - 0.5 * std::cos(2.0 * kPi * double(i) / double(kFrame - 1));
+    for (size_t i = 0; i < kFrame; ++i) window[i] = 0.5 - 0.5 * std::cos(2.0 * double(kPi) * double(i) / double(kFrame - 1));
     std::vector<double> flux;
     std::vector<double> previous(kBins, 0.0);
     std::vector<std::complex<double>> spectrum(kFrame);
@@ -178,7 +179,7 @@ TEST(MusicAccents, FluxOfAnImpulseFollowsTheWindow) {
     samples[2816] = 1.0f;
     const std::vector<double> flux = spectralFlux(samples);
     ASSERT_EQ(flux.size(), 13u);
-    auto w = [](double i) { return 0.5 - 0.5 * std::cos(2.0 * kPi * i / 1023.0); };
+    auto w = [](double i) { return 0.5 - 0.5 * std::cos(2.0 * double(kPi) * i / 1023.0); };
     for (size_t n = 0; n < 8; ++n) EXPECT_EQ(flux[n], 0.0) << "frame " << n;
     EXPECT_NEAR(flux[8], 513.0 * std::log(1.0 + 10.0 * w(768)), 1e-9);
     EXPECT_NEAR(flux[9], 513.0 * (std::log(1.0 + 10.0 * w(512)) - std::log(1.0 + 10.0 * w(768))), 1e-9);
