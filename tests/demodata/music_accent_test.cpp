@@ -36,9 +36,8 @@ constexpr size_t kFrame = 1024;
 constexpr size_t kHop = 256;
 constexpr size_t kBins = kFrame / 2 + 1;
 
-// The accent an event needs: an onset this close, this much stronger than
-// the onsets around it.
-constexpr double kMostOffset = 0.020;
+// The accent an event needs: an onset within the schedule's sync tolerance,
+// this much stronger than the onsets around it.
 constexpr double kLeastStrength = 2.5;
 
 double frameSeconds(size_t frame) { return double(frame * kHop + kFrame / 2) / kRate; }
@@ -216,7 +215,7 @@ TEST(Music, EveryCutFlashAndChangeLandsOnAnAccent) {
         std::snprintf(line, sizeof line, "%-10s at %7.2f s: onset %+4.0f ms, strength %.2f\n", event.name.c_str(),
                       event.seconds, accent.offset * 1000.0, accent.strength);
         table += line;
-        EXPECT_LE(std::fabs(accent.offset), kMostOffset) << line;
+        EXPECT_LE(std::fabs(accent.offset), schedule::kSyncTolerance) << line;
         EXPECT_GE(accent.strength, kLeastStrength) << line;
     }
     std::printf("%s", table.c_str());
