@@ -136,9 +136,9 @@ private:
     void riser(double from, double to, float gain = 0.45f) { playRiser(mixer_, at(from), at(to), gain, seed()); }
 
     // The hit that opens a section, at a time in seconds: crash, snare and
-    // clap together, the boom and the section's chord stabbed an octave up. The
-    // kick under it is the groove's own, or played with it where the
-    // groove has none.
+    // clap together, the boom and the section's chord stabbed an octave
+    // up. The kick under it is the groove's own, or played with it where
+    // the groove has none.
     void impact(double seconds, const Chord& chord, float gain) {
         playCrash(mixer_, seconds, 0.6f * gain, seed());
         playSnare(mixer_, seconds, 0.5f * gain, seed());
