@@ -3,14 +3,23 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <atomic>
 #include <cstdio>
 
 namespace audio {
 namespace {
 
+// Frames of the output buffer asked for: 2048 at 44100 Hz, 46 ms.
+constexpr int kBufferFrames = 2048;
+
 Mix_Music* music = nullptr;
 bool sdlOpen = false;
 bool mixerOpen = false;
+// Bytes of each buffer the mixer fills, as its post-mix hook sees them; 0
+// before its first buffer. Written on the audio thread.
+std::atomic<int> mixedBytes{0};
+
+void onMixed(void*, Uint8*, int length) { mixedBytes.store(length, std::memory_order_relaxed); }
 
 std::string versionText(const SDL_version& v) {
     char text[32];
@@ -43,11 +52,15 @@ bool open(std::string* error) {
         if (error) *error = std::string("SDL2_mixer cannot decode MP3: ") + Mix_GetError();
         return false;
     }
-    if (Mix_OpenAudio(kOutputFrequency, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
+    // The buffer's length may not change (Mix_OpenAudio allows only the
+    // frequency and the channels to), so that the latency stays what is
+    // asked for here.
+    if (Mix_OpenAudio(kOutputFrequency, MIX_DEFAULT_FORMAT, 2, kBufferFrames) != 0) {
         if (error) *error = std::string("cannot open the audio output: ") + Mix_GetError();
         return false;
     }
     mixerOpen = true;
+    Mix_SetPostMix(onMixed, nullptr);
     return true;
 }
 
@@ -61,8 +74,21 @@ void play() {
     Mix_PlayMusic(music, -1);
 }
 
+double outputLatency() {
+    int frequency = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    if (!mixerOpen || Mix_QuerySpec(&frequency, &format, &channels) == 0 || frequency <= 0 || channels <= 0)
+        return 0.0;
+    const int frameBytes = channels * int(SDL_AUDIO_BITSIZE(format)) / 8;
+    const int bytes = mixedBytes.load(std::memory_order_relaxed);
+    const int frames = bytes > 0 && frameBytes > 0 ? bytes / frameBytes : kBufferFrames;
+    return double(frames) / double(frequency);
+}
+
 void release() {
     if (mixerOpen) {
+        Mix_SetPostMix(nullptr, nullptr);
         Mix_HaltMusic();
         if (music) Mix_FreeMusic(music);
         music = nullptr;

@@ -24,6 +24,14 @@ bool loadMusic(const char* path);
 // Starts the stream from its beginning, looped forever.
 void play();
 
+// Seconds between a sample entering the mixer and it being heard: the
+// output buffer the mixer fills at a time, at the output's frequency, plus
+// the device's own latency where the driver reports one (SDL 2 has no
+// driver that does). The buffer's length is the one the mixer reports to
+// its post-mix hook, once it has mixed; until then, the one asked for.
+// 0 when the output is not open.
+double outputLatency();
+
 // Stops the music and releases the stream, the output and SDL.
 void release();
 

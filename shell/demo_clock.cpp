@@ -1,6 +1,7 @@
 #include "shell/demo_clock.h"
 
 #include <chrono>
+#include <cmath>
 
 namespace {
 
@@ -18,12 +19,24 @@ int32_t millisecondTicks() {
     return int32_t(std::chrono::duration_cast<std::chrono::milliseconds>(Counter::now() - processStart).count());
 }
 
-void DemoClock::start() {
-    counterFrequency_ = int64_t(Counter::period::den / Counter::period::num);
-    counterStart_ = counterNow();
+void DemoClock::start(double delaySeconds) {
+    startAt(counterNow(), int64_t(Counter::period::den / Counter::period::num), delaySeconds);
 }
 
-float DemoClock::seconds() const { return counterSeconds(counterNow(), counterStart_, counterFrequency_); }
+float DemoClock::seconds() const { return secondsAt(counterNow()); }
+
+void DemoClock::startAt(int64_t counter, int64_t frequency, double delaySeconds) {
+    counterFrequency_ = frequency;
+    // A negative or unmeasurable delay starts demo time at once; no output
+    // holds a whole second of sound.
+    const double delay = std::isfinite(delaySeconds) && delaySeconds > 0.0 ? std::fmin(delaySeconds, 1.0) : 0.0;
+    counterStart_ = counter + int64_t(std::llround(delay * double(frequency)));
+}
+
+float DemoClock::secondsAt(int64_t now) const {
+    if (now < counterStart_) return 0.0f;
+    return counterSeconds(now, counterStart_, counterFrequency_);
+}
 
 float counterSeconds(int64_t now, int64_t start, int64_t frequency) {
     return float(double(now - start) / double(frequency));

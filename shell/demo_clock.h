@@ -6,16 +6,26 @@
 // frame-rate figure of sync.txt.
 int32_t millisecondTicks();
 
-// The show's clock: seconds since start(), read from a monotonic counter.
+// The show's clock: seconds of demo time, read from a monotonic counter.
+// Demo time 0 may lie a moment after start(), when the music is heard
+// rather than when it was started; until then demo time stays 0.
 class DemoClock {
 public:
-    // Reads the counter's frequency and the counter itself.
-    void start();
-    // (now - counterStart) / counterFrequency, the difference a signed 64-bit
-    // count and the division in double precision, returned as a float.
+    // Reads the counter's frequency and the counter itself; demo time 0
+    // comes delaySeconds later.
+    void start(double delaySeconds = 0.0);
+    // Demo time now.
     float seconds() const;
 
+    // start() and seconds() at given counter readings, for tests.
+    void startAt(int64_t counter, int64_t frequency, double delaySeconds);
+    // (now - counterStart) / counterFrequency, the difference a signed
+    // 64-bit count and the division in double precision, returned as a
+    // float; 0 before demo time 0.
+    float secondsAt(int64_t now) const;
+
     int64_t counterFrequency() const { return counterFrequency_; }
+    // The counter's reading at demo time 0.
     int64_t counterStart() const { return counterStart_; }
 
 private:

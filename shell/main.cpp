@@ -46,8 +46,11 @@ void initDemo() {
     audio::loadMusic(schedule::kMusicFile);
     audio::play();
 
-    // Demo time 0 is the moment just after the music started.
-    demoClock.start();
+    // Demo time 0 is the moment the music's first sample is heard: the
+    // output's latency after it started, where that is long enough for the
+    // eye to see the picture run ahead of the sound.
+    const double latency = audio::outputLatency();
+    demoClock.start(latency > schedule::kSyncTolerance ? latency : 0.0);
     state.startTicks = millisecondTicks();
 }
 

@@ -105,6 +105,12 @@ constexpr double kWavesFrom = 23.6;
 // Segment 5's field of view pulses from kPulseFrom on.
 constexpr double kPulseFrom = 47.96;
 
+// Sound and picture are together when at most this far apart: every change
+// of the picture above has its hit in the music this close, and the show
+// starts its clock when the music is heard, not when it is started, once
+// the sound output's latency is longer than this.
+constexpr double kSyncTolerance = 0.020;
+
 // The music's beat grid: beat `beat` falls at `seconds`. Between two
 // anchors the tempo is constant and each stretch holds whole bars, so every
 // segment bound falls on a bar line: the opening's two bars up to the first

@@ -306,4 +306,36 @@ TEST(DemoClock, CounterSecondsAreTheSignedDifferenceOverTheFrequency) {
     EXPECT_LT(now, 1.0f);
 }
 
+// The music is heard an output latency after it starts: demo time stays 0
+// until then and runs in step after it.
+TEST(DemoClock, StartDelayedByTheOutputLatencyHoldsZeroUntilTheSoundIsHeard) {
+    DemoClock clock;
+    clock.startAt(1000000000, 1000000000, 2048.0 / 44100.0);
+    EXPECT_EQ(clock.counterStart(), 1046439909);
+    float last = 0.0f;
+    for (int64_t now = 990000000; now < 1100000000; now += 1000000) {
+        const float seconds = clock.secondsAt(now);
+        EXPECT_GE(seconds, last) << "at " << now;
+        EXPECT_EQ(seconds, now < 1046439909 ? 0.0f : counterSeconds(now, 1046439909, 1000000000)) << "at " << now;
+        last = seconds;
+    }
+    EXPECT_EQ(clock.secondsAt(3546439909), 2.5f);
+}
+
+// A delay that is negative or not a number starts demo time at once; none
+// is longer than a second.
+TEST(DemoClock, DelayIsNeverNegativeNorLongerThanASecond) {
+    const struct {
+        double delay;
+        int64_t start;
+    } cases[] = {{0.0, 5000}, {-0.05, 5000}, {std::nan(""), 5000}, {HUGE_VAL, 5000}, {3.0, 6000}};
+    for (const auto& c : cases) {
+        DemoClock clock;
+        clock.startAt(5000, 1000, c.delay);
+        EXPECT_EQ(clock.counterStart(), c.start) << "delay " << c.delay;
+        EXPECT_EQ(clock.secondsAt(c.start + 2500), 2.5f) << "delay " << c.delay;
+        EXPECT_EQ(clock.secondsAt(4000), 0.0f) << "delay " << c.delay;
+    }
+}
+
 }  // namespace

@@ -42,10 +42,10 @@ public:
     void duckAt(double seconds) { ducks_.push_back(seconds); }
 
     // Mixes everything down: the echo (ping-pong, echoSeconds apart), the
-    // reverb, the ducking, the level (a fixed average loudness, the rare
-    // loudest peaks rounded off, the highest peak just under full scale) and
-    // fades of fadeIn and fadeOut seconds at the ends, so that the track
-    // loops without a click.
+    // reverb, the ducking, the level (-14 LUFS, the loudness of streaming
+    // services, with a limiter holding every peak, between samples too,
+    // 3 dB under full scale) and fades of fadeIn and fadeOut seconds at the
+    // ends, so that the track loops without a click.
     void finish(double echoSeconds, double fadeIn, double fadeOut, std::vector<float>& left,
                 std::vector<float>& right);
 

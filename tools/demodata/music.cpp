@@ -25,6 +25,18 @@ public:
         const schedule::TempoAnchor& b = anchors[i + 1];
         return a.seconds + (beat - a.beat) * (b.seconds - a.seconds) / (b.beat - a.beat);
     }
+
+    // The beat at a time in seconds, for the moments of the show that are
+    // off the grid.
+    double beat(double seconds) const {
+        const auto& anchors = schedule::kTempoAnchors;
+        const size_t count = std::size(anchors);
+        size_t i = 0;
+        while (i + 2 < count && seconds >= anchors[i + 1].seconds) ++i;
+        const schedule::TempoAnchor& a = anchors[i];
+        const schedule::TempoAnchor& b = anchors[i + 1];
+        return a.beat + (seconds - a.seconds) * (b.beat - a.beat) / (b.seconds - a.seconds);
+    }
 };
 
 struct Chord {
@@ -97,15 +109,45 @@ private:
     double span(double beat, double beats) const { return at(beat + beats) - at(beat); }
     uint32_t seed() { return ++seed_ * 2654435761u; }
 
-    void kick(double beat, float gain = 1.0f) { playKick(mixer_, at(beat), gain); }
-    void clap(double beat, float gain = 0.55f) { playClap(mixer_, at(beat), gain, seed()); }
-    void snare(double beat, float gain = 0.6f) { playSnare(mixer_, at(beat), gain, seed()); }
+    // A stop: the drums, the bass and the arpeggio rest from one beat up to
+    // another, so that the hit after it lands in a gap, the way a band stops
+    // before a drop. Each section asks for its stop before it plays.
+    void stop(double from, double to) { stops_.push_back({from, to}); }
+    bool stopped(double beat) const {
+        for (const Span& s : stops_)
+            if (beat >= s.from && beat < s.to) return true;
+        return false;
+    }
+
+    void kick(double beat, float gain = 1.0f) {
+        if (!stopped(beat)) playKick(mixer_, at(beat), gain);
+    }
+    void clap(double beat, float gain = 0.55f) {
+        if (!stopped(beat)) playClap(mixer_, at(beat), gain, seed());
+    }
+    void snare(double beat, float gain = 0.6f) {
+        if (!stopped(beat)) playSnare(mixer_, at(beat), gain, seed());
+    }
     void hat(double beat, float gain, bool open = false) {
-        playHat(mixer_, at(beat), gain, open, open ? 0.3f : -0.25f, seed());
+        if (!stopped(beat)) playHat(mixer_, at(beat), gain, open, open ? 0.3f : -0.25f, seed());
     }
     void crash(double beat, float gain = 0.5f) { playCrash(mixer_, at(beat), gain, seed()); }
     void boom(double beat, float gain = 0.7f) { playBoom(mixer_, at(beat), gain, seed()); }
     void riser(double from, double to, float gain = 0.45f) { playRiser(mixer_, at(from), at(to), gain, seed()); }
+
+    // The hit that opens a section, at a time in seconds: crash, snare and
+    // clap together, the boom and the section's chord stabbed an octave
+    // up. The kick under it is the groove's own, or played with it where
+    // the groove has none.
+    void impact(double seconds, const Chord& chord, float gain) {
+        playCrash(mixer_, seconds, 0.6f * gain, seed());
+        playSnare(mixer_, seconds, 0.5f * gain, seed());
+        playClap(mixer_, seconds, 0.5f * gain, seed());
+        playBoom(mixer_, seconds, 0.8f * gain, seed());
+        std::vector<int> high = chord.pad;
+        for (int& n : high) n += 12;
+        playStab(mixer_, seconds, high, 0.8f * gain, seed());
+    }
 
     void pad(double beat, double beats, const Chord& chord, float gain, float cutoffStart, float cutoffEnd) {
         playPad(mixer_, at(beat), span(beat, beats), chord.pad, gain, cutoffStart, cutoffEnd, seed());
@@ -115,6 +157,7 @@ private:
               float gain = 0.75f) {
         for (const BassStep& step : steps) {
             const double beat = bar + step.sixteenth * 0.25;
+            if (stopped(beat)) continue;
             playBass(mixer_, at(beat), span(beat, step.length * 0.25) * 0.9, chord.root + step.interval, gain,
                      brightness);
         }
@@ -125,6 +168,7 @@ private:
         static const int order[8] = {0, 1, 2, 3, 2, 1, 3, 2};
         for (int i = 0; i < int(beats * 4); ++i) {
             const int step = int(std::lround(from * 4)) + i;
+            if (stopped(from + i * 0.25)) continue;
             const int octave = (step / 8) % 2 == 0 ? 12 : 24;
             const int pitch = chord.pad[size_t(order[step % 8])] + octave - 12;
             playPluck(mixer_, at(from + i * 0.25), pitch, gain, (step % 2) ? 0.5f : -0.5f, brightness);
@@ -163,24 +207,25 @@ private:
         for (int i = 0; i < steps; ++i) snare(from + i * 0.25, 0.25f + 0.45f * float(i) / float(steps));
     }
 
-    // The opening: a pad swells, a plucked arpeggio opens up, a riser leads into
-    // the first beat.
+    // The opening: a pad swells, a plucked arpeggio opens up, a riser leads
+    // towards the first beat and everything holds its breath for the last
+    // half beat before it.
     void intro() {
-        pad(-8, 8, kAm, 0.9f, 350.0f, 2200.0f);
-        for (int i = 0; i < 24; ++i) {
+        pad(-8, 7.5, kAm, 0.9f, 350.0f, 2200.0f);
+        for (int i = 0; i < 22; ++i) {
             const double beat = -6 + i * 0.25;
             const float progress = float(i) / 24.0f;
             static const int notes[8] = {57, 60, 64, 69, 71, 69, 64, 60};
             playPluck(mixer_, at(beat), notes[i % 8] + 12, 0.25f + 0.45f * progress, (i % 2) ? 0.4f : -0.4f,
                       0.1f + 0.7f * progress);
         }
-        riser(-4, 0, 0.4f);
+        riser(-4, -0.5, 0.4f);
     }
 
     // The first two titles: the beat starts.
     void firstTitles() {
-        crash(0);
-        boom(0);
+        impact(at(0), kAm, 1.0f);
+        stop(7.5, 8);
         for (int bar = 0; bar < 2; ++bar) {
             const Chord& chord = kMainProgression[size_t(bar)];
             fourOnTheFloor(bar * 4, false, true, false);
@@ -188,8 +233,9 @@ private:
             pad(bar * 4, 4, chord, 0.7f, 1500.0f, 1500.0f);
             arpeggio(bar * 4, 4, chord, 0.22f, 0.4f);
         }
+        // A fill into the groove, resolving on the next chord.
         snareRoll(7, 8);
-        crash(8, 0.35f);
+        impact(at(8), kC, 1.0f);
         for (int bar = 2; bar < 4; ++bar) {
             const Chord& chord = kMainProgression[size_t(bar)];
             fourOnTheFloor(bar * 4, true, true, true);
@@ -202,42 +248,58 @@ private:
         snareRoll(15, 15.75);
     }
 
-    // Beats 16 to 28: the drums drop out under the flashing opening object,
-    // and each flash gets a chord stab.
+    // From beat 16 to the stripes: the drums drop out under the flashing
+    // opening object, and each flash gets a chord stab.
     void flashes() {
-        crash(16, 0.6f);
-        boom(16, 0.9f);
+        impact(at(16), kAm, 1.0f);
+        kick(16);
+        const double stripes = tempo_.beat(schedule::kStripesFrom);
         const std::vector<Chord> chords = {kAm, kF, kG};
         for (int bar = 0; bar < 3; ++bar) {
             const double beat = 16 + bar * 4;
             pad(beat, 4, chords[size_t(bar)], 1.0f, 700.0f, 1600.0f);
-            playBass(mixer_, at(beat), span(beat, 4) * 0.95, chords[size_t(bar)].root, 0.6f, 0.15f);
-            for (int s = 0; s < 8; ++s) hat(beat + s * 0.5, s % 2 ? 0.14f : 0.07f);
+            const double held = std::min(beat + 4 * 0.95, stripes);
+            playBass(mixer_, at(beat), at(held) - at(beat), chords[size_t(bar)].root, 0.6f, 0.15f);
+            for (int s = 0; s < 8 && beat + s * 0.5 < stripes; ++s) hat(beat + s * 0.5, s % 2 ? 0.14f : 0.07f);
         }
         // The flashes come in pairs, a quaver apart, once a bar: a chord
-        // for each.
+        // for each. The first is the lighter, kick and chord; the second
+        // adds clap, snare and crash, but for the last, whose crash the drop
+        // after it takes.
         const std::vector<int> stabChords[std::size(schedule::kFlashes)] = {
             {69, 72, 76}, {72, 76, 81}, {65, 69, 72}, {69, 72, 77}, {67, 71, 74}, {71, 74, 79},
         };
         for (size_t i = 0; i < std::size(schedule::kFlashes); ++i) {
             const double seconds = schedule::kFlashes[i].begin;
             const bool second = i % 2 == 1;
-            playKick(mixer_, seconds, second ? 0.9f : 0.7f);
+            playKick(mixer_, seconds, second ? 1.0f : 0.55f);
             playStab(mixer_, seconds, stabChords[i], second ? 1.1f : 0.9f, seed());
+            if (!second) continue;
             playClap(mixer_, seconds, 0.5f, seed());
-            if (!second) playCrash(mixer_, seconds, 0.25f, seed());
+            playSnare(mixer_, seconds, 0.45f, seed());
+            if (i + 1 < std::size(schedule::kFlashes)) playCrash(mixer_, seconds, 0.35f, seed());
         }
-        riser(24, 28, 0.5f);
-        // The stripes start: a drum fill from there into the groove.
-        snareRoll(27, 28);
-        playTom(mixer_, at(27.5), 0.5f, 140.0f, -0.4f);
-        playTom(mixer_, at(27.75), 0.5f, 100.0f, 0.4f);
+        // The riser climbs to the last pair of flashes; after them the
+        // groove drops in with the stripes, on the G that leads back to A
+        // minor at the next bar.
+        riser(22, tempo_.beat(schedule::kFlashes[4].begin) - 0.5, 0.5f);
     }
 
-    // Up to the tunnel: the full groove and the theme, twice.
+    // From the stripes up to the tunnel: the full groove and the theme,
+    // twice. It drops in a beat before its first bar, with the stripes.
     void mainGroove() {
-        crash(28, 0.6f);
-        boom(28, 0.6f);
+        const double stripes = tempo_.beat(schedule::kStripesFrom);
+        impact(schedule::kStripesFrom, kG, 1.25f);
+        playKick(mixer_, schedule::kStripesFrom, 1.0f);
+        bass(stripes, kG, {{0, 0, 2}, {2, 12, 2}}, 0.6f);
+        hat(stripes + 0.5, 0.3f, true);
+        // The waves start on a stab that anticipates the next bar's chord,
+        // in a beat of stop-time.
+        const double waves = tempo_.beat(schedule::kWavesFrom);
+        stop(std::floor(waves), std::ceil(waves));
+        impact(schedule::kWavesFrom, kF, 0.9f);
+        playKick(mixer_, schedule::kWavesFrom, 0.9f);
+        stop(63.5, 64);
         for (int bar = 0; bar < 9; ++bar) {
             const double beat = 28 + bar * 4;
             const Chord& chord = bar == 8 ? kAm : kMainProgression[size_t(bar % 4)];
@@ -250,14 +312,19 @@ private:
         melody(44, kTheme, 0, 0.55f);
         playLead(mixer_, at(60), span(60, 3.5), 69, 0.5f);
         crash(44, 0.4f);
-        snareRoll(63, 64);
+        snareRoll(62, 64);
     }
 
     // The tunnel. Half-time drums under a bright arpeggio; when the view
     // starts to pulse, the full beat again.
     void tunnel() {
-        crash(64, 0.55f);
-        boom(64, 0.8f);
+        impact(at(64), kAm, 1.0f);
+        // The full beat comes in with the pulse, a little ahead of its bar:
+        // the drums stop for the half beat before it and leave out the
+        // downbeat, which the hit takes.
+        const double pulse = tempo_.beat(schedule::kPulseFrom);
+        stop(std::floor(pulse * 2.0) / 2.0, std::ceil(pulse) + 0.25);
+        stop(79, 80);
         for (int bar = 0; bar < 4; ++bar) {
             const double beat = 64 + bar * 4;
             const Chord& chord = kMainProgression[size_t(bar)];
@@ -271,14 +338,15 @@ private:
                 bass(beat, chord, kOffbeatBass, 0.7f);
             }
         }
-        crash(72, 0.5f);
-        riser(78, 80);
+        impact(schedule::kPulseFrom, kC, 1.0f);
+        playKick(mixer_, schedule::kPulseFrom, 1.0f);
+        riser(77, 79.75);
     }
 
     // The globe, in a darker key, then breaking apart.
     void darkSections() {
-        crash(80, 0.5f);
-        boom(80, 0.8f);
+        impact(at(80), kDm, 1.0f);
+        stop(111.5, 112);
         for (int bar = 0; bar < 8; ++bar) {
             const double beat = 80 + bar * 4;
             const Chord& chord = kDarkProgression[size_t(bar % 4)];
@@ -309,24 +377,26 @@ private:
         boom(96, 0.7f);
         melody(96, kAnswer, 12, 0.35f);
         melody(96, kAnswer, 0, 0.3f);
-        snareRoll(111, 112);
+        snareRoll(110, 112);
     }
 
     // The ring around the viewer: everything at once.
     void climax() {
+        impact(at(112), kAm, 1.0f);
+        stop(127.5, 128);
         for (int bar = 0; bar < 4; ++bar) {
             const double beat = 112 + bar * 4;
             const Chord& chord = kMainProgression[size_t(bar)];
-            crash(beat, bar == 0 ? 0.6f : 0.35f);
             fourOnTheFloor(beat, true, true, true);
             bass(beat, chord, kGrooveBass, 0.8f);
             pad(beat, 4, chord, 0.6f, 2600.0f, 3200.0f);
             arpeggio(beat, 4, chord, 0.22f, 0.8f);
+            if (bar == 0) continue;
+            crash(beat, 0.35f);
             std::vector<int> high = chord.pad;
             for (int& n : high) n += 12;
             playStab(mixer_, at(beat), high, 0.5f, seed());
         }
-        boom(112, 0.8f);
         melody(112, kTheme, 0, 0.55f);
         melody(112, kTheme, 12, 0.25f);
     }
@@ -334,8 +404,8 @@ private:
     // The ringed ball rushes in and out; heavy half-time, then a build into
     // the closing titles.
     void zoom() {
-        crash(128, 0.6f);
-        boom(128, 0.9f);
+        impact(at(128), kDm, 1.0f);
+        stop(143, 144);
         for (int bar = 0; bar < 4; ++bar) {
             const double beat = 128 + bar * 4;
             const Chord& chord = kDarkProgression[size_t(bar)];
@@ -344,7 +414,7 @@ private:
             pad(beat, 4, chord, 0.8f, 900.0f, 2800.0f);
             arpeggio(beat, 4, chord, 0.18f + 0.05f * float(bar), 0.6f);
         }
-        riser(140, 144, 0.6f);
+        riser(140, 143, 0.6f);
         snareRoll(142, 144);
     }
 
@@ -352,13 +422,18 @@ private:
     // every bar opening with a crash and a stab.
     void closingTitles() {
         const std::vector<Chord> chords = {kAm, kF, kC, kG, kAm, kF, kDm, kE, kAm, kAm};
+        stop(188.5, 189);
+        impact(at(144), kAm, 1.0f);
         for (int bar = 0; bar < 10; ++bar) {
             const double beat = 144 + bar * 5;
             const Chord& chord = chords[size_t(bar)];
             std::vector<int> high = chord.pad;
             for (int& n : high) n += 12;
-            crash(beat, bar % 2 == 0 ? 0.55f : 0.35f);
-            playStab(mixer_, at(beat), high, 0.6f, seed());
+            if (bar > 0) {
+                crash(beat, bar % 2 == 0 ? 0.55f : 0.45f);
+                snare(beat, 0.4f);
+                playStab(mixer_, at(beat), high, 0.6f, seed());
+            }
             if (bar == 9) {
                 // The last title: one last hit and the chord left to ring.
                 kick(beat);
@@ -367,15 +442,12 @@ private:
                 playLead(mixer_, at(beat), span(beat, 4), 81, 0.45f);
                 break;
             }
-            if (bar == 0 || bar == 8) boom(beat, 0.7f);
+            if (bar == 8) boom(beat, 0.7f);
             for (double k : {0.0, 1.5, 3.0}) kick(beat + k);
             clap(beat + 2);
             clap(beat + 4);
             for (int q = 0; q < 10; ++q) hat(beat + q * 0.5, q == 7 ? 0.22f : (q % 2 ? 0.28f : 0.14f), q == 7);
-            for (const BassStep& step : kFiveBass) {
-                const double b = beat + step.sixteenth * 0.25;
-                playBass(mixer_, at(b), span(b, step.length * 0.25) * 0.9, chord.root + step.interval, 0.75f, 0.7f);
-            }
+            bass(beat, chord, kFiveBass, 0.7f);
             pad(beat, 5, chord, 0.6f, 2200.0f, 2600.0f);
             arpeggio(beat, 5, chord, 0.18f, 0.7f);
             // A figure on the chord's own notes, an octave up.
@@ -386,9 +458,14 @@ private:
         }
     }
 
+    struct Span {
+        double from, to;
+    };
+
     Mixer& mixer_;
     TempoMap tempo_;
     uint32_t seed_ = 0;
+    std::vector<Span> stops_;
 };
 
 }  // namespace
