@@ -2,29 +2,73 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
-void averageBlocks(const unsigned char* rgba, int width, int height, int n, unsigned char* out) {
-    const size_t outRow = size_t(width) * 4;
-    const size_t inRow = outRow * size_t(n);
-    const uint32_t count = uint32_t(n) * uint32_t(n);
-    std::vector<uint32_t> sums(outRow);
-    for (int y = 0; y < height; ++y) {
-        sums.assign(outRow, 0);
-        // The n rows of the block row, each pixel added to its block's sum.
-        for (int row = 0; row < n; ++row) {
-            const unsigned char* in = rgba + (size_t(y) * size_t(n) + size_t(row)) * inRow;
-            for (size_t x = 0; x < size_t(width); ++x) {
-                uint32_t* sum = &sums[x * 4];
-                for (int i = 0; i < n; ++i, in += 4) {
-                    sum[0] += in[0];
-                    sum[1] += in[1];
-                    sum[2] += in[2];
-                    sum[3] += in[3];
-                }
-            }
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Dividing a block's sum s (at most 16 x 255) by the block's n x n pixels,
+// rounded to the nearest level, as ((s + n * n / 2) * kMultiplier[n]) >>
+// (16 + kShift[n]): the multiplier is 2^(16 + shift) / (n * n) rounded up,
+// close enough that the quotient comes out exact for every such sum.
+constexpr uint16_t kMultiplier[5] = {0, 0, 16384, 58255, 4096};
+constexpr int kShift[5] = {0, 0, 0, 3, 0};
+
+uint8_t divide(uint32_t sum, int n) {
+    return uint8_t(((sum + uint32_t(n * n / 2)) * kMultiplier[n]) >> (16 + kShift[n]));
+}
+
+// One row of output pixels from the sums of the n rows of their blocks:
+// the n pixels side by side added, then divided.
+void averageRow(const uint16_t* sums, int width, int n, unsigned char* out) {
+    const size_t stride = size_t(n) * 4;
+    int x = 0;
+#ifdef __SSE2__
+    const __m128i half = _mm_set1_epi16(int16_t(n * n / 2));
+    const __m128i multiplier = _mm_set1_epi16(int16_t(kMultiplier[n]));
+    // Two output pixels at a time, one in each half of a register.
+    for (; x + 2 <= width; x += 2) {
+        const uint16_t* first = sums + size_t(x) * stride;
+        __m128i sum = _mm_setzero_si128();
+        for (int i = 0; i < n; ++i) {
+            const __m128i left = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(first + 4 * i));
+            const __m128i right = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(first + stride + 4 * i));
+            sum = _mm_add_epi16(sum, _mm_unpacklo_epi64(left, right));
         }
-        unsigned char* o = out + size_t(y) * outRow;
-        for (size_t i = 0; i < outRow; ++i) o[i] = (unsigned char)((sums[i] + count / 2) / count);
+        __m128i mean = _mm_mulhi_epu16(_mm_add_epi16(sum, half), multiplier);
+        mean = _mm_srli_epi16(mean, kShift[n]);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + size_t(x) * 4), _mm_packus_epi16(mean, mean));
+    }
+#endif
+    for (; x < width; ++x)
+        for (size_t c = 0; c < 4; ++c) {
+            uint32_t sum = 0;
+            for (size_t i = 0; i < size_t(n); ++i) sum += sums[size_t(x) * stride + 4 * i + c];
+            out[size_t(x) * 4 + c] = divide(sum, n);
+        }
+}
+
+}  // namespace
+
+void averageBlocks(const unsigned char* rgba, int width, int height, int n, unsigned char* out) {
+    if (n == 1) {
+        std::memcpy(out, rgba, size_t(width) * size_t(height) * 4);
+        return;
+    }
+    const size_t inRow = size_t(width) * size_t(n) * 4;
+    std::vector<uint16_t> sums(inRow);
+    for (int y = 0; y < height; ++y) {
+        // The n rows of the block row added up, channel by channel.
+        const unsigned char* in = rgba + size_t(y) * size_t(n) * inRow;
+        for (size_t j = 0; j < inRow; ++j) sums[j] = in[j];
+        for (int row = 1; row < n; ++row) {
+            in += inRow;
+            for (size_t j = 0; j < inRow; ++j) sums[j] = uint16_t(sums[j] + in[j]);
+        }
+        averageRow(sums.data(), width, n, out + size_t(y) * size_t(width) * 4);
     }
 }
