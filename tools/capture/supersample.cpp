@@ -1,8 +1,10 @@
 #include "tools/capture/supersample.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #ifdef __SSE2__
@@ -52,16 +54,11 @@ void averageRow(const uint16_t* sums, int width, int n, unsigned char* out) {
         }
 }
 
-}  // namespace
-
-void averageBlocks(const unsigned char* rgba, int width, int height, int n, unsigned char* out) {
-    if (n == 1) {
-        std::memcpy(out, rgba, size_t(width) * size_t(height) * 4);
-        return;
-    }
+// Output rows first to end, each from the n rows of its blocks.
+void averageRows(const unsigned char* rgba, int width, int n, int first, int end, unsigned char* out) {
     const size_t inRow = size_t(width) * size_t(n) * 4;
     std::vector<uint16_t> sums(inRow);
-    for (int y = 0; y < height; ++y) {
+    for (int y = first; y < end; ++y) {
         // The n rows of the block row added up, channel by channel.
         const unsigned char* in = rgba + size_t(y) * size_t(n) * inRow;
         for (size_t j = 0; j < inRow; ++j) sums[j] = in[j];
@@ -71,4 +68,21 @@ void averageBlocks(const unsigned char* rgba, int width, int height, int n, unsi
         }
         averageRow(sums.data(), width, n, out + size_t(y) * size_t(width) * 4);
     }
+}
+
+}  // namespace
+
+void averageBlocks(const unsigned char* rgba, int width, int height, int n, unsigned char* out) {
+    if (n == 1) {
+        std::memcpy(out, rgba, size_t(width) * size_t(height) * 4);
+        return;
+    }
+    // The rows are shared out among the processor's cores: reading a frame
+    // many times the size of the picture is bound by memory and by adding.
+    const int threads = std::max(1, std::min({int(std::thread::hardware_concurrency()), 8, height}));
+    std::vector<std::thread> workers;
+    for (int t = 1; t < threads; ++t)
+        workers.emplace_back(averageRows, rgba, width, n, height * t / threads, height * (t + 1) / threads, out);
+    averageRows(rgba, width, n, 0, height / threads, out);
+    for (std::thread& worker : workers) worker.join();
 }
