@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -12,31 +11,12 @@ namespace {
 
 using namespace scene_writer;
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs camera-path with args in directory dir, capturing both streams.
+// Runs camera-path with args, shell words, in directory dir.
 ToolRun cameraPath(const TempDir& dir, const std::string& args) {
-    const std::string command =
-        "cd '" + dir.path() + "' && '" CAMERA_PATH_PATH "' " + args + " >stdout.txt 2>stderr.txt";
-    int status = std::system(command.c_str());
-    ToolRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readTextFile(dir.file("stdout.txt"));
-    run.err = readTextFile(dir.file("stderr.txt"));
-    return run;
+    return runCommand(shellQuoted(CAMERA_PATH_PATH) + " " + args, dir.path());
 }
 
 bool exists(const std::string& path) { return std::ifstream(path).good(); }
-
-int lines(const std::string& text) {
-    int n = 0;
-    for (char c : text) n += c == '\n';
-    return n;
-}
 
 std::vector<KeyData> twoKeys() {
     KeyData first;
@@ -119,7 +99,7 @@ TEST(CameraPathTool, DefaultRangeIsTheKeyframerFrames) {
     ToolRun run = cameraPath(dir, "path.3ds linear out.txt");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::string out = readTextFile(dir.file("out.txt"));
-    EXPECT_EQ(lines(out), 4) << out;
+    EXPECT_EQ(lineCount(out), 4) << out;
     EXPECT_EQ(out.rfind("2 ", 0), 0u) << out;
     EXPECT_NE(out.find("\n5 0.000000 0.000000 0.000000 4.000000 -8.000000 2.000000 "), std::string::npos) << out;
 }
@@ -180,7 +160,7 @@ TEST(CameraPathTool, WrongUsageExitsTwoWithAUsageLine) {
         ToolRun run = cameraPath(dir, args);
         EXPECT_EQ(run.exitCode, 2) << "args: " << args;
         EXPECT_EQ(run.err.rfind("usage: camera-path ", 0), 0u) << "args: " << args << ", stderr: " << run.err;
-        EXPECT_EQ(lines(run.err), 1) << "args: " << args;
+        EXPECT_EQ(lineCount(run.err), 1) << "args: " << args;
         EXPECT_FALSE(exists(dir.file("out.txt"))) << "args: " << args;
     }
 }
@@ -195,7 +175,7 @@ TEST(CameraPathTool, UnloadableSceneExitsOneWithOneLine) {
         ToolRun run = cameraPath(dir, std::string(input) + " spline out.txt");
         EXPECT_EQ(run.exitCode, 1) << input;
         EXPECT_EQ(run.err.rfind(std::string("camera-path: ") + input + ": ", 0), 0u) << input << ": " << run.err;
-        EXPECT_EQ(lines(run.err), 1) << input << ": " << run.err;
+        EXPECT_EQ(lineCount(run.err), 1) << input << ": " << run.err;
         EXPECT_FALSE(exists(dir.file("out.txt"))) << input;
     }
 }
@@ -207,7 +187,7 @@ TEST(CameraPathTool, UnwritableOutputExitsOneWithOneLine) {
         ToolRun run = cameraPath(dir, args);
         EXPECT_EQ(run.exitCode, 1) << args;
         EXPECT_EQ(run.err.rfind("camera-path: missing/", 0), 0u) << args << ": " << run.err;
-        EXPECT_EQ(lines(run.err), 1) << args << ": " << run.err;
+        EXPECT_EQ(lineCount(run.err), 1) << args << ": " << run.err;
     }
 }
 
@@ -220,7 +200,8 @@ int count(const std::string& text, const std::string& part) {
 // True when python3 (installed by scripts/deps) parses the file as XML.
 bool wellFormedXml(const std::string& path) {
     EXPECT_EQ(std::system("python3 -c '' >/dev/null 2>&1"), 0) << "python3 is needed to parse the drawing";
-    const std::string command = "python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' '" + path + "'";
+    const std::string command =
+        "python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' " + shellQuoted(path);
     return std::system(command.c_str()) == 0;
 }
 

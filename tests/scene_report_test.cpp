@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "scene/chunk.h"
@@ -12,27 +10,9 @@ using namespace scene_writer;
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs scene-report with args in directory dir, capturing both streams.
+// Runs scene-report with args, shell words, in directory dir.
 ToolRun sceneReport(const TempDir& dir, const std::string& args) {
-    const std::string command = "cd '" + dir.path() + "' && '" SCENE_REPORT_PATH "' " + args + " >stdout.txt 2>stderr.txt";
-    int status = std::system(command.c_str());
-    ToolRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readTextFile(dir.file("stdout.txt"));
-    run.err = readTextFile(dir.file("stderr.txt"));
-    return run;
-}
-
-int lines(const std::string& text) {
-    int n = 0;
-    for (char c : text) n += c == '\n';
-    return n;
+    return runCommand(shellQuoted(SCENE_REPORT_PATH) + " " + args, dir.path());
 }
 
 TEST(SceneReportTool, LoadsInTheWorkingDirectoryAndWritesTheReport) {
@@ -67,7 +47,7 @@ TEST(SceneReportTool, FailedLoadStillWritesTheEmptyReportAndExitsOne) {
     ToolRun run = sceneReport(dir, "missing.3ds report.txt");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(lines(run.err), 1) << run.err;
+    EXPECT_EQ(lineCount(run.err), 1) << run.err;
     EXPECT_NE(run.err.find("missing.3ds"), std::string::npos) << run.err;
     EXPECT_NE(readTextFile(dir.file("report.txt")).find("There are no meshes in the scene\n"), std::string::npos);
 }
@@ -86,7 +66,7 @@ TEST(SceneReportTool, TruncatedFileExitsOneAfterItsMessages) {
     EXPECT_EQ(run.out,
               "3D Studio Version 3 found!\n---------------------------\n"
               "3D Editor Version 3 chunk found!\n");
-    EXPECT_EQ(lines(run.err), 1) << run.err;
+    EXPECT_EQ(lineCount(run.err), 1) << run.err;
 }
 
 TEST(SceneReportTool, UnwritableReportExitsOne) {
@@ -97,7 +77,7 @@ TEST(SceneReportTool, UnwritableReportExitsOne) {
     ASSERT_TRUE(w.save(dir.file("empty.3ds")));
     ToolRun run = sceneReport(dir, "empty.3ds no/such/dir/report.txt");
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(lines(run.err), 1) << run.err;
+    EXPECT_EQ(lineCount(run.err), 1) << run.err;
 }
 
 TEST(SceneReportTool, WrongArgumentCountExitsTwoWithUsage) {

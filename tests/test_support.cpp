@@ -1,6 +1,7 @@
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <turbojpeg.h>
 #include <unistd.h>
 
@@ -22,7 +23,7 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-    std::string command = "rm -rf '" + path_ + "'";
+    std::string command = "rm -rf " + shellQuoted(path_);
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", path_.c_str());
 }
 
@@ -36,6 +37,40 @@ std::string readTextFile(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+int lineCount(const std::string& text) {
+    int n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+}
+
+std::string shellQuoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+ToolRun runCommand(const std::string& commandLine, const std::string& dir, const std::string& env) {
+    TempDir streams;
+    const std::string out = streams.file("stdout.txt");
+    const std::string err = streams.file("stderr.txt");
+    // The subshell takes the redirections for the whole line, so that one
+    // that redirects a stream of its own still writes into the files.
+    const std::string command = "(cd " + shellQuoted(dir) + " && " + (env.empty() ? "" : env + " ") + commandLine +
+                                ") >" + shellQuoted(out) + " 2>" + shellQuoted(err);
+    const int status = std::system(command.c_str());
+    ToolRun run;
+    run.exitCode = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = readTextFile(out);
+    run.err = readTextFile(err);
+    return run;
+}
+
+ToolRun runProgram(const std::vector<std::string>& args, const std::string& dir, const std::string& env) {
+    std::string commandLine;
+    for (const std::string& arg : args) commandLine += (commandLine.empty() ? "" : " ") + shellQuoted(arg);
+    return runCommand(commandLine, dir, env);
 }
 
 bool loadBytes(Scene& scene, const std::vector<uint8_t>& bytes, std::string* output) {

@@ -30,6 +30,28 @@ bool loadBytes(Scene& scene, const std::vector<uint8_t>& bytes, std::string* out
 
 std::string readTextFile(const std::string& path);
 
+// The number of lines in text, counted as newline characters.
+int lineCount(const std::string& text);
+
+// text in single quotes for the shell, with any single quote in it kept.
+std::string shellQuoted(const std::string& text);
+
+// What a program left when it ended: its exit code (-1 when it did not exit
+// normally) and what it wrote on its standard output and standard error.
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a shell command line in directory dir, with env (NAME=value ...) put
+// before it when not empty. Its two streams are caught in a temporary
+// directory of the run's own, so they never land among the files a test checks.
+ToolRun runCommand(const std::string& commandLine, const std::string& dir = ".", const std::string& env = "");
+
+// Runs the program args[0] with the other arguments, each passed as it is.
+ToolRun runProgram(const std::vector<std::string>& args, const std::string& dir = ".", const std::string& env = "");
+
 // Writes a JPEG file of the given size with a simple pattern.
 void writeJpeg(const std::string& path, int width, int height, bool grey = false);
 

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -24,27 +23,9 @@ const std::string kUsage =
     "usage: orvel-capture [--fps N] [--size WxH] [--supersample N] [--from T0] [--to T1] "
     "(--png DIR | --video OUT.mp4)\n";
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
-
 // Runs orvel-capture with args in dir, with env put before it (NAME=value ...).
-Outcome capture(const TempDir& temp, const std::string& args, const std::string& dir = SHOW_DATA_DIR,
-            const std::string& env = "") {
-    const std::string out = temp.file("stdout.txt");
-    const std::string err = temp.file("stderr.txt");
-    const std::string command = "cd " + quoted(dir) + " && " + env + (env.empty() ? "" : " ") +
-                                quoted(CAPTURE_PATH) + " " + args + " >" + quoted(out) + " 2>" + quoted(err);
-    const int status = std::system(command.c_str());
-    Outcome run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readTextFile(out);
-    run.err = readTextFile(err);
-    return run;
+ToolRun capture(const std::string& args, const std::string& dir = SHOW_DATA_DIR, const std::string& env = "") {
+    return runCommand(shellQuoted(CAPTURE_PATH) + " " + args, dir, env);
 }
 
 bool exists(const std::string& path) {
@@ -66,7 +47,7 @@ std::string frameFile(const std::string& dir, int index) {
 }
 
 int countFiles(const std::string& dir) {
-    const std::string command = "ls -A " + quoted(dir) + " | wc -l";
+    const std::string command = "ls -A " + shellQuoted(dir) + " | wc -l";
     FILE* pipe = ::popen(command.c_str(), "r");
     int n = -1;
     if (pipe) {
@@ -107,7 +88,7 @@ std::string fakeFfmpeg(const TempDir& temp, const std::string& script) {
     const std::string path = bin + "/ffmpeg";
     std::ofstream(path) << "#!/bin/bash\n" << script << "\n";
     ::chmod(path.c_str(), 0755);
-    return "PATH=" + quoted(bin) + ":\"$PATH\"";
+    return "PATH=" + shellQuoted(bin) + ":\"$PATH\"";
 }
 
 std::string realFfmpeg() {
@@ -133,8 +114,8 @@ TEST(CaptureTool, WrongCommandLinesExitWithTwoAndTheUsage) {
         "--from 10.01 --to 10.02 --png " + dir,
     };
     for (const std::string& args : cases) {
-        const Outcome run = capture(temp, args);
-        EXPECT_EQ(run.status, 2) << "'" << args << "'";
+        const ToolRun run = capture(args);
+        EXPECT_EQ(run.exitCode, 2) << "'" << args << "'";
         EXPECT_EQ(run.err.compare(0, 15, "orvel-capture: "), 0) << "'" << args << "': " << run.err;
         ASSERT_GE(run.err.size(), kUsage.size()) << "'" << args << "'";
         EXPECT_EQ(run.err.substr(run.err.size() - kUsage.size()), kUsage) << "'" << args << "'";
@@ -145,9 +126,8 @@ TEST(CaptureTool, WrongCommandLinesExitWithTwoAndTheUsage) {
 }
 
 TEST(CaptureTool, HelpPrintsTheUsageAndSucceeds) {
-    TempDir temp;
-    const Outcome run = capture(temp, "--help");
-    EXPECT_EQ(run.status, 0);
+    const ToolRun run = capture("--help");
+    EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, kUsage);
     EXPECT_EQ(run.err, "");
 }
@@ -155,8 +135,8 @@ TEST(CaptureTool, HelpPrintsTheUsageAndSucceeds) {
 TEST(CaptureTool, PngDirectoryThatCannotBeMadeExitsWithOne) {
     TempDir temp;
     std::ofstream(temp.file("blocker")) << "a file\n";
-    const Outcome run = capture(temp, "--png " + temp.file("blocker/frames"));
-    EXPECT_EQ(run.status, 1) << run.err;
+    const ToolRun run = capture("--png " + temp.file("blocker/frames"));
+    EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.err.find("orvel-capture: cannot make the directory " + temp.file("blocker/frames")),
               std::string::npos)
         << run.err;
@@ -165,8 +145,8 @@ TEST(CaptureTool, PngDirectoryThatCannotBeMadeExitsWithOne) {
 TEST(CaptureTool, VideoThatCannotBeWrittenExitsWithOneBeforeDrawing) {
     TempDir temp;
     const std::string out = temp.file("missing/out.mp4");
-    const Outcome run = capture(temp, "--video " + out);
-    EXPECT_EQ(run.status, 1) << run.err;
+    const ToolRun run = capture("--video " + out);
+    EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.err.find("orvel-capture: cannot write " + out + ": No such file or directory"), std::string::npos)
         << run.err;
     EXPECT_EQ(run.err.find("frame "), std::string::npos) << "no frame is drawn: " << run.err;
@@ -174,16 +154,16 @@ TEST(CaptureTool, VideoThatCannotBeWrittenExitsWithOneBeforeDrawing) {
 
 TEST(CaptureTool, DirectoryWithoutTheShowExitsWithOne) {
     TempDir temp;
-    const Outcome run = capture(temp, "--png frames", temp.path());
-    EXPECT_EQ(run.status, 1);
+    const ToolRun run = capture("--png frames", temp.path());
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("orvel-capture: no scene could be loaded"), std::string::npos) << run.err;
 }
 
 TEST(CaptureTool, WritesOnePictureForEachFrameOfTheRange) {
     TempDir temp;
     const std::string dir = temp.file("frames");
-    const Outcome run = capture(temp, "--from 50 --to 50.2 --fps 10 --size 160x120 --png " + dir);
-    ASSERT_EQ(run.status, 0) << run.err;
+    const ToolRun run = capture("--from 50 --to 50.2 --fps 10 --size 160x120 --png " + dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(countFiles(dir), 3) << "frames at 50.0, 50.1 and 50.2";
     std::vector<RgbPicture> pictures;
     for (int i = 0; i < 3; ++i) {
@@ -208,13 +188,13 @@ TEST(CaptureTool, WritesOnePictureForEachFrameOfTheRange) {
 TEST(CaptureTool, FrameOnAWindowBoundRepeatsThePreviousPicture) {
     TempDir temp;
     const std::string across = temp.file("across");
-    ASSERT_EQ(capture(temp, "--from 4.9 --to 5.1 --fps 10 --size 160x120 --png " + across).status, 0);
+    ASSERT_EQ(capture("--from 4.9 --to 5.1 --fps 10 --size 160x120 --png " + across).exitCode, 0);
     const RgbPicture before = picture(frameFile(across, 0));
     EXPECT_EQ(picture(frameFile(across, 1)).rgb, before.rgb) << "t = 5.0 draws nothing";
     EXPECT_NE(picture(frameFile(across, 2)).rgb, before.rgb) << "t = 5.1 draws segment 2";
 
     const std::string on = temp.file("on");
-    ASSERT_EQ(capture(temp, "--from 5 --to 5 --fps 10 --size 160x120 --png " + on).status, 0);
+    ASSERT_EQ(capture("--from 5 --to 5 --fps 10 --size 160x120 --png " + on).exitCode, 0);
     EXPECT_EQ(countFiles(on), 1);
     EXPECT_EQ(picture(frameFile(on, 0)).rgb, before.rgb) << "a capture that starts on the bound shows t = 4.9";
 }
@@ -225,16 +205,16 @@ TEST(CaptureTool, StartingLaterGivesThePictureOfPlayingThrough) {
     TempDir temp;
     const std::string through = temp.file("through");
     const std::string later = temp.file("later");
-    ASSERT_EQ(capture(temp, "--from 42.8 --to 43.3 --fps 10 --size 160x120 --png " + through).status, 0);
-    ASSERT_EQ(capture(temp, "--from 43.3 --to 43.3 --fps 10 --size 160x120 --png " + later).status, 0);
+    ASSERT_EQ(capture("--from 42.8 --to 43.3 --fps 10 --size 160x120 --png " + through).exitCode, 0);
+    ASSERT_EQ(capture("--from 43.3 --to 43.3 --fps 10 --size 160x120 --png " + later).exitCode, 0);
     EXPECT_EQ(picture(frameFile(later, 0)).rgb, picture(frameFile(through, 5)).rgb);
 }
 
 TEST(CaptureTool, VideoHoldsEveryFrameAndTheMusic) {
     TempDir temp;
     const std::string out = temp.file("clip.mp4");
-    const Outcome run = capture(temp, "--from 50 --to 51 --fps 10 --size 160x120 --video " + out);
-    ASSERT_EQ(run.status, 0) << run.err;
+    const ToolRun run = capture("--from 50 --to 51 --fps 10 --size 160x120 --video " + out);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_FALSE(exists(out + ".partial"));
     const auto streams = probeStreams(out);
     ASSERT_EQ(streams.size(), 2u);
@@ -259,8 +239,8 @@ TEST(CaptureTool, VideoWithoutTheMusicFileWarnsAndHasNoSound) {
     ::mkdir(dir.c_str(), 0755);
     ASSERT_EQ(::symlink((std::string(SHOW_DATA_DIR) + "/demodata").c_str(), (dir + "/demodata").c_str()), 0);
     const std::string out = temp.file("silent.mp4");
-    const Outcome run = capture(temp, "--from 50 --to 50.5 --fps 10 --size 160x120 --video " + out, dir);
-    ASSERT_EQ(run.status, 0) << run.err;
+    const ToolRun run = capture("--from 50 --to 50.5 --fps 10 --size 160x120 --video " + out, dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::string warning =
         "orvel-capture: warning: no \"dj ranko - quickbite.mp3\" here, the video has no sound\n";
     EXPECT_EQ(run.err.substr(0, warning.size()), warning);
@@ -275,11 +255,11 @@ TEST(CaptureTool, VideoShortOfFramesIsAFailure) {
     TempDir temp;
     const std::string env = fakeFfmpeg(temp, "args=(\"$@\"); out=\"${args[-1]}\"; unset 'args[-1]'\n"
                                              "head -c " + std::to_string(160 * 120 * 4 * 3) + " | " +
-                                                 quoted(realFfmpeg()) + " \"${args[@]}\" \"$out\"\n"
+                                                 shellQuoted(realFfmpeg()) + " \"${args[@]}\" \"$out\"\n"
                                              "cat >/dev/null");
     const std::string out = temp.file("short.mp4");
-    const Outcome run = capture(temp, "--from 50 --to 51 --fps 10 --size 160x120 --video " + out, SHOW_DATA_DIR, env);
-    EXPECT_EQ(run.status, 1) << run.err;
+    const ToolRun run = capture("--from 50 --to 51 --fps 10 --size 160x120 --video " + out, SHOW_DATA_DIR, env);
+    EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.err.find("orvel-capture: ffmpeg wrote 3 video frames, not 11\n"), std::string::npos) << run.err;
     EXPECT_FALSE(exists(out));
     EXPECT_FALSE(exists(out + ".partial"));
@@ -290,8 +270,8 @@ TEST(CaptureTool, FailingFfmpegExitsWithOneAndKeepsTheOldVideo) {
     const std::string env = fakeFfmpeg(temp, "exit 1");
     const std::string out = temp.file("kept.mp4");
     std::ofstream(out) << "an earlier video";
-    const Outcome run = capture(temp, "--from 50 --to 51 --fps 10 --size 160x120 --video " + out, SHOW_DATA_DIR, env);
-    EXPECT_EQ(run.status, 1) << run.err;
+    const ToolRun run = capture("--from 50 --to 51 --fps 10 --size 160x120 --video " + out, SHOW_DATA_DIR, env);
+    EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.err.find("orvel-capture: ffmpeg failed with exit code 1\n"), std::string::npos) << run.err;
     EXPECT_EQ(readTextFile(out), "an earlier video");
     EXPECT_FALSE(exists(out + ".partial"));
@@ -302,9 +282,9 @@ TEST(CaptureTool, MissingFfmpegExitsWithOne) {
     const std::string empty = temp.file("empty");
     ::mkdir(empty.c_str(), 0755);
     const std::string out = temp.file("none.mp4");
-    const Outcome run =
-        capture(temp, "--from 50 --to 51 --fps 10 --size 160x120 --video " + out, SHOW_DATA_DIR, "PATH=" + empty);
-    EXPECT_EQ(run.status, 1) << run.err;
+    const ToolRun run =
+        capture("--from 50 --to 51 --fps 10 --size 160x120 --video " + out, SHOW_DATA_DIR, "PATH=" + empty);
+    EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.err.find("orvel-capture: cannot run ffmpeg: No such file or directory\n"), std::string::npos)
         << run.err;
     EXPECT_FALSE(exists(out + ".partial"));

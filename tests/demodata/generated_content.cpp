@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,12 +14,6 @@
 #include "tests/test_support.h"
 
 namespace {
-
-std::string quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
 
 void collect(const std::string& root, const std::string& relative, std::vector<std::string>& files) {
     DIR* dir = ::opendir((root + "/" + relative).c_str());
@@ -57,34 +50,12 @@ private:
 
 }  // namespace
 
-int runProgram(const std::vector<std::string>& args, std::string* errors) {
-    TempDir scratch;
-    std::string command;
-    for (const std::string& arg : args) command += quoted(arg) + " ";
-    command += "> /dev/null 2> " + quoted(scratch.file("stderr.txt"));
-    const int status = std::system(command.c_str());
-    if (errors) *errors = readTextFile(scratch.file("stderr.txt"));
-    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string commandOutput(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    ::pclose(pipe);
-    return out;
-}
-
 const std::string& generatedDir() {
     static TempDir dir;
     static const bool generated = [] {
-        std::string errors;
-        const int code = runProgram({MAKE_DEMODATA_PATH, dir.path()}, &errors);
-        EXPECT_EQ(code, 0) << "make-demodata failed: " << errors;
-        return code == 0;
+        const ToolRun run = runProgram({MAKE_DEMODATA_PATH, dir.path()});
+        EXPECT_EQ(run.exitCode, 0) << "make-demodata failed: " << run.err;
+        return run.exitCode == 0;
     }();
     (void)generated;
     return dir.path();

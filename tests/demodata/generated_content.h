@@ -13,13 +13,6 @@ const std::string& generatedDir();
 // The fifteen scene files as the show loads them, relative to its working directory.
 const std::vector<std::string>& showSceneFiles();
 
-// Runs a program with arguments; returns its exit code (or -1 when it did not
-// exit normally) and what it wrote on standard error.
-int runProgram(const std::vector<std::string>& args, std::string* errors = nullptr);
-
-// Runs a shell command and returns its standard output.
-std::string commandOutput(const std::string& command);
-
 // A scene loaded with the working directory at the generated output, so that
 // texture names resolve as they do for the show. output receives the
 // loader's progress messages.

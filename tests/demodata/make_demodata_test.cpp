@@ -13,28 +13,22 @@
 
 namespace {
 
-int lineCount(const std::string& text) {
-    int lines = 0;
-    for (char c : text) lines += c == '\n';
-    return lines;
-}
-
 TEST(MakeDemodata, WrongUsagePrintsOneUsageLineAndExitsWith2) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{MAKE_DEMODATA_PATH}, std::vector<std::string>{MAKE_DEMODATA_PATH, "a", "b"}}) {
-        std::string errors;
-        EXPECT_EQ(runProgram(args, &errors), 2) << args.size() - 1 << " arguments";
-        EXPECT_EQ(errors, "usage: make-demodata OUTDIR\n");
+        const ToolRun run = runProgram(args);
+        EXPECT_EQ(run.exitCode, 2) << args.size() - 1 << " arguments";
+        EXPECT_EQ(run.err, "usage: make-demodata OUTDIR\n");
     }
 }
 
 TEST(MakeDemodata, UnwritableOutputDirectoryExitsWith1AndOneLine) {
     TempDir dir;
     std::ofstream(dir.file("plain-file")) << "not a directory";
-    std::string errors;
-    EXPECT_EQ(runProgram({MAKE_DEMODATA_PATH, dir.file("plain-file") + "/show"}, &errors), 1);
-    EXPECT_EQ(lineCount(errors), 1) << errors;
-    EXPECT_EQ(errors.rfind("make-demodata: ", 0), 0u) << errors;
+    const ToolRun run = runProgram({MAKE_DEMODATA_PATH, dir.file("plain-file") + "/show"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(lineCount(run.err), 1) << run.err;
+    EXPECT_EQ(run.err.rfind("make-demodata: ", 0), 0u) << run.err;
 }
 
 TEST(MakeDemodata, WritesTheScenesTheirTexturesAndTheMusicOnly) {
@@ -60,8 +54,8 @@ TEST(MakeDemodata, StaysUnderFifteenMegabytes) {
 
 TEST(MakeDemodata, GeneratesTheSameBytesEveryTime) {
     TempDir again;
-    std::string errors;
-    ASSERT_EQ(runProgram({MAKE_DEMODATA_PATH, again.path()}, &errors), 0) << errors;
+    const ToolRun run = runProgram({MAKE_DEMODATA_PATH, again.path()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::vector<std::string> first = filesUnder(generatedDir());
     ASSERT_EQ(filesUnder(again.path()), first);
     for (const std::string& file : first)

@@ -146,16 +146,14 @@ std::vector<Event> showEvents() {
     return events;
 }
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
-
 std::string musicPath() { return generatedDir() + "/" + schedule::kMusicFile; }
 
 // The track as ffmpeg decodes it: mono 16-bit at 22050 Hz, scaled to [-1, 1].
 std::vector<float> decodedMono() {
     TempDir dir;
     const std::string raw = dir.file("music.raw");
-    const std::string command = "ffmpeg -v error -i " + quoted(musicPath()) + " -f s16le -ac 1 -ar " +
-                                std::to_string(kRate) + " " + quoted(raw);
+    const std::string command = "ffmpeg -v error -i " + shellQuoted(musicPath()) + " -f s16le -ac 1 -ar " +
+                                std::to_string(kRate) + " " + shellQuoted(raw);
     std::vector<float> samples;
     if (std::system(command.c_str()) != 0) return samples;
     std::ifstream in(raw, std::ios::binary);
@@ -223,8 +221,10 @@ TEST(Music, EveryCutFlashAndChangeLandsOnAnAccent) {
 
 // EBU R 128 as ffmpeg measures it on the shipped file.
 TEST(Music, IsAtStreamingLoudnessWithATruePeakBelowMinusOneDb) {
-    const std::string out = commandOutput("ffmpeg -hide_banner -nostats -i " + quoted(musicPath()) +
-                                          " -af ebur128=peak=true -f null - 2>&1");
+    // ebur128 reports on standard error.
+    const std::string out =
+        runCommand("ffmpeg -hide_banner -nostats -i " + shellQuoted(musicPath()) + " -af ebur128=peak=true -f null -")
+            .err;
     const size_t summary = out.find("Summary:");
     ASSERT_NE(summary, std::string::npos) << "ffmpeg (package ffmpeg) measures the loudness:\n" << out;
     const size_t integrated = out.find("I:", summary);

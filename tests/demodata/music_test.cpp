@@ -17,8 +17,6 @@ namespace {
 
 std::string musicPath() { return generatedDir() + "/" + schedule::kMusicFile; }
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
-
 bool haveFfmpeg() {
     return std::system("command -v ffprobe > /dev/null 2>&1 && command -v ffmpeg > /dev/null 2>&1") == 0;
 }
@@ -28,9 +26,9 @@ bool haveFfmpeg() {
 
 // The value of "key=value" in ffprobe's output, or NaN.
 double probeValue(const std::string& entries, const std::string& key) {
-    const std::string out =
-        commandOutput("ffprobe -v error -show_entries " + entries + " -of default=noprint_wrappers=1 " +
-                      quoted(musicPath()));
+    const std::string out = runCommand("ffprobe -v error -show_entries " + entries +
+                                       " -of default=noprint_wrappers=1 " + shellQuoted(musicPath()))
+                                .out;
     const size_t at = out.find(key + "=");
     if (at == std::string::npos) return std::nan("");
     return std::atof(out.c_str() + at + key.size() + 1);
@@ -42,8 +40,9 @@ const std::vector<float>& decoded() {
         TempDir dir;
         const std::string raw = dir.file("music.raw");
         std::vector<float> out;
-        if (std::system(("ffmpeg -v error -i " + quoted(musicPath()) + " -f f32le -ac 1 -ar 44100 " + quoted(raw))
-                            .c_str()) != 0)
+        if (std::system(
+                ("ffmpeg -v error -i " + shellQuoted(musicPath()) + " -f f32le -ac 1 -ar 44100 " + shellQuoted(raw))
+                    .c_str()) != 0)
             return out;
         std::ifstream in(raw, std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -99,8 +98,9 @@ TEST(Music, DecodesToExactlyItsOwnLengthForGaplessLooping) {
 
 TEST(Music, IsNeitherSilentNorClipped) {
     REQUIRE_FFMPEG();
+    // volumedetect reports on standard error.
     const std::string out =
-        commandOutput("ffmpeg -hide_banner -i " + quoted(musicPath()) + " -af volumedetect -f null - 2>&1");
+        runCommand("ffmpeg -hide_banner -i " + shellQuoted(musicPath()) + " -af volumedetect -f null -").err;
     const size_t mean = out.find("mean_volume: ");
     const size_t max = out.find("max_volume: ");
     ASSERT_NE(mean, std::string::npos) << out;
