@@ -78,24 +78,13 @@ void writeBytes(const std::string& path, const std::string& bytes) {
 
 // Every test runs in a fresh directory of its own, so that texture names can
 // be relative like the ones that scene files store.
-class MaterialTest : public testing::Test {
+class MaterialTest : public InFreshDirectory {
 protected:
     void SetUp() override {
         ensureGlContext();
-        char buffer[4096];
-        ASSERT_NE(::getcwd(buffer, sizeof buffer), nullptr);
-        previous_ = buffer;
-        ASSERT_EQ(::chdir(dir_.path().c_str()), 0);
+        InFreshDirectory::SetUp();
     }
-    void TearDown() override {
-        ASSERT_EQ(::chdir(previous_.c_str()), 0);
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    }
-
-    TempDir dir_;
-
-private:
-    std::string previous_;
+    void TearDown() override { EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); }
 };
 
 TEST_F(MaterialTest, NewMaterialHasNoTexture) {

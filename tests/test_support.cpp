@@ -27,6 +27,21 @@ TempDir::~TempDir() {
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", path_.c_str());
 }
 
+WorkingDirectory::WorkingDirectory(const std::string& dir) {
+    char buffer[4096];
+    if (!::getcwd(buffer, sizeof buffer)) {
+        ADD_FAILURE() << "cannot tell the working directory, so " << dir << " is not entered";
+        return;
+    }
+    previous_ = buffer;
+    entered_ = ::chdir(dir.c_str()) == 0;
+    if (!entered_) ADD_FAILURE() << "cannot enter " << dir;
+}
+
+WorkingDirectory::~WorkingDirectory() {
+    if (entered_ && ::chdir(previous_.c_str()) != 0) ADD_FAILURE() << "cannot return to " << previous_;
+}
+
 void ensureGlContext() {
     static OffscreenContext context(64, 64);
     ASSERT_TRUE(context.ok()) << context.error();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -19,6 +21,33 @@ public:
 
 private:
     std::string path_;
+};
+
+// Enters a directory for as long as the object lives, then returns to the
+// one it left. A directory that cannot be entered or left is a test failure.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& dir);
+    ~WorkingDirectory();
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+    bool entered() const { return entered_; }
+
+private:
+    std::string previous_;
+    bool entered_ = false;
+};
+
+// A fixture whose tests run in a fresh directory of their own, so that file
+// names can be relative like the ones scene files store.
+class InFreshDirectory : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(inside_.entered()); }
+
+    TempDir dir_;
+
+private:
+    WorkingDirectory inside_{dir_.path()};
 };
 
 // Makes sure an offscreen OpenGL context is current for the whole test

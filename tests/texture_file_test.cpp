@@ -24,21 +24,7 @@ void writeBytes(const std::string& path, const std::string& bytes) {
 
 // Texture names are relative to the working directory: each test runs in a
 // fresh directory of its own.
-class TextureFileTest : public testing::Test {
-protected:
-    void SetUp() override {
-        char buffer[4096];
-        ASSERT_NE(::getcwd(buffer, sizeof buffer), nullptr);
-        previous_ = buffer;
-        ASSERT_EQ(::chdir(dir_.path().c_str()), 0);
-    }
-    void TearDown() override { ASSERT_EQ(::chdir(previous_.c_str()), 0); }
-
-    TempDir dir_;
-
-private:
-    std::string previous_;
-};
+using TextureFileTest = InFreshDirectory;
 
 TEST_F(TextureFileTest, ExactNameIsKept) {
     writeBytes("wall.jpg", "x");

@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -29,24 +28,6 @@ void collect(const std::string& root, const std::string& relative, std::vector<s
     }
     ::closedir(dir);
 }
-
-// Restores the working directory when it goes.
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::string& dir) {
-        char buffer[4096];
-        if (::getcwd(buffer, sizeof buffer)) saved_ = buffer;
-        if (::chdir(dir.c_str()) != 0) ADD_FAILURE() << "cannot enter " << dir;
-    }
-    ~WorkingDirectory() {
-        if (!saved_.empty() && ::chdir(saved_.c_str()) != 0) ADD_FAILURE() << "cannot return to " << saved_;
-    }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
-private:
-    std::string saved_;
-};
 
 }  // namespace
 
