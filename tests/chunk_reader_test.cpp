@@ -19,15 +19,44 @@ MeshData triangle(const std::string& material = "") {
     return m;
 }
 
+// Closes the editor and main chunks that beginSceneFile opened; returns the file's bytes.
+std::vector<uint8_t> closeSceneFile(ChunkWriter& w) {
+    endEditor(w);
+    w.end();
+    return w.bytes();
+}
+
 // The bytes of a file whose editor section holds what fill writes.
 template <typename Fill>
 std::vector<uint8_t> sceneFile(Fill fill) {
     ChunkWriter w;
     beginSceneFile(w);
     fill(w);
-    endEditor(w);
+    return closeSceneFile(w);
+}
+
+// A file opened up to inside an object chunk, after its name: what the
+// object holds is the test's own. closeObject closes the object and the file.
+void openObject(ChunkWriter& w, const std::string& name) {
+    beginSceneFile(w);
+    w.begin(CHUNK_OBJECT);
+    w.str(name);
+}
+
+std::vector<uint8_t> closeObject(ChunkWriter& w) {
     w.end();
-    return w.bytes();
+    return closeSceneFile(w);
+}
+
+// The same with the object's mesh chunk opened too, for the mesh's own chunks.
+void openMeshObject(ChunkWriter& w, const std::string& name) {
+    openObject(w, name);
+    w.begin(CHUNK_OBJECT_MESH);
+}
+
+std::vector<uint8_t> closeMeshObject(ChunkWriter& w) {
+    w.end();
+    return closeObject(w);
 }
 
 TEST(ChunkReader, VersionOnlyFilePrintsVersionAndDashes) {
@@ -126,10 +155,7 @@ TEST(ChunkReader, EmptyVertexListAddsNothingAndCountsEightBytes) {
 // A face chunk followed, inside it, by a face-material group and a 0x4150 chunk.
 TEST(ChunkReader, FaceChunkSubChunksAreMetAtMeshLevel) {
     ChunkWriter w;
-    beginSceneFile(w);
-    w.begin(CHUNK_OBJECT);
-    w.str("Box");
-    w.begin(CHUNK_OBJECT_MESH);
+    openMeshObject(w, "Box");
     w.begin(CHUNK_MESH_VERTICES);
     w.u16(0);
     w.end();
@@ -145,13 +171,9 @@ TEST(ChunkReader, FaceChunkSubChunksAreMetAtMeshLevel) {
     w.u32(0);
     w.end();
     w.end();
-    w.end();
-    w.end();
-    endEditor(w);
-    w.end();
     Scene scene;
     std::string out;
-    ASSERT_TRUE(loadBytes(scene, w.bytes(), &out));
+    ASSERT_TRUE(loadBytes(scene, closeMeshObject(w), &out));
     EXPECT_NE(out.find("mesh: unknown-chunk: length(10) id(4150)\n"), std::string::npos) << out;
     EXPECT_EQ(scene.getMesh(0)->getFaceCount(), 1);
     char name[32] = {};
@@ -161,10 +183,7 @@ TEST(ChunkReader, FaceChunkSubChunksAreMetAtMeshLevel) {
 
 TEST(ChunkReader, UnknownMeshChunkIsReportedAndSkipped) {
     ChunkWriter w;
-    beginSceneFile(w);
-    w.begin(CHUNK_OBJECT);
-    w.str("Box");
-    w.begin(CHUNK_OBJECT_MESH);
+    openMeshObject(w, "Box");
     w.begin(0x4165);
     w.u8(1);
     w.end();
@@ -172,13 +191,9 @@ TEST(ChunkReader, UnknownMeshChunkIsReportedAndSkipped) {
     w.u16(1);
     w.f32(5), w.f32(6), w.f32(7);
     w.end();
-    w.end();
-    w.end();
-    endEditor(w);
-    w.end();
     Scene scene;
     std::string out;
-    ASSERT_TRUE(loadBytes(scene, w.bytes(), &out));
+    ASSERT_TRUE(loadBytes(scene, closeMeshObject(w), &out));
     EXPECT_NE(out.find("mesh: unknown-chunk: length(7) id(4165)\n"), std::string::npos) << out;
     ASSERT_EQ(scene.getMesh(0)->getVertexCount(), 1);
     EXPECT_EQ(scene.getMesh(0)->getVertex(0).z, 7.0f);
@@ -186,10 +201,7 @@ TEST(ChunkReader, UnknownMeshChunkIsReportedAndSkipped) {
 
 TEST(ChunkReader, LastFaceMaterialGroupNamesTheMesh) {
     ChunkWriter w;
-    beginSceneFile(w);
-    w.begin(CHUNK_OBJECT);
-    w.str("Box");
-    w.begin(CHUNK_OBJECT_MESH);
+    openMeshObject(w, "Box");
     w.begin(CHUNK_MESH_FACES);
     w.u16(0);
     for (const char* material : {"First", "Second"}) {
@@ -199,12 +211,8 @@ TEST(ChunkReader, LastFaceMaterialGroupNamesTheMesh) {
         w.end();
     }
     w.end();
-    w.end();
-    w.end();
-    endEditor(w);
-    w.end();
     Scene scene;
-    ASSERT_TRUE(loadBytes(scene, w.bytes()));
+    ASSERT_TRUE(loadBytes(scene, closeMeshObject(w)));
     char name[32] = {};
     scene.getMesh(0)->getMaterialName(name, 32);
     EXPECT_STREQ(name, "Second");
@@ -212,21 +220,16 @@ TEST(ChunkReader, LastFaceMaterialGroupNamesTheMesh) {
 
 TEST(ChunkReader, ObjectOfOtherKindMakesOnlyANamedMesh) {
     ChunkWriter w;
-    beginSceneFile(w);
-    w.begin(CHUNK_OBJECT);
-    w.str("Light01");
+    openObject(w, "Light01");
     w.begin(0x4600);
     w.f32(1), w.f32(2), w.f32(3);
     w.begin(0x4610);
     w.f32(0);
     w.end();
     w.end();
-    w.end();
-    endEditor(w);
-    w.end();
     Scene scene;
     std::string out;
-    ASSERT_TRUE(loadBytes(scene, w.bytes(), &out));
+    ASSERT_TRUE(loadBytes(scene, closeObject(w), &out));
     EXPECT_EQ(out,
               "3D Studio Version 3 found!\n---------------------------\n"
               "3D Editor Version 3 chunk found!\nCHUNK_OBJECT found!\n");
@@ -272,9 +275,7 @@ TEST(ChunkReader, LensBelowOneHundredMillionthGivesFortyFiveDegrees) {
 
 TEST(ChunkReader, CameraSubChunksAreSkippedAtMainLevel) {
     ChunkWriter w;
-    beginSceneFile(w);
-    w.begin(CHUNK_OBJECT);
-    w.str("Camera01");
+    openObject(w, "Camera01");
     w.begin(CHUNK_OBJECT_CAMERA);
     for (int i = 0; i < 8; ++i) w.f32(float(i + 1));
     w.begin(0x4710);
@@ -284,13 +285,12 @@ TEST(ChunkReader, CameraSubChunksAreSkippedAtMainLevel) {
     w.begin(CHUNK_OBJECT_MESH);
     w.end();
     w.end();
+    // The end of the object Camera01.
     w.end();
     writeMeshObject(w, "After", triangle());
-    endEditor(w);
-    w.end();
     Scene scene;
     std::string out;
-    ASSERT_TRUE(loadBytes(scene, w.bytes(), &out));
+    ASSERT_TRUE(loadBytes(scene, closeSceneFile(w), &out));
     EXPECT_EQ(out.find("unknown"), std::string::npos) << out;
     EXPECT_EQ(scene.getCameraCount(), 1);
     EXPECT_EQ(scene.getCamera(0)->getFov(), 300.0f);
@@ -300,9 +300,7 @@ TEST(ChunkReader, CameraSubChunksAreSkippedAtMainLevel) {
 
 TEST(ChunkReader, OnlyTheFirstSubChunkOfAnObjectIsInterpreted) {
     ChunkWriter w;
-    beginSceneFile(w);
-    w.begin(CHUNK_OBJECT);
-    w.str("Twice");
+    openObject(w, "Twice");
     w.begin(CHUNK_OBJECT_MESH);
     w.begin(CHUNK_MESH_VERTICES);
     w.u16(1);
@@ -315,12 +313,9 @@ TEST(ChunkReader, OnlyTheFirstSubChunkOfAnObjectIsInterpreted) {
     for (int i = 0; i < 6; ++i) w.f32(2);
     w.end();
     w.end();
-    w.end();
-    endEditor(w);
-    w.end();
     Scene scene;
     std::string out;
-    ASSERT_TRUE(loadBytes(scene, w.bytes(), &out));
+    ASSERT_TRUE(loadBytes(scene, closeObject(w), &out));
     ASSERT_EQ(scene.getMeshCount(), 1);
     EXPECT_EQ(scene.getMesh(0)->getVertexCount(), 1);
     EXPECT_EQ(out.find("CHUNK_OBJECT_MESH found!\nCHUNK_OBJECT_MESH"), std::string::npos) << out;
@@ -343,10 +338,7 @@ TEST(ChunkReader, KeyframerAfterEditorIsReachedWhenCountsComeOutExact) {
 
 TEST(ChunkReader, MatrixChunkIsReadAndDropped) {
     ChunkWriter w;
-    beginSceneFile(w);
-    w.begin(CHUNK_OBJECT);
-    w.str("Box");
-    w.begin(CHUNK_OBJECT_MESH);
+    openMeshObject(w, "Box");
     w.begin(CHUNK_MESH_VERTICES);
     w.u16(1);
     w.f32(1), w.f32(2), w.f32(3);
@@ -354,13 +346,9 @@ TEST(ChunkReader, MatrixChunkIsReadAndDropped) {
     w.begin(CHUNK_MESH_MATRIX);
     for (int i = 0; i < 12; ++i) w.f32(float(i + 10));
     w.end();
-    w.end();
-    w.end();
-    endEditor(w);
-    w.end();
     Scene scene;
     std::string out;
-    ASSERT_TRUE(loadBytes(scene, w.bytes(), &out));
+    ASSERT_TRUE(loadBytes(scene, closeMeshObject(w), &out));
     EXPECT_EQ(out.find("unknown"), std::string::npos);
     Matrix3x4 m = scene.getMesh(0)->getMatrix();
     EXPECT_EQ(m.m[0], 1.0f);
@@ -412,33 +400,24 @@ TEST(MalformedFile, ChunkLengthBelowSixCannotStallTheLoop) {
         w.begin(0x1234);
         w.endWithLength(length);
         writeMeshObject(w, "Box", triangle());
-        endEditor(w);
-        w.end();
         Scene scene;
-        EXPECT_TRUE(loadBytes(scene, w.bytes())) << "length " << length;
+        EXPECT_TRUE(loadBytes(scene, closeSceneFile(w))) << "length " << length;
         EXPECT_EQ(scene.getMeshCount(), 1) << "length " << length;
     }
 }
 
 TEST(MalformedFile, MeshChunkLengthBelowSixCannotStallTheMeshLoop) {
     ChunkWriter w;
-    beginSceneFile(w);
-    w.begin(CHUNK_OBJECT);
-    w.str("Box");
-    w.begin(CHUNK_OBJECT_MESH);
+    openMeshObject(w, "Box");
     w.begin(0x4999);
     w.endWithLength(0);
     w.begin(CHUNK_MESH_VERTICES);
     w.u16(1);
     w.f32(1), w.f32(2), w.f32(3);
     w.end();
-    w.end();
-    w.end();
-    endEditor(w);
-    w.end();
     Scene scene;
     std::string out;
-    EXPECT_TRUE(loadBytes(scene, w.bytes(), &out));
+    EXPECT_TRUE(loadBytes(scene, closeMeshObject(w), &out));
     EXPECT_NE(out.find("mesh: unknown-chunk: length(0) id(4999)\n"), std::string::npos) << out;
     EXPECT_EQ(scene.getMesh(0)->getVertexCount(), 1);
 }
@@ -446,21 +425,17 @@ TEST(MalformedFile, MeshChunkLengthBelowSixCannotStallTheMeshLoop) {
 TEST(MalformedFile, ChildRunningPastItsParentIsCutAtTheParentsEnd) {
     // The mesh chunk claims a huge length; the object after it must still be found.
     ChunkWriter w;
-    beginSceneFile(w);
-    w.begin(CHUNK_OBJECT);
-    w.str("Box");
-    w.begin(CHUNK_OBJECT_MESH);
+    openMeshObject(w, "Box");
     w.begin(CHUNK_MESH_VERTICES);
     w.u16(1);
     w.f32(1), w.f32(2), w.f32(3);
     w.end();
     w.endWithLength(0x7FFFFFFF);
+    // The end of the object Box.
     w.end();
     writeMeshObject(w, "After", triangle());
-    endEditor(w);
-    w.end();
     Scene scene;
-    EXPECT_TRUE(loadBytes(scene, w.bytes()));
+    EXPECT_TRUE(loadBytes(scene, closeSceneFile(w)));
     ASSERT_EQ(scene.getMeshCount(), 2);
     EXPECT_EQ(scene.getMesh(0)->getVertexCount(), 1);
     EXPECT_EQ(scene.getMesh(1)->getVertexCount(), 3);
@@ -468,10 +443,7 @@ TEST(MalformedFile, ChildRunningPastItsParentIsCutAtTheParentsEnd) {
 
 TEST(MalformedFile, VertexCountBeyondTheChunkReadsOnlyWhatIsThere) {
     ChunkWriter w;
-    beginSceneFile(w);
-    w.begin(CHUNK_OBJECT);
-    w.str("Box");
-    w.begin(CHUNK_OBJECT_MESH);
+    openMeshObject(w, "Box");
     w.begin(CHUNK_MESH_VERTICES);
     w.u16(65535);
     w.f32(1), w.f32(2), w.f32(3);
@@ -484,12 +456,8 @@ TEST(MalformedFile, VertexCountBeyondTheChunkReadsOnlyWhatIsThere) {
     w.u16(65535);
     w.f32(0.5f), w.f32(0.25f);
     w.end();
-    w.end();
-    w.end();
-    endEditor(w);
-    w.end();
     Scene scene;
-    EXPECT_TRUE(loadBytes(scene, w.bytes()));
+    EXPECT_TRUE(loadBytes(scene, closeMeshObject(w)));
     EXPECT_EQ(scene.getMesh(0)->getVertexCount(), 1);
     EXPECT_EQ(scene.getMesh(0)->getFaceCount(), 1);
     EXPECT_EQ(scene.getMesh(0)->getMappingCount(), 1);
@@ -498,20 +466,16 @@ TEST(MalformedFile, VertexCountBeyondTheChunkReadsOnlyWhatIsThere) {
 TEST(MalformedFile, LengthBelowWhatWasConsumedEndsTheChunk) {
     // A vertex chunk whose length covers only part of its own count field.
     ChunkWriter w;
-    beginSceneFile(w);
-    w.begin(CHUNK_OBJECT);
-    w.str("Box");
-    w.begin(CHUNK_OBJECT_MESH);
+    openMeshObject(w, "Box");
     w.begin(CHUNK_MESH_VERTICES);
     w.endWithLength(7);
     w.u8(0);
+    // The ends of the mesh chunk and of the object Box.
     w.end();
     w.end();
     writeMeshObject(w, "After", triangle());
-    endEditor(w);
-    w.end();
     Scene scene;
-    EXPECT_TRUE(loadBytes(scene, w.bytes()));
+    EXPECT_TRUE(loadBytes(scene, closeSceneFile(w)));
     ASSERT_EQ(scene.getMeshCount(), 2);
     EXPECT_EQ(scene.getMesh(0)->getVertexCount(), 0);
     EXPECT_EQ(scene.getMesh(1)->getVertexCount(), 3);
@@ -519,15 +483,12 @@ TEST(MalformedFile, LengthBelowWhatWasConsumedEndsTheChunk) {
 
 TEST(MalformedFile, ObjectWithoutSubChunkDoesNotReadIntoTheNextObject) {
     ChunkWriter w;
-    beginSceneFile(w);
-    w.begin(CHUNK_OBJECT);
-    w.str("Bare");
+    openObject(w, "Bare");
+    // The object ends right after its name.
     w.end();
     writeMeshObject(w, "Next", triangle());
-    endEditor(w);
-    w.end();
     Scene scene;
-    EXPECT_TRUE(loadBytes(scene, w.bytes()));
+    EXPECT_TRUE(loadBytes(scene, closeSceneFile(w)));
     ASSERT_EQ(scene.getMeshCount(), 2);
     EXPECT_EQ(scene.getMesh(0)->getVertexCount(), 0);
     EXPECT_EQ(scene.getMesh(1)->getVertexCount(), 3);
@@ -543,10 +504,8 @@ TEST(MalformedFile, OverlongPayloadsKeepTheirLeadingPartAndCountEveryByte) {
     w.raw(big.data(), big.size());
     w.end();
     writeMeshObject(w, "After", triangle());
-    endEditor(w);
-    w.end();
     Scene scene;
-    EXPECT_TRUE(loadBytes(scene, w.bytes()));
+    EXPECT_TRUE(loadBytes(scene, closeSceneFile(w)));
     ASSERT_EQ(scene.getMeshCount(), 2);
     char name[32] = {};
     EXPECT_EQ(scene.getMesh(0)->getMaterialName(name, 32), 32);
@@ -561,10 +520,8 @@ TEST(MalformedFile, NameWithoutTerminatorEndsAtItsChunk) {
     w.raw("NoEnd", 5);
     w.end();
     writeMeshObject(w, "Next", triangle());
-    endEditor(w);
-    w.end();
     Scene scene;
-    EXPECT_TRUE(loadBytes(scene, w.bytes()));
+    EXPECT_TRUE(loadBytes(scene, closeSceneFile(w)));
     ASSERT_EQ(scene.getMeshCount(), 2);
     char name[32] = {};
     scene.getMesh(0)->getName(name, 32);
