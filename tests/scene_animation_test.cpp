@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "animation/interpolation.h"
 #include "scene/scene_writer.h"
 #include "tests/test_support.h"
 
@@ -97,6 +96,17 @@ void mark(Scene& scene) {
                                          << "), actual (" << actual.x << ", " << actual.y << ", " << actual.z << ")";
 }
 
+// For blends that float arithmetic cannot give exactly: each component
+// within tolerance of the value worked out in exact arithmetic.
+::testing::AssertionResult near(Vec3 actual, Vec3 expected, float tolerance) {
+    if (std::fabs(actual.x - expected.x) <= tolerance && std::fabs(actual.y - expected.y) <= tolerance &&
+        std::fabs(actual.z - expected.z) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "expected (" << expected.x << ", " << expected.y << ", " << expected.z
+                                         << ") within " << tolerance << ", actual (" << actual.x << ", " << actual.y
+                                         << ", " << actual.z << ")";
+}
+
 void expectMarked(const Scene& scene, const std::string& what) {
     for (int i = 0; i < scene.getCameraCount(); ++i) {
         EXPECT_TRUE(same(scene.getCamera(i)->getAnimatedPosition(), markPosition(i)))
@@ -154,14 +164,16 @@ TEST(SceneAnimation, TwoKeySplineBlendsWithTheFirstKeyTangentAtBothEnds) {
     layout.nodes = atIndexTen(node);
     Scene scene;
     load(scene, layout);
-    // (1 - tension) (P1 - P0) with the initial tension 0.5.
-    const Vec3 tangent{5, 10, -15};
+    // Both tangents are T = (1 - tension) (P1 - P0) = (5, 10, -15) with the
+    // initial tension 0.5. P0 is the origin, so the blend is h2 P1 + (h3 + h4) T.
     scene.animateSpline(0);
     EXPECT_TRUE(same(position(scene), kP0)) << "frame 0";
+    // u = 0.2: h2 = 0.104, h3 + h4 = 0.128 - 0.032 = 0.096.
     scene.animateSpline(2);
-    EXPECT_TRUE(same(position(scene), hermite(kP0, kP1, tangent, tangent, 0.2f))) << "frame 2";
+    EXPECT_TRUE(near(position(scene), {1.52f, 3.04f, -4.56f}, 1e-6f)) << "frame 2";
+    // u = 0.5: h2 = 0.5, h3 + h4 = 0.125 - 0.125 = 0.
     scene.animateSpline(5);
-    EXPECT_TRUE(same(position(scene), hermite(kP0, kP1, tangent, tangent, 0.5f))) << "frame 5";
+    EXPECT_TRUE(same(position(scene), {5, 10, -15})) << "frame 5";
     for (int frame : {10, 11, 1000}) {
         scene.animateSpline(frame);
         EXPECT_TRUE(same(position(scene), kP1)) << "frame " << frame;
@@ -176,11 +188,14 @@ TEST(SceneAnimation, EasesReshapeTheSplineParameter) {
     layout.nodes = atIndexTen(node);
     Scene scene;
     load(scene, layout);
-    const Vec3 tangent{5, 10, -15};
     scene.animateSpline(0);
     scene.animateSpline(3);
-    // ease_from of the first key, ease_to of the second.
-    EXPECT_TRUE(same(position(scene), hermite(kP0, kP1, tangent, tangent, ease(0.3f, 0.5f, 0.25f))));
+    // ease_from 0.5 of the first key, ease_to 0.25 of the second: u = 0.3 lies
+    // below 0.5, on the curve (k / 0.5) u^2 with k = 1 / (2 - 0.5 - 0.25) = 0.8,
+    // which gives 1.6 * 0.09 = 0.144. The blend at 0.144 is h2 P1 + (h3 + h4) T
+    // with T = (5, 10, -15): h2 = 0.05623603 and h3 + h4 = 0.08776397 (to eight
+    // places) give 10 h2 + 5 (h3 + h4) = 1.00118016 times (1, 2, -3).
+    EXPECT_TRUE(near(position(scene), {1.00118016f, 2.00236032f, -3.00354048f}, 1e-6f));
 }
 
 TEST(SceneAnimation, CursorStopsAtTheThirdKeyFromTheEndAndTheLastSegmentExtrapolates) {
@@ -189,14 +204,32 @@ TEST(SceneAnimation, CursorStopsAtTheThirdKeyFromTheEndAndTheLastSegmentExtrapol
     layout.nodes = atIndexTen(fourKeys());
     Scene scene;
     load(scene, layout);
-    Track& t = track(scene, 10);
+    // Frames 21 to 29 extrapolate the segment from P1 to P2 at u = 1.1 to 1.9.
+    // With the initial tension, continuity and bias 0.5 the weights
+    // (1 - t) (1 -/+ c) (1 +/- b) / 2 are 0.1875 and 0.1875 at key 1, 0.5625
+    // and 0.0625 at key 2:
+    // T0 = 0.1875 (P1 - P0) + 0.1875 (P2 - P1) = (5.625, 1.875, 0) and
+    // T1 = 0.5625 (P2 - P1) + 0.0625 (P3 - P2) = (11.875, -3.75, 19.375).
+    // Each value is h1 P1 + h2 P2 + h3 T0 + h4 T1 in exact arithmetic; at
+    // u = 1.9, for one, h1 = 3.888, h2 = -2.888, h3 = 1.539 and h4 = 3.249.
+    // Float arithmetic, which cancels large terms here, comes within 1.4e-5
+    // of them.
+    const Vec3 extrapolated[] = {
+        {30.85875f, 9.886875f, 1.384375f},     // frame 21
+        {30.97f, 10.37f, 1.5f},                // frame 22
+        {30.19875f, 11.558125f, 0.103125f},    // frame 23
+        {28.41f, 13.56f, -3.05f},              // frame 24
+        {25.46875f, 16.484375f, -8.203125f},   // frame 25
+        {21.24f, 20.44f, -15.6f},              // frame 26
+        {15.58875f, 25.535625f, -25.484375f},  // frame 27
+        {8.38f, 31.88f, -38.1f},               // frame 28
+        {-0.52125f, 39.581875f, -53.690625f},  // frame 29
+    };
     for (int frame = 0; frame <= 29; ++frame) {
         scene.animateSpline(frame);
         EXPECT_EQ(scene.getSegmentCursor(), frame < 10 ? 0 : 1) << "frame " << frame;
         if (frame > 20) {
-            const float u = float(frame - 10) / 10.0f;
-            EXPECT_TRUE(same(position(scene), hermite(kP1, kP2, t.computeTangent(0, 1), t.computeTangent(1, 1), u)))
-                << "frame " << frame << ", u " << u;
+            EXPECT_TRUE(near(position(scene), extrapolated[frame - 21], 5e-5f)) << "frame " << frame;
         }
     }
     scene.animateSpline(30);
@@ -224,13 +257,14 @@ TEST(SceneAnimation, SkippingAKeyFrameLeavesTheCursorBehind) {
     layout.nodes = atIndexTen(fourKeys());
     Scene scene;
     load(scene, layout);
-    Track& t = track(scene, 10);
     scene.animateSpline(0);
     scene.animateSpline(5);
     scene.animateSpline(15);
     EXPECT_EQ(scene.getSegmentCursor(), 0);
-    const Vec3 first = t.computeTangent(0, 0);
-    EXPECT_TRUE(same(position(scene), hermite(kP0, kP1, first, first, 1.5f)));
+    // Still the first segment, at u = 1.5, where h1 = 1, h2 = 0, h3 = 0.375 and
+    // h4 = 1.125. Both tangents are the first key's, 1.5 (1 - 0.5) (P1 - P0) =
+    // (7.5, 15, -22.5), so the blend is P0 + 1.5 T.
+    EXPECT_TRUE(same(position(scene), {11.25f, 22.5f, -33.75f}));
 }
 
 TEST(SceneAnimation, SplineClampsFramesBeyondTheEnd) {
@@ -241,10 +275,10 @@ TEST(SceneAnimation, SplineClampsFramesBeyondTheEnd) {
     layout.nodes = atIndexTen(node);
     Scene scene;
     load(scene, layout);
-    const Vec3 tangent{5, 10, -15};
     scene.animateSpline(0);
     scene.animateSpline(150);
-    EXPECT_TRUE(same(position(scene), hermite(kP0, kP1, tangent, tangent, 0.5f))) << "frame 150 plays as 100";
+    // u = 100 / 200 = 0.5: h2 = 0.5 and h3 + h4 = 0, so the blend is 0.5 P1.
+    EXPECT_TRUE(same(position(scene), {5, 10, -15})) << "frame 150 plays as 100";
 }
 
 TEST(SceneAnimation, LinearAndLoopRestartBeyondTheEnd) {
@@ -255,16 +289,18 @@ TEST(SceneAnimation, LinearAndLoopRestartBeyondTheEnd) {
     layout.framesEnd = 100;
     Scene scene;
     load(scene, layout);
+    // 0.1 P1 (u = 20 / 200) and 0.025 P1 (u = 5 / 200), exact in float.
     scene.animateLinear(150);
-    EXPECT_TRUE(same(position(scene), linearBlend(kP0, kP1, 0.1f))) << "linear, frame 150 plays as 20";
+    EXPECT_TRUE(same(position(scene), {1, 2, -3})) << "linear, frame 150 plays as 20";
     scene.animateLinear(5);
-    EXPECT_TRUE(same(position(scene), linearBlend(kP0, kP1, 0.025f))) << "linear, frame 5 below the start";
+    EXPECT_TRUE(same(position(scene), {0.25f, 0.5f, -0.75f})) << "linear, frame 5 below the start";
 
-    const Vec3 tangent{5, 10, -15};
     scene.animateSplineLoop(0);
     EXPECT_TRUE(same(position(scene), kP0)) << "loop, frame 0";
+    // u = 0.1: h2 P1 + (h3 + h4) T with h2 = 0.028, h3 + h4 = 0.081 - 0.009 =
+    // 0.072 and T = (1 - 0.5) (P1 - P0) = (5, 10, -15).
     scene.animateSplineLoop(150);
-    EXPECT_TRUE(same(position(scene), hermite(kP0, kP1, tangent, tangent, 0.1f))) << "loop, frame 150 plays as 20";
+    EXPECT_TRUE(near(position(scene), {0.64f, 1.28f, -1.92f}, 1e-6f)) << "loop, frame 150 plays as 20";
 }
 
 TEST(SceneAnimation, LinearBlendsTheSegmentOfTheFrame) {
@@ -272,12 +308,13 @@ TEST(SceneAnimation, LinearBlendsTheSegmentOfTheFrame) {
     layout.nodes = atIndexTen(fourKeys());
     Scene scene;
     load(scene, layout);
+    // P1 + 0.5 (P2 - P1).
     scene.animateLinear(15);
-    EXPECT_TRUE(same(position(scene), linearBlend(kP1, kP2, 0.5f))) << "frame 15";
+    EXPECT_TRUE(same(position(scene), {20, 15, -15})) << "frame 15";
     EXPECT_EQ(track(scene, 10).getSegment(), 1);
-    // The last key's frame keeps the segment found before it.
+    // The last key's frame keeps the segment found before it: P1 + 2 (P2 - P1).
     scene.animateLinear(30);
-    EXPECT_TRUE(same(position(scene), linearBlend(kP1, kP2, 2.0f))) << "frame 30 after frame 15";
+    EXPECT_TRUE(same(position(scene), {50, 0, 30})) << "frame 30 after frame 15";
     scene.animateLinear(25);
     scene.animateLinear(30);
     EXPECT_TRUE(same(position(scene), kP3)) << "frame 30 after frame 25";
@@ -438,11 +475,14 @@ TEST(SceneAnimation, CursorLeftBeyondAShorterTrackBlendsItsLastSegment) {
     load(scene, layout);
     for (int frame = 0; frame <= 35; ++frame) scene.animateSplineLoop(frame);
     ASSERT_EQ(scene.getSegmentCursor(), 3);
-    Track& loopTrack = track(scene, 0);
     scene.animateSpline(5);
     EXPECT_EQ(scene.getSegmentCursor(), 3);
-    EXPECT_TRUE(
-        same(position(scene), hermite(kP2, kP3, loopTrack.computeTangent(0, 3), loopTrack.computeTangent(1, 3), 0.5f)));
+    // The shorter track's segment from P2 to P3 at u = 0.5, blended with the
+    // tangents the loop left, those of its keys K2 to K5 = P2, P3, P0, P1:
+    // T0 = 0.1875 (K3 - K2) + 0.1875 (K4 - K3) = (-5.625, -1.875, 0) and
+    // T1 = 0.5625 (K4 - K3) + 0.0625 (K5 - K4) = (-21.875, -21.25, -24.375).
+    // At u = 0.5 that is 0.5 (P2 + P3) + 0.125 (T0 - T1) = (35, 25, 20) + 0.125 (16.25, 19.375, 24.375).
+    EXPECT_TRUE(same(position(scene), {37.03125f, 27.421875f, 23.046875f}));
 }
 
 }  // namespace
