@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "animation/interpolation.h"
 #include "animation/track.h"
@@ -53,6 +54,13 @@ TEST(Ease, EasesSummingAboveOneAreScaledToSumOne) {
         EXPECT_TRUE(sameBits(ease(u, 1.0f, 1.0f), ease(u, 0.5f, 0.5f)))
             << "u " << u << ": ease(u,1,1) " << ease(u, 1, 1) << ", ease(u,0.5,0.5) " << ease(u, 0.5f, 0.5f);
     }
+    // Scaled to 0.5 and 0.5, k = 1 / (2 - 0.5 - 0.5) = 1: the curve is 2 u^2
+    // below u = 0.5 and 1 - 2 (1 - u)^2 from there on, for u in kParameters.
+    constexpr double expected[] = {12.5, 0.5,  0.0,   0.0,    0.0, 0.02,  0.125, 0.18,
+                                   0.5,  0.82, 0.875, 0.9998, 1.0, 0.875, -7.0};
+    static_assert(std::size(expected) == std::size(kParameters), "one value for each parameter");
+    for (size_t i = 0; i < std::size(kParameters); ++i)
+        EXPECT_NEAR(ease(kParameters[i], 1.0f, 1.0f), expected[i], 1e-6) << "u " << kParameters[i];
 }
 
 TEST(Ease, ParameterBelowEaseFromFollowsTheQuadratic) {
