@@ -19,7 +19,8 @@ ShowPlayer::ShowPlayer(int width, int height, int supersample)
     setViewport(viewport_);
     if (supersample_ > 1) {
         glLineWidth(float(supersample_));
-        averaged_.resize(size_t(width) * size_t(height) * 4);
+        // The bars around the picture stay black: only the picture is averaged.
+        averaged_.assign(size_t(width) * size_t(height) * 4, 0);
     }
 }
 
@@ -43,6 +44,6 @@ FrameResult ShowPlayer::playFrame(float t) {
 
 const unsigned char* ShowPlayer::pixels() {
     if (supersample_ == 1) return context_.pixels();
-    averageBlocks(context_.pixels(), width_, height_, supersample_, averaged_.data());
+    averageBlocks(context_.pixels(), width_, supersample_, pictureViewport(width_, height_), averaged_.data());
     return averaged_.data();
 }

@@ -54,35 +54,43 @@ void averageRow(const uint16_t* sums, int width, int n, unsigned char* out) {
         }
 }
 
-// Output rows first to end, each from the n rows of its blocks.
-void averageRows(const unsigned char* rgba, int width, int n, int first, int end, unsigned char* out) {
+// Rows first to end of the output rectangle area, each from the n rows of
+// its blocks.
+void averageRows(const unsigned char* rgba, int width, int n, const Viewport& area, int first, int end,
+                 unsigned char* out) {
     const size_t inRow = size_t(width) * size_t(n) * 4;
-    std::vector<uint16_t> sums(inRow);
+    const size_t areaRow = size_t(area.width) * size_t(n) * 4;
+    std::vector<uint16_t> sums(areaRow);
     for (int y = first; y < end; ++y) {
         // The n rows of the block row added up, channel by channel.
-        const unsigned char* in = rgba + size_t(y) * size_t(n) * inRow;
-        for (size_t j = 0; j < inRow; ++j) sums[j] = in[j];
+        const unsigned char* in = rgba + size_t(y) * size_t(n) * inRow + size_t(area.left) * size_t(n) * 4;
+        for (size_t j = 0; j < areaRow; ++j) sums[j] = in[j];
         for (int row = 1; row < n; ++row) {
             in += inRow;
-            for (size_t j = 0; j < inRow; ++j) sums[j] = uint16_t(sums[j] + in[j]);
+            for (size_t j = 0; j < areaRow; ++j) sums[j] = uint16_t(sums[j] + in[j]);
         }
-        averageRow(sums.data(), width, n, out + size_t(y) * size_t(width) * 4);
+        averageRow(sums.data(), area.width, n, out + (size_t(y) * size_t(width) + size_t(area.left)) * 4);
     }
 }
 
 }  // namespace
 
-void averageBlocks(const unsigned char* rgba, int width, int height, int n, unsigned char* out) {
+void averageBlocks(const unsigned char* rgba, int width, int n, const Viewport& area, unsigned char* out) {
+    if (area.width <= 0 || area.height <= 0) return;
     if (n == 1) {
-        std::memcpy(out, rgba, size_t(width) * size_t(height) * 4);
+        for (int y = area.bottom; y < area.bottom + area.height; ++y) {
+            const size_t at = (size_t(y) * size_t(width) + size_t(area.left)) * 4;
+            std::memcpy(out + at, rgba + at, size_t(area.width) * 4);
+        }
         return;
     }
-    // The rows are shared out among the processor's cores: reading a frame
-    // many times the size of the picture is bound by memory and by adding.
-    const int threads = std::max(1, std::min({int(std::thread::hardware_concurrency()), 8, height}));
+    // The rows are shared out among the processor's cores.
+    const int threads = std::max(1, std::min({int(std::thread::hardware_concurrency()), 8, area.height}));
+    const int first = area.bottom;
     std::vector<std::thread> workers;
     for (int t = 1; t < threads; ++t)
-        workers.emplace_back(averageRows, rgba, width, n, height * t / threads, height * (t + 1) / threads, out);
-    averageRows(rgba, width, n, 0, height / threads, out);
+        workers.emplace_back(averageRows, rgba, width, n, area, first + area.height * t / threads,
+                             first + area.height * (t + 1) / threads, out);
+    averageRows(rgba, width, n, area, first, first + area.height / threads, out);
     for (std::thread& worker : workers) worker.join();
 }
