@@ -49,6 +49,8 @@ public:
     virtual void textureParameter(uint32_t texture, uint32_t name, int value) = 0;
     // Draws the batches in order; each names its vertices in the list.
     virtual void draw(const std::vector<Vertex>& vertices, const std::vector<DrawBatch>& batches) = 0;
+    // Sends everything issued on its way without waiting for it.
+    virtual void submit() = 0;
     // Returns once everything issued is drawn.
     virtual void finish() = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <GL/glu.h>
 
+#include "web/line_quad.h"
 #include "web/texture_image.h"
 
 namespace {
@@ -62,25 +63,26 @@ void Gl11Context::end() {
     if (!modeValid_) return;
 
     DrawBatch draw;
-    draw.primitive = mode_ == GL_TRIANGLES ? Primitive::Triangles : Primitive::Lines;
+    draw.primitive = Primitive::Triangles;
     draw.texture = drawTexture();
     draw.depthTest = depthTest_;
     draw.flat = flat_;
-    draw.transform = projection_;
-    draw.transform.multiply(modelView_);
+    Matrix4 transform = projection_;
+    transform.multiply(modelView_);
     draw.textureMatrix = texture_;
     draw.first = int(vertices_.size());
 
-    // A strip becomes its segments: v0-v1, v1-v2, ... and stays open.
-    if (mode_ == GL_LINE_STRIP) {
-        for (std::size_t i = 1; i < open_.size(); ++i) {
-            vertices_.push_back(open_[i - 1]);
-            vertices_.push_back(open_[i]);
-        }
+    if (mode_ == GL_TRIANGLES) {
+        draw.transform = transform;
+        // An incomplete last triangle is dropped, as OpenGL drops it.
+        vertices_.insert(vertices_.end(), open_.begin(), open_.begin() + std::ptrdiff_t(open_.size() / 3 * 3));
     } else {
-        // An incomplete last primitive is dropped, as OpenGL drops it.
-        const std::size_t per = mode_ == GL_TRIANGLES ? 3 : 2;
-        vertices_.insert(vertices_.end(), open_.begin(), open_.begin() + std::ptrdiff_t(open_.size() / per * per));
+        // Lines become quads, already transformed. A strip becomes its
+        // segments v0-v1, v1-v2, ... and stays open; of GL_LINES an odd
+        // last vertex is dropped.
+        const std::size_t step = mode_ == GL_LINE_STRIP ? 1 : 2;
+        for (std::size_t i = 1; i < open_.size(); i += step)
+            appendLineQuad(open_[i - 1], open_[i], transform, viewport_, flat_, vertices_);
     }
     draw.count = int(vertices_.size()) - draw.first;
     if (draw.count == 0) return;
@@ -169,6 +171,7 @@ void Gl11Context::viewport(int x, int y, int width, int height) {
         return;
     }
     flush();
+    viewport_ = Viewport{x, y, width, height};
     device_.viewport(x, y, width, height);
 }
 
@@ -350,6 +353,11 @@ void Gl11Context::flush() {
     device_.draw(vertices_, batches_);
     vertices_.clear();
     batches_.clear();
+}
+
+void Gl11Context::submit() {
+    flush();
+    device_.submit();
 }
 
 void Gl11Context::finish() {

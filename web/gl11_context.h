@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 
 #include "web/draw_device.h"
+#include "web/line_quad.h"
 #include "web/matrix4.h"
 
 // OpenGL 1.1 state over a draw device: the current colour and texture
@@ -62,6 +63,8 @@ public:
 
     // Hands the gathered draws to the device.
     void flush();
+    // Flushes and sends the device's work on without waiting, as glFlush.
+    void submit();
     // Flushes and waits for the device.
     void finish();
     // The first error since the last call, as glGetError.
@@ -103,6 +106,7 @@ private:
     bool depthTest_ = false;
     bool flat_ = false;
     int unpackAlignment_ = 4;
+    Viewport viewport_;
 
     std::unordered_map<GLuint, TextureObject> textures_;
     GLuint bound_ = 0;

@@ -59,5 +59,8 @@ FrameResult WebShow::playFrameAt(float t) {
     state_.demoTime = t;
     const FrameResult result = drawFrame(state_, scenes_, t);
     glViewport(0, 0, kWidth, kHeight);
+    // Thousands of frames in one go: each is sent on its way, as a shown
+    // frame would be, so that the browser's queue never fills up.
+    gl_->submit();
     return result;
 }

@@ -169,13 +169,9 @@ void WebGlDevice::textureParameter(uint32_t texture, uint32_t name, int value) {
 void WebGlDevice::draw(const std::vector<Vertex>& vertices, const std::vector<DrawBatch>& batches) {
     glBindVertexArray(vertexArray_);
     glBindBuffer(GL_ARRAY_BUFFER, buffer_);
-    const std::size_t bytes = vertices.size() * sizeof(Vertex);
-    // Grown when needed, otherwise refilled in place.
-    if (bytes > bufferBytes_) {
-        bufferBytes_ = bytes * 2;
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(bufferBytes_), nullptr, GL_STREAM_DRAW);
-    }
-    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), vertices.data());
+    // A new store each time rather than an update of the one the last draw
+    // may still read: the browser then never copies behind a draw.
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(Vertex)), vertices.data(), GL_STREAM_DRAW);
 
     const Program* used = nullptr;
     for (const DrawBatch& batch : batches) {
@@ -195,5 +191,7 @@ void WebGlDevice::draw(const std::vector<Vertex>& vertices, const std::vector<Dr
         glDrawArrays(batch.primitive == Primitive::Lines ? GL_LINES : GL_TRIANGLES, batch.first, batch.count);
     }
 }
+
+void WebGlDevice::submit() { glFlush(); }
 
 void WebGlDevice::finish() { glFinish(); }

@@ -34,6 +34,7 @@ public:
     void uploadTexture(uint32_t texture, const std::vector<TextureLevel>& levels) override;
     void textureParameter(uint32_t texture, uint32_t name, int value) override;
     void draw(const std::vector<Vertex>& vertices, const std::vector<DrawBatch>& batches) override;
+    void submit() override;
     void finish() override;
 
 private:
@@ -53,5 +54,4 @@ private:
     uint32_t white_ = 0;
     uint32_t vertexArray_ = 0;
     uint32_t buffer_ = 0;
-    std::size_t bufferBytes_ = 0;
 };
