@@ -48,8 +48,10 @@ void Matrix4::translate(float x, float y, float z) {
 }
 
 void Matrix4::rotate(float angle, float x, float y, float z) {
-    const float s = float(std::sin(double(angle) * kPi / 180.0));
-    const float c = float(std::cos(double(angle) * kPi / 180.0));
+    // The angle in radians is rounded to a float before its sine, as Mesa does.
+    const float radians = float(double(angle) * kPi / 180.0);
+    const float s = std::sin(radians);
+    const float c = std::cos(radians);
     std::array<float, 16> r = kIdentity;
     auto at = [&r](int row, int column) -> float& { return r[column * 4 + row]; };
     bool axis = false;

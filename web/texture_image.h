@@ -14,10 +14,15 @@ struct TextureLevel {
 };
 
 // What gluBuild2DMipmaps makes of an image: a side that is not a power of
-// two is first scaled to GLU's nearest power (with its rounding: 3 * 2^n
-// goes up, anything else between powers to the one below its top bit
-// pattern), then each level is the box-filtered half of the one before,
-// rounded as GLU rounds, down to 1x1.
+// two is first scaled to GLU's nearest power (3 * 2^n and above round up,
+// below that down), each texel the average over its area; then each level
+// is the box-filtered half of the one before, rounded as GLU rounds, down
+// to 1x1. Texels of a shrunk side come within a level of GLU's; a side
+// rounded up is stretched by area too, where GLU interpolates in its own
+// way (the show's textures are all powers of two). With an unpack
+// alignment other than 1 GLU reads its own later levels with that row
+// padding, and shrinking the width alone it drops the last row; neither
+// is copied.
 class TextureImage {
 public:
     // Reads width x height groups of the given format (GL_RGB, GL_RGBA,
