@@ -1,7 +1,9 @@
 // The show in a web browser. The page (web/page.js) chooses the way it runs
 // with the program's arguments: none to play it with its music after a
-// click, "--at T" for the one frame at demo time T, "--bench [FPS]" to time
-// every segment's frames drawn back to back.
+// click, "--at T" for the one frame at demo time T, "--bench [FPS [WxH]]" to
+// time every segment's frames drawn back to back (at FPS frames a second of
+// demo time, 30 unless told; into a viewport of WxH pixels instead of the
+// whole canvas, to tell the cost of filling pixels from the rest).
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
@@ -216,6 +218,13 @@ int main(int argc, char** argv) {
         int fps = kFrameFps;
         if (args.size() > 1) fps = std::atoi(args[1].c_str());
         if (fps < 1 || fps > 240) fps = kFrameFps;
+        int width = 0;
+        int height = 0;
+        if (args.size() > 2 && std::sscanf(args[2].c_str(), "%dx%d", &width, &height) == 2 && width >= 1 &&
+            height >= 1 && width <= WebShow::kWidth && height <= WebShow::kHeight) {
+            show.setViewport(width, height);
+            std::printf("orvel: benchmark in a viewport of %dx%d pixels\n", width, height);
+        }
         benchRun.schedule = FrameSchedule(fps, 0.0, -1.0);
         emscripten_async_call(benchStep, nullptr, 0);
     } else {

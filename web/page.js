@@ -194,7 +194,7 @@
 
   window.Module = {
     canvas: byId('canvas'),
-    arguments: mode === 'frame' ? ['--at', params.get('at')] : mode === 'bench' ? ['--bench', params.get('bench')] : [],
+    arguments: mode === 'frame' ? ['--at', params.get('at')] : mode === 'bench' ? ['--bench', params.get('bench'), params.get('size') || ''] : [],
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
     setStatus: (text) => { if (text) console.log('orvel: ' + text); },

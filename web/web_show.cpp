@@ -58,9 +58,15 @@ FrameResult WebShow::playFrameAt(float t) {
     glViewport(0, 0, 1, 1);
     state_.demoTime = t;
     const FrameResult result = drawFrame(state_, scenes_, t);
-    glViewport(0, 0, kWidth, kHeight);
+    glViewport(0, 0, width_, height_);
     // Thousands of frames in one go: each is sent on its way, as a shown
     // frame would be, so that the browser's queue never fills up.
     gl_->submit();
     return result;
+}
+
+void WebShow::setViewport(int width, int height) {
+    width_ = width;
+    height_ = height;
+    reshapeView(width, height);
 }

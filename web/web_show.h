@@ -40,6 +40,9 @@ public:
     // leaves, as orvel-capture plays the frames before the first it writes.
     FrameResult drawFrameAt(float t);
     FrameResult playFrameAt(float t);
+    // Draws whole frames into width x height pixels from now on (the
+    // benchmark's measure of filling).
+    void setViewport(int width, int height);
 
     // A WebGL error since the last call, 0 for none (a round trip to the
     // browser's graphics process).
@@ -54,4 +57,6 @@ private:
     SceneTable scenes_;
     DemoClock clock_;
     bool started_ = false;
+    int width_ = kWidth;
+    int height_ = kHeight;
 };

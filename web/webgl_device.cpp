@@ -194,4 +194,9 @@ void WebGlDevice::draw(const std::vector<Vertex>& vertices, const std::vector<Dr
 
 void WebGlDevice::submit() { glFlush(); }
 
-void WebGlDevice::finish() { glFinish(); }
+// The browser's finish returns before the drawing is done; reading a pixel
+// back waits for it.
+void WebGlDevice::finish() {
+    uint8_t pixel[4];
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+}
