@@ -120,7 +120,7 @@ describe('a bad ?at= is refused', () => {
   }
 });
 
-async function startShow(page) {
+async function startShow(page, audio = 'playing') {
   await waitForState(page, 'waiting', 60000);
   const overlay = await page.evaluate(() => {
     const start = document.getElementById('start');
@@ -129,7 +129,7 @@ async function startShow(page) {
   assert.deepEqual(overlay, { visible: true, text: 'Click to start', canvases: 1 });
   await page.mouse.click(200, 150);
   await waitForState(page, 'playing', 10000);
-  await page.waitForFunction(() => document.documentElement.dataset.audio === 'playing', { timeout: 5000 });
+  await page.waitForFunction((a) => document.documentElement.dataset.audio === a, { timeout: 5000 }, audio);
 }
 
 // What the canvas shows; the full-screen button, which sits on it, is
@@ -149,12 +149,56 @@ function litShare(picture) {
   return lit / (picture.width * picture.height);
 }
 
+describe('without its music the show runs silent', () => {
+  // The browser's audio, broken before the page's script runs.
+  const cases = {
+    'music that cannot be decoded': [
+      () => { OfflineAudioContext.prototype.decodeAudioData = () => Promise.reject(new Error('broken')); },
+      'orvel: the music cannot be decoded (Error: broken): the show runs silent'],
+    'no audio output': [
+      () => { window.AudioContext = class { constructor() { throw new Error('no output'); } }; },
+      'orvel: the music cannot be played (Error: no output): the show runs silent'],
+  };
+  for (const [name, [breakAudio, warning]] of Object.entries(cases)) {
+    test(name, async () => {
+      const page = await browser.newPage();
+      await page.evaluateOnNewDocument(breakAudio);
+      const record = { console: [], exceptions: [], failedRequests: [] };
+      page.on('console', (m) => record.console.push({ type: m.type(), text: m.text() }));
+      page.on('pageerror', (e) => record.exceptions.push(String(e)));
+      try {
+        await page.setViewport({ width: 800, height: 600 });
+        await page.goto(`${site.url}index.html`);
+        await startShow(page, 'silent');
+        assert.ok(record.console.some((m) => m.type === 'warn' && m.text === warning),
+          `a console warning "${warning}"`);
+        await new Promise((r) => setTimeout(r, 300));
+        assert.equal((await state(page)).orvel, 'playing');
+        await page.keyboard.press('Escape');
+        await waitForState(page, 'ended', 10000);
+        assert.match(await page.$eval('#sync', (e) => e.textContent), /^\d+\.\d{2} frames per second\n$/);
+        assert.deepEqual(faults(record), []);
+      } finally {
+        await page.close();
+      }
+    });
+  }
+});
+
 describe('play mode', () => {
-  test('END three times, then ESC: sync.txt on the page', async () => {
+  test('HOME stops and starts the opening spin; END three times, then ESC: sync.txt on the page', async () => {
     const { page, record } = await openPage(browser, `${site.url}index.html`);
+    const pause = (ms) => new Promise((r) => setTimeout(r, ms));
     try {
       await startShow(page);
-      await new Promise((r) => setTimeout(r, 500));
+      await page.keyboard.press('Home');
+      await pause(200);
+      const still = [await canvasPicture(page), (await pause(300), await canvasPicture(page))];
+      assert.equal(differingShare(still[0], still[1], 0), 0, 'after HOME the opening stands still');
+      await page.keyboard.press('Home');
+      await pause(200);
+      const turning = [await canvasPicture(page), (await pause(300), await canvasPicture(page))];
+      assert.ok(differingShare(turning[0], turning[1], LEVELS) > 0.05, 'after HOME again it turns');
       for (let i = 0; i < 3; ++i) {
         await page.keyboard.press('End');
         await new Promise((r) => setTimeout(r, 300));
