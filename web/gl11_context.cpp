@@ -106,10 +106,6 @@ void Gl11Context::vertex(float x, float y, float z) {
     open_.push_back(v);
 }
 
-void Gl11Context::normal(const float* n) {
-    for (int i = 0; i < 3; ++i) normal_[i] = n[i];
-}
-
 void Gl11Context::texCoord(float s, float t) {
     texCoord_[0] = s;
     texCoord_[1] = t;

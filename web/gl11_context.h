@@ -32,7 +32,9 @@ public:
     void begin(GLenum mode);
     void end();
     void vertex(float x, float y, float z);
-    void normal(const float* n);
+    // Normals only matter to lighting, which is never on: they are taken
+    // and dropped.
+    void normal(const float*) {}
     void texCoord(float s, float t);
     void colour(float red, float green, float blue);
 
@@ -100,7 +102,6 @@ private:
 
     float colour_[3] = {1.0f, 1.0f, 1.0f};
     float texCoord_[2] = {0.0f, 0.0f};
-    float normal_[3] = {0.0f, 0.0f, 1.0f};
     float clearColour_[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     bool texture2D_ = false;
     bool depthTest_ = false;

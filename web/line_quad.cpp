@@ -1,5 +1,6 @@
 #include "web/line_quad.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -24,8 +25,16 @@ float inside(const Clip& c, int k) {
 
 }  // namespace
 
-void appendLineQuad(const Vertex& a, const Vertex& b, const Matrix4& transform, const Viewport& viewport, bool flat,
-                    std::vector<Vertex>& out) {
+void appendLineQuad(const Vertex& first, const Vertex& last, const Matrix4& transform, const Viewport& viewport,
+                    bool flat, std::vector<Vertex>& out) {
+    // Faces that share an edge draw it twice, often in opposite directions.
+    // Taken from the same end both times, the two quads are equal to the
+    // last bit, so the second fails the depth test and the first face's
+    // shade stays, as it nearly always does in Mesa.
+    const bool turned = std::lexicographical_compare(last.position, last.position + 3, first.position,
+                                                     first.position + 3);
+    const Vertex& a = turned ? last : first;
+    const Vertex& b = turned ? first : last;
     const Clip ca = transformed(transform, a.position);
     const Clip cb = transformed(transform, b.position);
     // Clipped as parameters along a->b.
@@ -71,7 +80,7 @@ void appendLineQuad(const Vertex& a, const Vertex& b, const Matrix4& transform, 
         corner[i].position[1] = (cornerY[i] - float(viewport.y)) / (0.5f * float(viewport.height)) - 1.0f;
         corner[i].position[2] = cornerZ[i];
         if (flat)
-            for (int c = 0; c < 3; ++c) corner[i].colour[c] = b.colour[c];
+            for (int c = 0; c < 3; ++c) corner[i].colour[c] = last.colour[c];
     }
     for (int i : {0, 1, 2, 0, 2, 3}) out.push_back(corner[i]);
 }

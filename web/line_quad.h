@@ -21,7 +21,7 @@ struct Viewport {
 // decides on the pixel of each end. The six vertices come out in
 // normalized device coordinates (draw them with an identity transform),
 // the depth linear along the segment, each end with its own colour and
-// texture coordinates (flat: both ends with b's colour, the last vertex's,
-// as OpenGL colours a flat line).
-void appendLineQuad(const Vertex& a, const Vertex& b, const Matrix4& transform, const Viewport& viewport, bool flat,
-                    std::vector<Vertex>& out);
+// texture coordinates (flat: both ends with the last vertex's colour, as
+// OpenGL colours a flat line).
+void appendLineQuad(const Vertex& first, const Vertex& last, const Matrix4& transform, const Viewport& viewport,
+                    bool flat, std::vector<Vertex>& out);

@@ -4,7 +4,9 @@
 
 namespace {
 
-EM_JS(void, jsAddMenuEntry, (const char* label, int value), { Module.orvelPage.addMenuEntry(UTF8ToString(label), value); });
+EM_JS(void, jsAddMenuEntry, (const char* label, int value), {
+    Module.orvelPage.addMenuEntry(UTF8ToString(label), value);
+});
 EM_JS(void, jsLoaded, (const uint8_t* music, int size), {
     Module.orvelPage.loaded(size > 0 ? HEAPU8.slice(music, music + size) : null);
 });

@@ -165,6 +165,32 @@ TEST_F(Gl11, ALineStripIsDrawnAsItsSegmentsAndStaysOpen) {
     for (int i = 6; i < 12; ++i) EXPECT_NEAR(v[size_t(i)].position[0], 0.375f, 0.5f / 320.0f + 1e-6f) << i;
 }
 
+// Two faces that share an edge draw it in opposite directions: the quads
+// must be equal to the bit, so that the second loses the depth test as in
+// Mesa, while each keeps its own flat colour, the last vertex's.
+TEST_F(Gl11, ASharedEdgeGivesTheSameQuadBothWays) {
+    glMatrixMode(GL_PROJECTION);
+    gluPerspective(150.0, 4.0 / 3.0, 1.0, 5000.0);
+    glShadeModel(GL_FLAT);
+    const float p[2][3] = {{-1.3f, 0.2f, -3.1f}, {0.7f, -0.4f, -2.2f}};
+    for (int turn = 0; turn < 2; ++turn) {
+        glBegin(GL_LINE_STRIP);
+            glColor3f(0.25f, 0.25f, 0.25f);
+            glVertex3fv(p[turn]);
+            glColor3f(float(turn + 1) / 2.0f, 0.0f, 0.0f);
+            glVertex3fv(p[1 - turn]);
+        glEnd();
+    }
+    glFinish();
+    const std::vector<Vertex>& v = device.draws[0].vertices;
+    ASSERT_EQ(v.size(), 12u);
+    for (size_t i = 0; i < 6; ++i) {
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(v[i].position[k], v[i + 6].position[k]) << "vertex " << i;
+        EXPECT_EQ(v[i].colour[0], 0.5f);
+        EXPECT_EQ(v[i + 6].colour[0], 1.0f);
+    }
+}
+
 TEST_F(Gl11, ALineBehindTheEyeIsClippedAway) {
     glMatrixMode(GL_PROJECTION);
     gluPerspective(90.0, 4.0 / 3.0, 1.0, 5000.0);

@@ -24,8 +24,8 @@ TEST(FrameRequest, RoundsTheTimeToTheNearestFrame) {
 }
 
 TEST(FrameRequest, RefusesWhatIsNoTimeOfTheShow) {
-    for (const char* text : {"", "abc", "nan", "inf", "-inf", "0x10", " 5", "5 ", "5s", "1e400", "-1", "-0.01", "121.16",
-                             "121.2", "1000"}) {
+    for (const char* text : {"", "abc", "nan", "inf", "-inf", "0x10", " 5", "5 ", "5s", "1e400", "-1", "-0.01",
+                             "121.16", "121.2", "1000"}) {
         const FrameRequest r = parseFrameRequest(text, 30);
         EXPECT_FALSE(r.ok) << '"' << text << "\" gave frame " << r.frame;
         EXPECT_EQ(r.error.rfind(std::string("at=") + text + ": ", 0), 0u) << r.error;
@@ -49,7 +49,8 @@ TEST(DomKeys, NamesTheShowsSpecialKeys) {
     EXPECT_EQ(specialKeyOfDomKey("PageDown"), kKeyPageDown);
     EXPECT_EQ(specialKeyOfDomKey("Home"), kKeyHome);
     EXPECT_EQ(specialKeyOfDomKey("End"), kKeyEnd);
-    for (const char* other : {"Escape", "F3", "end", "a", "", "ArrowUp"}) EXPECT_EQ(specialKeyOfDomKey(other), 0) << other;
+    for (const char* other : {"Escape", "F3", "end", "a", "", "ArrowUp"})
+        EXPECT_EQ(specialKeyOfDomKey(other), 0) << other;
 }
 
 // END through the page records the demo time, as the desktop show's key does.
