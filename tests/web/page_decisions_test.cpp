@@ -1,0 +1,65 @@
+// The page's pure decisions: which frame ?at= names, and which of the
+// show's keys a browser key is.
+
+#include <gtest/gtest.h>
+
+#include "shell/shell_state.h"
+#include "shell/timeline.h"
+#include "web/dom_keys.h"
+#include "web/frame_request.h"
+
+namespace {
+
+TEST(FrameRequest, RoundsTheTimeToTheNearestFrame) {
+    const struct {
+        const char* text;
+        long frame;
+    } cases[] = {{"2.5", 75}, {"0", 0}, {"15.6", 468}, {"113.7", 3411}, {"0.016", 0}, {"0.017", 1},
+                 {"1e1", 300}, {"121.1", 3633}, {"121.14", 3634}};
+    for (const auto& c : cases) {
+        const FrameRequest r = parseFrameRequest(c.text, 30);
+        EXPECT_TRUE(r.ok) << c.text << ": " << r.error;
+        EXPECT_EQ(r.frame, c.frame) << c.text;
+    }
+}
+
+TEST(FrameRequest, RefusesWhatIsNoTimeOfTheShow) {
+    for (const char* text : {"", "abc", "nan", "inf", "-inf", "0x10", " 5", "5 ", "5s", "1e400", "-1", "-0.01",
+                             "121.16", "121.2", "1000"}) {
+        const FrameRequest r = parseFrameRequest(text, 30);
+        EXPECT_FALSE(r.ok) << '"' << text << "\" gave frame " << r.frame;
+        EXPECT_EQ(r.error.rfind(std::string("at=") + text + ": ", 0), 0u) << r.error;
+        EXPECT_EQ(r.error.find('\n'), std::string::npos) << r.error;
+    }
+}
+
+// 121.15 s is before the end, but its nearest frame, 3635, lies at
+// 121.1667 s: orvel-capture draws no such frame, so neither does the page.
+TEST(FrameRequest, RefusesATimeWhoseFrameFallsPastTheEnd) {
+    const FrameRequest r = parseFrameRequest("121.15", 30);
+    EXPECT_FALSE(r.ok);
+    EXPECT_LT(121.15, kShowEnd);
+    EXPECT_TRUE(showHasEnded(float(3635.0 / 30.0)));
+}
+
+TEST(DomKeys, NamesTheShowsSpecialKeys) {
+    EXPECT_EQ(specialKeyOfDomKey("F1"), kKeyF1);
+    EXPECT_EQ(specialKeyOfDomKey("F2"), kKeyF2);
+    EXPECT_EQ(specialKeyOfDomKey("PageUp"), kKeyPageUp);
+    EXPECT_EQ(specialKeyOfDomKey("PageDown"), kKeyPageDown);
+    EXPECT_EQ(specialKeyOfDomKey("Home"), kKeyHome);
+    EXPECT_EQ(specialKeyOfDomKey("End"), kKeyEnd);
+    for (const char* other : {"Escape", "F3", "end", "a", "", "ArrowUp"})
+        EXPECT_EQ(specialKeyOfDomKey(other), 0) << other;
+}
+
+// END through the page records the demo time, as the desktop show's key does.
+TEST(DomKeys, EndRecordsASyncMark) {
+    ShellState state;
+    state.demoTime = 3.25f;
+    applySpecialKey(state, specialKeyOfDomKey("End"));
+    ASSERT_EQ(state.syncMarkCount, 1);
+    EXPECT_EQ(state.syncMarks[0], 3.25f);
+}
+
+}  // namespace

@@ -1,0 +1,262 @@
+// The show's page in headless Chromium: every frame of the contact sheet
+// and two outline frames against orvel-capture's pictures, play mode with
+// its keys, menu, sync.txt and end, and the refusal of a bad ?at=.
+// Run by scripts/test after scripts/web: node --test tests/web/show.test.mjs
+import assert from 'node:assert/strict';
+import { execFile } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { after, before, describe, test } from 'node:test';
+import { promisify } from 'node:util';
+import { faults, launchBrowser, openPage, repo, requireFile, serveSite, state, waitForState } from './browser.mjs';
+import { decodePng, differingShare } from './png.mjs';
+
+const run = promisify(execFile);
+
+const FPS = 30;
+// The contact sheet's times (scripts/contact-sheet), then the outline
+// frames: line strips and byte colours.
+const TIMES = ['2.5', '7.0', '12.0', '30.0', '50.0', '57.6', '67.2', '76.8', '86.8', '93.0', '98.0', '101.0', '104.0',
+  '107.0', '110.0', '113.7', '116.0', '119.0', '15.6', '17.0'];
+const LEVELS = 24;
+const MAX_SHARE = 0.02;
+const MENU = ['Dot', 'Wireframe', 'Flat', 'Texturemap'];
+
+const capture = join(repo, 'build', 'orvel-capture');
+const showDir = join(repo, 'build', 'show');
+
+let browser;
+let site;
+let work;
+const shares = [];
+
+before(async () => {
+  requireFile(capture, 'build the native build/ (scripts/test does)');
+  requireFile(join(showDir, 'demodata'), 'build the show content in build/ (scripts/web does)');
+  work = mkdtempSync(join(tmpdir(), 'orvel-web-test-'));
+  site = await serveSite();
+  browser = await launchBrowser();
+});
+
+after(async () => {
+  if (browser) await browser.close();
+  if (site) await site.close();
+  if (work) rmSync(work, { recursive: true, force: true });
+  for (const s of shares) console.log(`frame at ${s.time} s: ${(100 * s.share).toFixed(3)} % of pixels differ`);
+});
+
+// orvel-capture's picture of frame k = round(30 T).
+async function nativeFrame(time) {
+  const k = Math.round(FPS * Number(time));
+  const at = (k / FPS).toFixed(9);
+  const dir = join(work, `native-${time}`);
+  await run(capture, ['--fps', String(FPS), '--size', '640x480', '--from', at, '--to', at, '--png', dir],
+    { cwd: showDir, maxBuffer: 64 << 20 });
+  return decodePng(readFileSync(join(dir, 'frame-00000.png')));
+}
+
+async function webFrame(time) {
+  const { page, record } = await openPage(browser, `${site.url}index.html?at=${time}`);
+  try {
+    await waitForState(page, ['frame', 'error'], 30000);
+    const look = await page.evaluate(() => {
+      const canvas = document.querySelector('canvas');
+      const box = canvas.getBoundingClientRect();
+      const shown = [...document.body.querySelectorAll('body > :not(#stage):not(script)')]
+        .filter((e) => !e.hidden && getComputedStyle(e).display !== 'none').map((e) => e.id);
+      return {
+        state: document.documentElement.dataset.orvel,
+        canvases: document.querySelectorAll('canvas').length,
+        size: [canvas.width, canvas.height, box.width, box.height],
+        shown,
+        png: canvas.toDataURL('image/png'),
+      };
+    });
+    assert.equal(look.state, 'frame', `?at=${time} gave "${look.state}"`);
+    assert.equal(look.canvases, 1);
+    assert.deepEqual(look.size, [640, 480, 640, 480], 'an unscaled 640x480 canvas');
+    assert.deepEqual(look.shown, [], 'nothing over the canvas in frame mode');
+    assert.deepEqual(faults(record), []);
+    assert.ok(record.console.some((m) => m.type === 'log' && m.text === 'CHUNK_OBJECT_MESH found!'),
+      "the loader's progress messages are console log lines");
+    return decodePng(Buffer.from(look.png.slice(look.png.indexOf(',') + 1), 'base64'));
+  } finally {
+    await page.close();
+  }
+}
+
+describe('frame mode draws what orvel-capture draws', () => {
+  for (const time of TIMES) {
+    test(`?at=${time}`, async () => {
+      const [native, web] = await Promise.all([nativeFrame(time), webFrame(time)]);
+      const share = differingShare(native, web, LEVELS);
+      shares.push({ time, share });
+      assert.ok(share <= MAX_SHARE,
+        `${(100 * share).toFixed(3)} % of pixels differ by more than ${LEVELS} levels (at most ${100 * MAX_SHARE} %)`);
+    });
+  }
+});
+
+describe('a bad ?at= is refused', () => {
+  // 121.15 s lies before the end, but its frame, 3635, after it.
+  for (const at of ['abc', '-1', '121.16', '121.15', '', '1e9', 'NaN']) {
+    test(`?at=${at}`, async () => {
+      const { page, record } = await openPage(browser, `${site.url}index.html?at=${encodeURIComponent(at)}`);
+      try {
+        await waitForState(page, ['error', 'frame'], 30000);
+        const shown = await page.evaluate(() => ({
+          state: document.documentElement.dataset.orvel,
+          message: document.getElementById('message').hidden ? '' : document.getElementById('message').textContent,
+        }));
+        assert.equal(shown.state, 'error');
+        assert.match(shown.message, /^at=.*: [^\n]+$/);
+        assert.ok(record.console.some((m) => m.text === `orvel: ${shown.message}`), 'the reason on the console');
+        assert.deepEqual(faults(record), []);
+      } finally {
+        await page.close();
+      }
+    });
+  }
+});
+
+async function startShow(page, audio = 'playing') {
+  await waitForState(page, 'waiting', 60000);
+  const overlay = await page.evaluate(() => {
+    const start = document.getElementById('start');
+    return { visible: !start.hidden, text: start.textContent, canvases: document.querySelectorAll('canvas').length };
+  });
+  assert.deepEqual(overlay, { visible: true, text: 'Click to start', canvases: 1 });
+  await page.mouse.click(200, 150);
+  await waitForState(page, 'playing', 10000);
+  await page.waitForFunction((a) => document.documentElement.dataset.audio === a, { timeout: 5000 }, audio);
+}
+
+// What the canvas shows; the full-screen button, which sits on it, is
+// hidden for the picture.
+async function canvasPicture(page) {
+  await page.$eval('#fullscreen', (b) => { b.style.visibility = 'hidden'; });
+  const canvas = await page.$('canvas');
+  const picture = decodePng(await canvas.screenshot({ type: 'png' }));
+  await page.$eval('#fullscreen', (b) => { b.style.visibility = ''; });
+  return picture;
+}
+
+function litShare(picture) {
+  let lit = 0;
+  for (let i = 0; i < picture.width * picture.height; ++i)
+    lit += picture.rgba[4 * i] | picture.rgba[4 * i + 1] | picture.rgba[4 * i + 2] ? 1 : 0;
+  return lit / (picture.width * picture.height);
+}
+
+describe('without its music the show runs silent', () => {
+  // The browser's audio, broken before the page's script runs.
+  const cases = {
+    'music that cannot be decoded': [
+      () => { OfflineAudioContext.prototype.decodeAudioData = () => Promise.reject(new Error('broken')); },
+      'orvel: the music cannot be decoded (Error: broken): the show runs silent'],
+    'no audio output': [
+      () => { window.AudioContext = class { constructor() { throw new Error('no output'); } }; },
+      'orvel: the music cannot be played (Error: no output): the show runs silent'],
+  };
+  for (const [name, [breakAudio, warning]] of Object.entries(cases)) {
+    test(name, async () => {
+      const page = await browser.newPage();
+      await page.evaluateOnNewDocument(breakAudio);
+      const record = { console: [], exceptions: [], failedRequests: [] };
+      page.on('console', (m) => record.console.push({ type: m.type(), text: m.text() }));
+      page.on('pageerror', (e) => record.exceptions.push(String(e)));
+      try {
+        await page.setViewport({ width: 800, height: 600 });
+        await page.goto(`${site.url}index.html`);
+        await startShow(page, 'silent');
+        assert.ok(record.console.some((m) => m.type === 'warn' && m.text === warning),
+          `a console warning "${warning}"`);
+        await new Promise((r) => setTimeout(r, 300));
+        assert.equal((await state(page)).orvel, 'playing');
+        await page.keyboard.press('Escape');
+        await waitForState(page, 'ended', 10000);
+        assert.match(await page.$eval('#sync', (e) => e.textContent), /^\d+\.\d{2} frames per second\n$/);
+        assert.deepEqual(faults(record), []);
+      } finally {
+        await page.close();
+      }
+    });
+  }
+});
+
+describe('play mode', () => {
+  test('HOME stops and starts the opening spin; END three times, then ESC: sync.txt on the page', async () => {
+    const { page, record } = await openPage(browser, `${site.url}index.html`);
+    const pause = (ms) => new Promise((r) => setTimeout(r, ms));
+    try {
+      await startShow(page);
+      await page.keyboard.press('Home');
+      await pause(200);
+      const still = [await canvasPicture(page), (await pause(300), await canvasPicture(page))];
+      assert.equal(differingShare(still[0], still[1], 0), 0, 'after HOME the opening stands still');
+      await page.keyboard.press('Home');
+      await pause(200);
+      const turning = [await canvasPicture(page), (await pause(300), await canvasPicture(page))];
+      assert.ok(differingShare(turning[0], turning[1], LEVELS) > 0.05, 'after HOME again it turns');
+      for (let i = 0; i < 3; ++i) {
+        await page.keyboard.press('End');
+        await new Promise((r) => setTimeout(r, 300));
+      }
+      await page.keyboard.press('Escape');
+      await waitForState(page, 'ended', 10000);
+      const result = await page.evaluate(async () => {
+        const save = document.getElementById('save');
+        return {
+          text: document.getElementById('sync').textContent,
+          download: save.getAttribute('download'),
+          saved: save.hidden ? null : await (await fetch(save.href)).text(),
+          audio: document.documentElement.dataset.audio,
+        };
+      });
+      assert.match(result.text, /^(time: \d+\.\d{6}\n){3}\d+\.\d{2} frames per second\n$/);
+      const times = [...result.text.matchAll(/^time: (.*)$/gm)].map((m) => Number(m[1]));
+      assert.ok(times[0] > 0 && times[0] < times[1] && times[1] < times[2], `ordered marks: ${times}`);
+      assert.ok(Number(result.text.split('\n')[3].split(' ')[0]) > 0, 'a frame rate');
+      assert.equal(result.download, 'sync.txt');
+      assert.equal(result.saved, result.text, 'the link saves the same text');
+      assert.equal(result.audio, 'stopped');
+      assert.deepEqual(faults(record), []);
+    } finally {
+      await page.close();
+    }
+  });
+
+  test('the menu changes the opening, and the show ends by itself with an empty #sync', async () => {
+    const { page, record } = await openPage(browser, `${site.url}index.html`);
+    try {
+      await startShow(page);
+      const choose = async (label) => {
+        await page.mouse.click(400, 300, { button: 'right' });
+        const labels = await page.$$eval('#menu li', (items) => items.map((i) => i.textContent));
+        assert.deepEqual(labels, MENU);
+        const [item] = await page.$$(`xpath/.//ul[@id="menu"]/li[text()="${label}"]`);
+        await item.click();
+        assert.equal(await page.$eval('#menu', (m) => m.hidden), true);
+        await new Promise((r) => setTimeout(r, 300));
+        return canvasPicture(page);
+      };
+      // The opening draws only in "Texturemap"; the other modes leave it black.
+      const dot = await choose('Dot');
+      assert.equal(litShare(dot), 0, 'the opening in "Dot" is black');
+      const texturemap = await choose('Texturemap');
+      assert.ok(litShare(texturemap) > 0.5, `the opening in "Texturemap" is drawn (${litShare(texturemap)})`);
+
+      await waitForState(page, 'ended', 150000);
+      const end = await page.evaluate(() => ({
+        sync: document.getElementById('sync').textContent,
+        end: !document.getElementById('end').hidden,
+        audio: document.documentElement.dataset.audio,
+      }));
+      assert.deepEqual(end, { sync: '', end: true, audio: 'stopped' });
+      assert.deepEqual(faults(record), []);
+    } finally {
+      await page.close();
+    }
+  });
+});

@@ -1,0 +1,235 @@
+// The show in a web browser. The page (web/page.js) chooses the way it runs
+// with the program's arguments: none to play it with its music after a
+// click, "--at T" for the one frame at demo time T, "--bench [FPS [WxH]]" to
+// time every segment's frames drawn back to back (at FPS frames a second of
+// demo time, 30 unless told; into a viewport of WxH pixels instead of the
+// whole canvas, to tell the cost of filling pixels from the rest).
+
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "shell/sync_file.h"
+#include "shell/timeline.h"
+#include "shell/schedule.h"
+#include "tools/capture/frame_schedule.h"
+#include "web/dom_keys.h"
+#include "web/frame_request.h"
+#include "web/page_bridge.h"
+#include "web/web_show.h"
+
+namespace {
+
+// Frame mode draws the frames of orvel-capture --fps 30.
+constexpr int kFrameFps = 30;
+// The frames a step of the frame and bench modes draws before it lets the
+// page breathe.
+constexpr double kStepMilliseconds = 40.0;
+
+WebShow show;
+bool playing = false;
+
+void checkWebGl(const char* when) {
+    const uint32_t error = show.takeWebGlError();
+    if (error == 0) return;
+    char text[96];
+    std::snprintf(text, sizeof text, "orvel: WebGL error 0x%04x %s", unsigned(error), when);
+    page::reportError(text);
+}
+
+void logMilliseconds(const char* what) {
+    std::printf("orvel: %s %.0f ms after the page began loading\n", what, page::millisecondsSinceLoad());
+}
+
+// Play mode.
+
+void endShow(bool escape) {
+    playing = false;
+    show.stop();
+    checkWebGl("while playing");
+    page::ended(escape ? formatSyncFile(show.state()) : std::string());
+}
+
+EM_BOOL onAnimationFrame(double, void*) {
+    if (!playing) return EM_FALSE;
+    const bool first = show.state().frameCount == 0;
+    if (!show.drawNextFrame()) {
+        endShow(false);
+        return EM_FALSE;
+    }
+    if (first) logMilliseconds("first frame of the show drawn");
+    return EM_TRUE;
+}
+
+bool fullScreen() {
+    EmscriptenFullscreenChangeEvent status;
+    return emscripten_get_fullscreen_status(&status) == EMSCRIPTEN_RESULT_SUCCESS && status.isFullscreen;
+}
+
+EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
+    if (!playing) return EM_FALSE;
+    const std::string key = event->key;
+    if (key == kDomEscapeKey) {
+        // In full screen the browser takes ESC to leave it; the next one ends the show.
+        if (fullScreen()) return EM_FALSE;
+        endShow(true);
+        return EM_TRUE;
+    }
+    const int special = specialKeyOfDomKey(key);
+    if (special == 0) return EM_FALSE;
+    applySpecialKey(show.state(), special);
+    return EM_TRUE;
+}
+
+void startPlayMode() {
+    for (const MenuEntry& entry : kRenderModeMenu) page::addMenuEntry(entry.label, entry.value);
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
+    std::ifstream file(schedule::kMusicFile, std::ios::binary);
+    const std::vector<uint8_t> music((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (music.empty()) std::fprintf(stderr, "orvel: no \"%s\" here, the show runs silent\n", schedule::kMusicFile);
+    page::loaded(music.data(), music.size());
+}
+
+// Frame mode: every frame from 0 as orvel-capture draws them, a step at a time.
+
+struct FrameRun {
+    FrameSchedule schedule{kFrameFps, 0.0, 0.0};
+    long next = 0;
+};
+FrameRun frameRun;
+
+void frameStep(void*) {
+    const double begin = emscripten_get_now();
+    const FrameSchedule& schedule = frameRun.schedule;
+    while (frameRun.next < schedule.endFrame()) {
+        const long k = frameRun.next++;
+        const float t = schedule.time(k);
+        const FrameResult result = schedule.needsPicture(k) ? show.drawFrameAt(t) : show.playFrameAt(t);
+        if (result == FrameResult::Ended) break;
+        if (emscripten_get_now() - begin > kStepMilliseconds && frameRun.next < schedule.endFrame()) {
+            emscripten_async_call(frameStep, nullptr, 0);
+            return;
+        }
+    }
+    checkWebGl("while drawing the frame");
+    logMilliseconds("frame on the canvas");
+    page::frameDone();
+}
+
+// Bench mode: the whole show at a fixed step, each frame drawn whole and
+// finished, timed by segment.
+
+struct BenchRun {
+    FrameSchedule schedule{kFrameFps, 0.0, -1.0};
+    long next = 0;
+    std::vector<long> frames = std::vector<long>(kSegmentCount + 1, 0);
+    std::vector<double> milliseconds = std::vector<double>(kSegmentCount + 1, 0.0);
+};
+BenchRun benchRun;
+
+std::string benchReport() {
+    std::string report;
+    char line[128];
+    long allFrames = 0;
+    double allMilliseconds = 0.0;
+    for (int s = 1; s <= kSegmentCount; ++s) {
+        const long n = benchRun.frames[std::size_t(s)];
+        const double ms = benchRun.milliseconds[std::size_t(s)];
+        allFrames += n;
+        allMilliseconds += ms;
+        std::snprintf(line, sizeof line, "segment %2d: %5ld frames, %7.1f frames per second\n", s, n,
+                      ms > 0.0 ? 1000.0 * double(n) / ms : 0.0);
+        report += line;
+    }
+    std::snprintf(line, sizeof line, "all:        %5ld frames, %7.1f frames per second\n", allFrames,
+                  allMilliseconds > 0.0 ? 1000.0 * double(allFrames) / allMilliseconds : 0.0);
+    report += line;
+    return report;
+}
+
+void benchStep(void*) {
+    const double begin = emscripten_get_now();
+    const FrameSchedule& schedule = benchRun.schedule;
+    while (benchRun.next < schedule.endFrame()) {
+        const float t = schedule.time(benchRun.next++);
+        const double before = emscripten_get_now();
+        if (show.drawFrameAt(t) == FrameResult::Ended) break;
+        const std::size_t segment = std::size_t(findSegment(t));
+        benchRun.frames[segment] += 1;
+        benchRun.milliseconds[segment] += emscripten_get_now() - before;
+        if (emscripten_get_now() - begin > kStepMilliseconds && benchRun.next < schedule.endFrame()) {
+            emscripten_async_call(benchStep, nullptr, 0);
+            return;
+        }
+    }
+    checkWebGl("while benchmarking");
+    const std::string report = benchReport();
+    std::printf("%s", report.c_str());
+    page::benchDone(report);
+}
+
+}  // namespace
+
+extern "C" {
+
+// The click: the music has started (or cannot), so the show starts; its
+// first sample is heard outputLatency seconds from now.
+EMSCRIPTEN_KEEPALIVE void orvel_start(double outputLatency) {
+    if (show.started()) return;
+    show.startClock(outputLatency);
+    playing = true;
+    page::playing();
+    emscripten_request_animation_frame_loop(onAnimationFrame, nullptr);
+}
+
+EMSCRIPTEN_KEEPALIVE void orvel_menu_choose(int value) { applyMenuChoice(show.state(), value); }
+
+}  // extern "C"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const bool frameMode = !args.empty() && args[0] == "--at";
+    const bool benchMode = !args.empty() && args[0] == "--bench";
+
+    FrameRequest request;
+    if (frameMode) {
+        request = parseFrameRequest(args.size() > 1 ? args[1] : std::string(), kFrameFps);
+        if (!request.ok) {
+            page::fail(request.error);
+            return 0;
+        }
+    }
+    std::string error;
+    if (!show.start(frameMode, &error)) {
+        page::fail(error);
+        return 0;
+    }
+    logMilliseconds("scenes loaded");
+    if (frameMode) {
+        const double t = double(request.frame) / kFrameFps;
+        frameRun.schedule = FrameSchedule(kFrameFps, t, t);
+        emscripten_async_call(frameStep, nullptr, 0);
+    } else if (benchMode) {
+        int fps = kFrameFps;
+        if (args.size() > 1) fps = std::atoi(args[1].c_str());
+        if (fps < 1 || fps > 240) fps = kFrameFps;
+        int width = 0;
+        int height = 0;
+        if (args.size() > 2 && std::sscanf(args[2].c_str(), "%dx%d", &width, &height) == 2 && width >= 1 &&
+            height >= 1 && width <= WebShow::kWidth && height <= WebShow::kHeight) {
+            show.setViewport(width, height);
+            std::printf("orvel: benchmark in a viewport of %dx%d pixels\n", width, height);
+        }
+        benchRun.schedule = FrameSchedule(fps, 0.0, -1.0);
+        emscripten_async_call(benchStep, nullptr, 0);
+    } else {
+        startPlayMode();
+    }
+    return 0;
+}

@@ -1,0 +1,35 @@
+#include "web/page_bridge.h"
+
+#include <emscripten/emscripten.h>
+
+namespace {
+
+EM_JS(void, jsAddMenuEntry, (const char* label, int value), {
+    Module.orvelPage.addMenuEntry(UTF8ToString(label), value);
+});
+EM_JS(void, jsLoaded, (const uint8_t* music, int size), {
+    Module.orvelPage.loaded(size > 0 ? HEAPU8.slice(music, music + size) : null);
+});
+EM_JS(void, jsPlaying, (), { Module.orvelPage.playing(); });
+EM_JS(void, jsEnded, (const char* text), { Module.orvelPage.ended(UTF8ToString(text)); });
+EM_JS(void, jsFrameDone, (), { Module.orvelPage.frameDone(); });
+EM_JS(void, jsBenchDone, (const char* text), { Module.orvelPage.benchDone(UTF8ToString(text)); });
+EM_JS(void, jsFail, (const char* text), { Module.orvelPage.fail(UTF8ToString(text)); });
+EM_JS(void, jsReportError, (const char* text), { console.error(UTF8ToString(text)); });
+EM_JS(double, jsNow, (), { return performance.now(); });
+
+}  // namespace
+
+namespace page {
+
+void addMenuEntry(const char* label, int value) { jsAddMenuEntry(label, value); }
+void loaded(const uint8_t* music, std::size_t size) { jsLoaded(music, int(size)); }
+void playing() { jsPlaying(); }
+void ended(const std::string& syncText) { jsEnded(syncText.c_str()); }
+void frameDone() { jsFrameDone(); }
+void benchDone(const std::string& report) { jsBenchDone(report.c_str()); }
+void fail(const std::string& reason) { jsFail(reason.c_str()); }
+void reportError(const std::string& text) { jsReportError(text.c_str()); }
+double millisecondsSinceLoad() { return jsNow(); }
+
+}  // namespace page

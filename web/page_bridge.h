@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// What the show tells its page (web/page.js): each call lands in one method
+// of the page object that the page hands to the program as Module.orvelPage.
+namespace page {
+
+// A menu entry of the right button, in the order shown.
+void addMenuEntry(const char* label, int value);
+// Everything is loaded: the page decodes the music (size 0: there is none)
+// and waits for the click.
+void loaded(const uint8_t* music, std::size_t size);
+void playing();
+// The show is over; syncText is what ESC writes, empty at the natural end.
+void ended(const std::string& syncText);
+// The frame of frame mode is on the canvas.
+void frameDone();
+void benchDone(const std::string& report);
+// The show cannot start: one line saying why.
+void fail(const std::string& reason);
+// A fault of the program itself, on the console as an error.
+void reportError(const std::string& text);
+double millisecondsSinceLoad();
+
+}  // namespace page
