@@ -45,8 +45,9 @@ std::string frameFileName(const std::string& dir, long index) {
     return dir + "/" + name;
 }
 
-// Drawing (until the pixels are in memory), averaging them when
-// supersampling, reading them back (turned upright for a PNG file; a video
+// Drawing (until the pixels are in memory), waiting for their averaging
+// when supersampling (it runs beside the drawing of the next frame),
+// reading them back (turned upright for a PNG file; a video
 // takes them straight from memory, ffmpeg turns them) and encoding (PNG
 // compression, or waiting for ffmpeg) are timed apart.
 struct Timings {
@@ -84,41 +85,60 @@ bool startVideo(VideoEncoder& encoder, const CaptureOptions& options, const Fram
     return encoder.start(settings, error);
 }
 
+// Writes one picture to the encoder or, as the next PNG file, to the directory.
+bool writePicture(const unsigned char* pixels, const ShowPlayer& player, const CaptureOptions& options,
+                  VideoEncoder* encoder, Timings& timings, long& written, std::string* error) {
+    if (encoder) {
+        if (!encoder->writeFrame(pixels, error)) return false;
+    } else {
+        Clock::time_point step = Clock::now();
+        const RgbPicture picture = uprightRgb(pixels, player.width(), player.height());
+        timings.readBack += secondsSince(step);
+        step = Clock::now();
+        if (!writePng(frameFileName(options.pngDir, written), picture, error)) {
+            *error = "cannot write " + *error;
+            return false;
+        }
+        timings.encode += secondsSince(step);
+    }
+    ++written;
+    return true;
+}
+
 // Plays every frame of the schedule and writes those it asks for, to PNG
-// files or to the encoder. Counts what it wrote in written.
+// files or to the encoder. Counts what it wrote in written. A supersampled
+// frame is averaged while the next one is drawn, so its picture is written
+// after that drawing.
 bool captureFrames(ShowPlayer& player, const FrameSchedule& schedule, const CaptureOptions& options,
                    VideoEncoder* encoder, ProgressMeter& progress, Timings& timings, long& written,
                    std::string* error) {
     written = 0;
+    bool waiting = false;
+    const double waitedBefore = player.averageWaitSeconds();
     for (long k = 0; k < schedule.endFrame(); ++k) {
         const float t = schedule.time(k);
-        Clock::time_point step = Clock::now();
+        const Clock::time_point step = Clock::now();
         const FrameResult result = schedule.needsPicture(k) ? player.drawFrame(t) : player.playFrame(t);
         timings.render += secondsSince(step);
         if (result == FrameResult::Ended) break;
+        if (waiting && !writePicture(player.previousPixels(), player, options, encoder, timings, written, error))
+            return false;
+        waiting = false;
+        // On a window bound nothing is drawn and the previous picture
+        // stays: the show then swaps in a buffer it did not draw.
         if (schedule.written(k)) {
-            // On a window bound nothing is drawn and the previous picture
-            // stays: the show then swaps in a buffer it did not draw.
-            step = Clock::now();
-            const unsigned char* pixels = player.pixels();
-            timings.average += secondsSince(step);
-            if (encoder) {
-                if (!encoder->writeFrame(pixels, error)) return false;
-            } else {
-                step = Clock::now();
-                const RgbPicture picture = uprightRgb(pixels, player.width(), player.height());
-                timings.readBack += secondsSince(step);
-                step = Clock::now();
-                if (!writePng(frameFileName(options.pngDir, written), picture, error)) {
-                    *error = "cannot write " + *error;
-                    return false;
-                }
-                timings.encode += secondsSince(step);
+            if (player.averagesBeside()) {
+                waiting = true;
+            } else if (!writePicture(player.pixels(), player, options, encoder, timings, written, error)) {
+                return false;
             }
-            ++written;
         }
         progress.update(k, t);
     }
+    // The waits for averaging in the drawing are counted apart from it.
+    timings.render -= player.averageWaitSeconds() - waitedBefore;
+    if (waiting && !writePicture(player.pixels(), player, options, encoder, timings, written, error)) return false;
+    timings.average = player.averageWaitSeconds() - waitedBefore;
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <chrono>
+
 #include "tools/capture/supersample.h"
 
 ShowPlayer::ShowPlayer(int width, int height, int supersample)
@@ -20,16 +22,22 @@ ShowPlayer::ShowPlayer(int width, int height, int supersample)
     if (supersample_ > 1) {
         glLineWidth(float(supersample_));
         // The bars around the picture stay black: only the picture is averaged.
-        averaged_.assign(size_t(width) * size_t(height) * 4, 0);
+        for (std::vector<unsigned char>& picture : pictures_) picture.assign(size_t(width) * size_t(height) * 4, 0);
     }
 }
+
+ShowPlayer::~ShowPlayer() { finishAveraging(); }
 
 std::vector<std::string> ShowPlayer::loadScenes() { return scenes_.loadScenes(); }
 
 FrameResult ShowPlayer::drawFrame(float t) {
     state_.demoTime = t;
     const FrameResult result = ::drawFrame(state_, scenes_, t);
+    // OSMesa writes the frame into the pixels that the last frame's
+    // averaging reads when the drawing is finished, not before.
+    finishAveraging();
     glFinish();
+    if (averagesBeside()) startAveraging();
     return result;
 }
 
@@ -43,7 +51,21 @@ FrameResult ShowPlayer::playFrame(float t) {
 }
 
 const unsigned char* ShowPlayer::pixels() {
-    if (supersample_ == 1) return context_.pixels();
-    averageBlocks(context_.pixels(), width_, supersample_, pictureViewport(width_, height_), averaged_.data());
-    return averaged_.data();
+    if (!averagesBeside()) return context_.pixels();
+    finishAveraging();
+    return pictures_[ready_].data();
+}
+
+void ShowPlayer::startAveraging() {
+    averagingInto_ = 1 - ready_;
+    averaging_ = std::thread(averageBlocks, context_.pixels(), width_, supersample_, pictureViewport(width_, height_),
+                             pictures_[averagingInto_].data());
+}
+
+void ShowPlayer::finishAveraging() {
+    if (!averaging_.joinable()) return;
+    const auto begin = std::chrono::steady_clock::now();
+    averaging_.join();
+    averageWaitSeconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    ready_ = averagingInto_;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "offscreen/offscreen_context.h"
@@ -43,17 +44,38 @@ public:
     FrameResult playFrame(float t);
 
     // The picture of the last frame drawn, RGBA, 4 bytes a pixel, bottom
-    // row first; when supersampling, averaged from the drawn frame here.
+    // row first; when supersampling, averaged from the drawn frame.
     const unsigned char* pixels();
 
+    // When supersampling, a frame is averaged beside the drawing of the
+    // next: drawFrame starts it, and the next drawFrame waits for it before
+    // the new frame's pixels land. Then, after drawFrame, the picture of
+    // the frame drawn before it is complete here until the next drawFrame.
+    bool averagesBeside() const { return supersample_ > 1; }
+    const unsigned char* previousPixels() const { return pictures_[ready_].data(); }
+    // Seconds spent waiting for averaging, in drawFrame and pixels.
+    double averageWaitSeconds() const { return averageWaitSeconds_; }
+
+    ~ShowPlayer();
+    ShowPlayer(const ShowPlayer&) = delete;
+    ShowPlayer& operator=(const ShowPlayer&) = delete;
+
 private:
+    void startAveraging();
+    void finishAveraging();
+
     // Declared first: the scenes' textures live in this context.
     OffscreenContext context_;
     int width_;
     int height_;
     int supersample_;
     Viewport viewport_;
-    std::vector<unsigned char> averaged_;
+    // Two pictures: the last one averaged, and the one being averaged.
+    std::vector<unsigned char> pictures_[2];
+    int ready_ = 0;
+    int averagingInto_ = 0;
+    std::thread averaging_;
+    double averageWaitSeconds_ = 0.0;
     ShellState state_;
     SceneTable scenes_;
 };
