@@ -17,25 +17,25 @@ namespace {
 class TempoMap {
 public:
     double seconds(double beat) const {
-        const auto& anchors = schedule::kTempoAnchors;
-        const size_t count = std::size(anchors);
-        size_t i = 0;
-        while (i + 2 < count && beat >= anchors[i + 1].beat) ++i;
-        const schedule::TempoAnchor& a = anchors[i];
-        const schedule::TempoAnchor& b = anchors[i + 1];
-        return a.seconds + (beat - a.beat) * (b.seconds - a.seconds) / (b.beat - a.beat);
+        return along(beat, &schedule::TempoAnchor::beat, &schedule::TempoAnchor::seconds);
     }
 
     // The beat at a time in seconds, for the moments of the show that are
     // off the grid.
     double beat(double seconds) const {
+        return along(seconds, &schedule::TempoAnchor::seconds, &schedule::TempoAnchor::beat);
+    }
+
+private:
+    // Straight between the two anchors around x, from one field to the other.
+    static double along(double x, double schedule::TempoAnchor::*from, double schedule::TempoAnchor::*to) {
         const auto& anchors = schedule::kTempoAnchors;
         const size_t count = std::size(anchors);
         size_t i = 0;
-        while (i + 2 < count && seconds >= anchors[i + 1].seconds) ++i;
+        while (i + 2 < count && x >= anchors[i + 1].*from) ++i;
         const schedule::TempoAnchor& a = anchors[i];
         const schedule::TempoAnchor& b = anchors[i + 1];
-        return a.beat + (seconds - a.seconds) * (b.beat - a.beat) / (b.seconds - a.seconds);
+        return a.*to + (x - a.*from) * (b.*to - a.*to) / (b.*from - a.*from);
     }
 };
 
