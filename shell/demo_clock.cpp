@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "shell/schedule.h"
+
 namespace {
 
 using Counter = std::chrono::steady_clock;
@@ -21,6 +23,10 @@ int32_t millisecondTicks() {
 
 void DemoClock::start(double delaySeconds) {
     startAt(counterNow(), int64_t(Counter::period::den / Counter::period::num), delaySeconds);
+}
+
+void DemoClock::startWithMusic(double outputLatency) {
+    start(outputLatency > schedule::kSyncTolerance ? outputLatency : 0.0);
 }
 
 float DemoClock::seconds() const { return secondsAt(counterNow()); }

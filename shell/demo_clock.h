@@ -14,6 +14,11 @@ public:
     // Reads the counter's frequency and the counter itself; demo time 0
     // comes delaySeconds later.
     void start(double delaySeconds = 0.0);
+    // Starts the clock as the music starts: demo time 0 is when its first
+    // sample is heard, outputLatency seconds later, where that is long
+    // enough (above the schedule's sync tolerance) for the eye to see the
+    // picture run ahead of the sound.
+    void startWithMusic(double outputLatency);
     // Demo time now.
     float seconds() const;
 

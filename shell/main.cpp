@@ -46,11 +46,8 @@ void initDemo() {
     audio::loadMusic(schedule::kMusicFile);
     audio::play();
 
-    // Demo time 0 is the moment the music's first sample is heard: the
-    // output's latency after it started, where that is long enough for the
-    // eye to see the picture run ahead of the sound.
-    const double latency = audio::outputLatency();
-    demoClock.start(latency > schedule::kSyncTolerance ? latency : 0.0);
+    // Demo time 0 is the moment the music's first sample is heard.
+    demoClock.startWithMusic(audio::outputLatency());
     state.startTicks = millisecondTicks();
 }
 

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "shell/schedule.h"
 #include "web/gl11_calls.h"
 #include "web/page_bridge.h"
 
@@ -32,7 +31,7 @@ bool WebShow::start(bool preserveDrawingBuffer, std::string* error) {
 }
 
 void WebShow::startClock(double outputLatency) {
-    clock_.start(outputLatency > schedule::kSyncTolerance ? outputLatency : 0.0);
+    clock_.startWithMusic(outputLatency);
     state_.startTicks = millisecondTicks();
     started_ = true;
 }

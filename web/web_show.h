@@ -25,9 +25,8 @@ public:
     // saying why, when there is no WebGL 2 or no scene could be loaded.
     bool start(bool preserveDrawingBuffer, std::string* error);
 
-    // Play mode: the music has just started. Demo time 0 is when its first
-    // sample is heard, outputLatency seconds later, where that is long
-    // enough for the eye to see the picture run ahead of the sound.
+    // Play mode: the music has just started; its first sample is heard
+    // outputLatency seconds later.
     void startClock(double outputLatency);
     // One frame as the desktop show's display callback draws it; false when
     // the show has ended (nothing is drawn then).
