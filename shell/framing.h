@@ -1,15 +1,11 @@
 #pragma once
 
+#include "geometry/viewport.h"
+
 // The show's picture is 4:3. In a frame of any other shape (a wide screen, a
 // portrait video) it is drawn as large as fits, centred, with black bars on
 // the two other sides: the projection stays the show's, only the viewport
 // changes.
-struct Viewport {
-    int left = 0;
-    int bottom = 0;
-    int width = 0;
-    int height = 0;
-};
 
 // The largest 4:3 rectangle of a width x height frame, centred: width
 // min(W, 4H/3), height min(H, 3W/4), each rounded down, and as many pixels

@@ -2,7 +2,10 @@
 # Folders depend one way: geometry <- animation <- scene <- shell. A folder
 # may include the headers of the folders before it, never of one after it.
 # The offscreen context serves the tools, tests, benchmarks and fuzzing: none
-# of the four includes it, and it includes none of them.
+# of the four includes it, and it includes none of them. Above the show sit
+# the programs: the tools and the page. The OpenGL 1.1 layer of the web build
+# (web/gl11) knows nothing of what is drawn: of this tree it includes only
+# geometry's plain types. No program includes another's headers.
 # Usage: folder_rules.sh SOURCE_DIR
 set -euo pipefail
 cd "$1"
@@ -24,5 +27,11 @@ for ((i = 0; i < ${#order[@]}; i++)); do
   for ((j = i + 1; j < ${#order[@]}; j++)); do forbid "${order[i]}" "${order[j]}"; done
   forbid "${order[i]}" offscreen
   forbid offscreen "${order[i]}"
+  forbid "${order[i]}" tools
+  forbid "${order[i]}" web
 done
+for folder in animation scene shell tools web/page offscreen; do forbid web/gl11 "$folder"; done
+forbid web tools
+forbid web offscreen
+forbid tools web
 exit "$broken"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "tests/capture/show_frames.h"
-#include "tools/capture/frame_schedule.h"
+#include "shell/frame_schedule.h"
 #include "tools/capture/png_file.h"
 
 namespace {

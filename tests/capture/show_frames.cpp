@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/capture/frame_schedule.h"
+#include "shell/frame_schedule.h"
 #include "tools/capture/show_player.h"
 
 Pictures renderFrames(const std::set<long>& wanted, int fps, int width, int height, int supersample) {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "offscreen/offscreen_context.h"
-#include "web/line_quad.h"
-#include "web/matrix4.h"
-#include "web/texture_image.h"
+#include "web/gl11/line_quad.h"
+#include "web/gl11/matrix4.h"
+#include "web/gl11/texture_image.h"
 
 namespace {
 

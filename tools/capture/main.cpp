@@ -14,7 +14,7 @@
 
 #include "shell/schedule.h"
 #include "tools/capture/capture_options.h"
-#include "tools/capture/frame_schedule.h"
+#include "shell/frame_schedule.h"
 #include "tools/capture/png_file.h"
 #include "tools/capture/progress_meter.h"
 #include "tools/capture/show_player.h"

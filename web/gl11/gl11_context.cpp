@@ -1,11 +1,11 @@
-#include "web/gl11_context.h"
+#include "web/gl11/gl11_context.h"
 
 #include <algorithm>
 
 #include <GL/glu.h>
 
-#include "web/line_quad.h"
-#include "web/texture_image.h"
+#include "web/gl11/line_quad.h"
+#include "web/gl11/texture_image.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "web/line_quad.h"
+#include "web/gl11/line_quad.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,8 +8,8 @@
 #include "shell/renderer.h"
 #include "shell/scene_table.h"
 #include "shell/shell_state.h"
-#include "web/gl11_context.h"
-#include "web/webgl_device.h"
+#include "web/gl11/gl11_context.h"
+#include "web/gl11/webgl_device.h"
 
 // The show in the page: the desktop show's state, scenes, clock and
 // renderer, drawing through the OpenGL 1.1 layer into the page's canvas.

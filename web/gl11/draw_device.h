@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "web/matrix4.h"
-#include "web/texture_image.h"
+#include "web/gl11/matrix4.h"
+#include "web/gl11/texture_image.h"
 
 // One vertex as the layer hands it on: object position, texture
 // coordinates, and the colour current when it was given, clamped to 0..1.

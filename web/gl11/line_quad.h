@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "shell/framing.h"
-#include "web/draw_device.h"
-#include "web/matrix4.h"
+#include "geometry/viewport.h"
+#include "web/gl11/draw_device.h"
+#include "web/gl11/matrix4.h"
 
 // A line segment of width 1 as two triangles, so that lines are filled by
 // the device's triangle rasterizer, which fills what it is given, instead of

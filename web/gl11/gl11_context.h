@@ -8,9 +8,9 @@
 
 #include <GL/gl.h>
 
-#include "web/draw_device.h"
-#include "web/line_quad.h"
-#include "web/matrix4.h"
+#include "web/gl11/draw_device.h"
+#include "web/gl11/line_quad.h"
+#include "web/gl11/matrix4.h"
 
 // OpenGL 1.1 state over a draw device: the current colour and texture
 // coordinates, the projection, model-view and texture matrices (each kept

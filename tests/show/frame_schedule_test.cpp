@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/timeline.h"
-#include "tools/capture/frame_schedule.h"
+#include "shell/frame_schedule.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "web/webgl_device.h"
+#include "web/gl11/webgl_device.h"
 
 #include <GLES3/gl3.h>
 #include <emscripten/html5.h>

@@ -1,21 +1,19 @@
-// JpegDecoder for the web build, where libjpeg-turbo is not at hand:
-// stb_image, JPEG only, from memory. Same contract as the desktop one
-// (geometry/jpeg_decoder.cpp): a failure leaves the caller's checker.
+// JpegDecoder where libjpeg-turbo is not at hand (the web build): stb_image,
+// JPEG only, from memory. Same contract as the libjpeg-turbo one
+// (jpeg_decoder_turbo.cpp): a failure leaves the caller's checker.
 
 #include "geometry/jpeg_decoder.h"
 
 #include <climits>
 #include <cstring>
 
-#pragma clang diagnostic push
-#pragma clang diagnostic ignored "-Weverything"
+// stb_image is included as a system header: its own warnings stay quiet.
 #define STBI_ONLY_JPEG
 #define STBI_NO_STDIO
 #define STBI_NO_HDR
 #define STBI_NO_LINEAR
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
-#pragma clang diagnostic pop
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "web/web_show.h"
+#include "web/page/web_show.h"
 
 #include <GL/gl.h>
 
 #include <cstdio>
 
-#include "web/gl11_calls.h"
-#include "web/page_bridge.h"
+#include "web/gl11/gl11_calls.h"
+#include "web/page/page_bridge.h"
 
 bool WebShow::start(bool preserveDrawingBuffer, std::string* error) {
     device_ = std::make_unique<WebGlDevice>("#canvas", preserveDrawingBuffer);

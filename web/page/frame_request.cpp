@@ -1,10 +1,10 @@
-#include "web/frame_request.h"
+#include "web/page/frame_request.h"
 
 #include <cmath>
 #include <cstdlib>
 
 #include "shell/timeline.h"
-#include "tools/capture/frame_schedule.h"
+#include "shell/frame_schedule.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/capture/frame_schedule.h"
+#include "shell/frame_schedule.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "web/matrix4.h"
+#include "web/gl11/matrix4.h"
 
 #include <cmath>
 

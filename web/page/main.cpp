@@ -18,11 +18,11 @@
 #include "shell/sync_file.h"
 #include "shell/timeline.h"
 #include "shell/schedule.h"
-#include "tools/capture/frame_schedule.h"
-#include "web/dom_keys.h"
-#include "web/frame_request.h"
-#include "web/page_bridge.h"
-#include "web/web_show.h"
+#include "shell/frame_schedule.h"
+#include "web/page/dom_keys.h"
+#include "web/page/frame_request.h"
+#include "web/page/page_bridge.h"
+#include "web/page/web_show.h"
 
 namespace {
 
