@@ -1,11 +1,8 @@
 #include "tools/capture/capture_options.h"
 
-#include <cerrno>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
+#include "shell/plain_number.h"
 #include "shell/timeline.h"
 
 const char* const kCaptureUsage =
@@ -18,39 +15,6 @@ namespace {
 constexpr long kMaxSide = 1 << 20;
 constexpr long kMaxFps = 1000;
 constexpr long kMaxSupersample = 4;
-
-bool parseWhole(const char* text, long low, long high, long* value) {
-    if (*text < '0' || *text > '9') return false;
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || v < low || v > high) return false;
-    *value = v;
-    return true;
-}
-
-// Seconds: a plain decimal number, not negative, finite.
-bool parseSeconds(const char* text, double* value) {
-    if (!((*text >= '0' && *text <= '9') || *text == '.')) return false;
-    errno = 0;
-    char* end = nullptr;
-    const double v = std::strtod(text, &end);
-    if (errno != 0 || end == text || *end != '\0' || !std::isfinite(v) || v < 0.0) return false;
-    *value = v;
-    return true;
-}
-
-bool parseSize(const char* text, int* width, int* height) {
-    const char* x = std::strchr(text, 'x');
-    if (!x) return false;
-    const std::string w(text, size_t(x - text));
-    long wv = 0;
-    long hv = 0;
-    if (!parseWhole(w.c_str(), 1, kMaxSide, &wv) || !parseWhole(x + 1, 1, kMaxSide, &hv)) return false;
-    *width = int(wv);
-    *height = int(hv);
-    return true;
-}
 
 }  // namespace
 
@@ -84,21 +48,21 @@ ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOption
         bool good = true;
         if (name == "--fps") {
             long fps = 0;
-            good = parseWhole(value.c_str(), 1, kMaxFps, &fps);
+            good = parseWholeNumber(value, 1, kMaxFps, &fps);
             o.fps = int(fps);
         } else if (name == "--size") {
-            good = parseSize(value.c_str(), &o.width, &o.height);
+            good = parseFrameSize(value, kMaxSide, &o.width, &o.height);
         } else if (name == "--supersample") {
             long n = 0;
-            if (!parseWhole(value.c_str(), 1, kMaxSupersample, &n)) {
+            if (!parseWholeNumber(value, 1, kMaxSupersample, &n)) {
                 *error = "--supersample takes 1, 2, 3 or 4, not '" + value + "'";
                 return ParseResult::Usage;
             }
             o.supersample = int(n);
         } else if (name == "--from") {
-            good = parseSeconds(value.c_str(), &o.from);
+            good = parsePlainDecimal(value, &o.from);
         } else if (name == "--to") {
-            good = parseSeconds(value.c_str(), &o.to);
+            good = parsePlainDecimal(value, &o.to);
             toGiven = true;
         } else if (name == "--png") {
             good = !value.empty();
