@@ -24,6 +24,7 @@
 
 #include "offscreen/offscreen_context.h"
 #include "shell/renderer.h"
+#include "shell/show_runner.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ int width = 640;
 int height = 480;
 
 OffscreenContext* context = nullptr;
-SceneTable* scenes = nullptr;
+ShowRunner* runner = nullptr;
 
 // A time inside each segment; segment 4 three times, once per style.
 struct Sample {
@@ -91,12 +92,12 @@ void pushCorner(Arrays& a, const FaceRecord& r, int k, Vec3 offset) {
 }
 
 void drawMeshArrays(const Mesh& mesh, const Scene& materials, const FramePlan& plan, const ShellState& state,
-                    float t, Arrays& a) {
+                    Arrays& a) {
     a.clear();
     const int faces = mesh.getTriangleCount();
     for (int j = 0; j < faces; ++j) {
         const FaceRecord r = mesh.getFaceRecord(j);
-        const Vec3 offset = waveOffset(plan.wave, j, t);
+        const Vec3 offset = waveOffset(plan.wave, j);
         if (plan.style == DrawStyle::Outline) {
             const GLbyte s = shadeOfFace(state.shadeTable, j);
             for (int k : {0, 1, 1, 2}) {
@@ -152,59 +153,55 @@ void drawMeshArrays(const Mesh& mesh, const Scene& materials, const FramePlan& p
     if (material) glDisable(GL_TEXTURE_2D);
 }
 
-void drawFrameArrays(ShellState& state, float t, Arrays& arrays) {
-    const FramePlan plan = planFrame(state, *scenes, t);
+void drawFrameArrays(float t, Arrays& arrays) {
+    ShellState& state = runner->state();
+    const SceneTable& scenes = runner->scenes();
+    restoreCarriedState(state);
+    const FramePlan plan = planFrame(state, scenes, t);
     // The renderer clears and sets up the view; the faces are drawn here.
     FramePlan setup = plan;
     setup.style = DrawStyle::Nothing;
-    drawPlan(setup, state, *scenes, t);
+    drawPlan(setup, state, scenes);
     if (plan.style == DrawStyle::Nothing) return;
-    const Scene& scene = scenes->scene(plan.scene);
-    const Scene& materials = scenes->scene(plan.materialScene);
+    const Scene& scene = scenes.scene(plan.scene);
+    const Scene& materials = scenes.scene(plan.materialScene);
     for (int i = 0; i < scene.getMeshCount(); ++i)
-        if (const Mesh* mesh = scene.getMesh(i)) drawMeshArrays(*mesh, materials, plan, state, t, arrays);
+        if (const Mesh* mesh = scene.getMesh(i)) drawMeshArrays(*mesh, materials, plan, state, arrays);
 }
 
 long faceCount(SceneId id) {
     long n = 0;
-    const Scene& scene = scenes->scene(id);
+    const Scene& scene = runner->scenes().scene(id);
     for (int i = 0; i < scene.getMeshCount(); ++i)
         if (const Mesh* mesh = scene.getMesh(i)) n += mesh->getTriangleCount();
     return n;
 }
 
-void newState(ShellState& state) {
-    fillShadeTable(state.shadeTable);
-    initGraphicsState(state);
-    reshapeView(width, height);
-}
-
-void setCounters(benchmark::State& bench, const ShellState& state, float t) {
-    ShellState probe = state;
-    const FramePlan plan = planFrame(probe, *scenes, t);
+void setCounters(benchmark::State& bench, float t) {
+    ShellState probe = runner->state();
+    const FramePlan plan = planFrame(probe, runner->scenes(), t);
     bench.counters["fps"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
     bench.counters["faces"] = double(faceCount(plan.scene));
 }
 
+// Each benchmark starts from the show's start-up state.
 void immediateFrame(benchmark::State& bench, float t) {
-    ShellState state;
-    newState(state);
+    runner->reset();
     for (auto _ : bench) {
-        drawFrame(state, *scenes, t);
+        runner->drawAt(t);
         glFinish();
     }
-    setCounters(bench, state, t);
+    setCounters(bench, t);
 }
 
 void arrayFrame(benchmark::State& bench, float t) {
-    ShellState state;
-    newState(state);
+    runner->reset();
     Arrays arrays;
     for (auto _ : bench) {
-        drawFrameArrays(state, t, arrays);
+        drawFrameArrays(t, arrays);
         glFinish();
     }
-    setCounters(bench, state, t);
+    setCounters(bench, t);
 }
 
 std::string dataDir = SHOW_DATA_DIR;
@@ -252,18 +249,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     // What the show does before its first frame, but the window and the music.
-    ShellState state;
-    fillShadeTable(state.shadeTable);
-    scenes = new SceneTable;
+    runner = new ShowRunner;
     // The loader's progress messages would drown the table.
     std::fflush(stdout);
     const int savedStdout = dup(STDOUT_FILENO);
     const int devNull = open("/dev/null", O_WRONLY);
     dup2(devNull, STDOUT_FILENO);
-    const std::vector<std::string> failures = scenes->loadScenes();
-    initGraphicsState(state);
-    reshapeView(width, height);
-    drawFrame(state, *scenes, 0.0f);
+    const std::vector<std::string> failures = runner->start();
+    runner->reshape(width, height);
+    runner->drawAt(0.0f);
     glFinish();
     const double startUp = secondsSinceProcessStart();
     std::fflush(stdout);

@@ -7,11 +7,8 @@
 #include <string>
 
 #include "shell/audio.h"
-#include "shell/demo_clock.h"
-#include "shell/renderer.h"
 #include "shell/schedule.h"
-#include "shell/scene_table.h"
-#include "shell/shell_state.h"
+#include "shell/show_runner.h"
 #include "shell/sync_file.h"
 
 namespace {
@@ -19,22 +16,19 @@ namespace {
 const char* const kWindowTitle = "orvel zivuvaruro v1.0b";
 const char* const kSyncFile = "sync.txt";
 
-ShellState state;
-SceneTable scenes;
-DemoClock demoClock;
+ShowRunner show;
 
 [[noreturn]] void fail(const std::string& message) {
     std::fprintf(stderr, "orvel: %s\n", message.c_str());
     std::exit(1);
 }
 
-void loadScenes() {
-    for (const std::string& failure : scenes.loadScenes()) std::fprintf(stderr, "orvel: cannot load %s\n", failure.c_str());
+// The window's fixed state, the shade table and the scenes, in that order.
+void startShow() {
+    for (const std::string& failure : show.start()) std::fprintf(stderr, "orvel: cannot load %s\n", failure.c_str());
 }
 
 void initDemo() {
-    fillShadeTable(state.shadeTable);
-    loadScenes();
 
     std::string error;
     if (!audio::checkVersion(&error)) fail(error);
@@ -47,41 +41,37 @@ void initDemo() {
     audio::play();
 
     // Demo time 0 is the moment the music's first sample is heard.
-    demoClock.startWithMusic(audio::outputLatency());
-    state.startTicks = millisecondTicks();
+    show.startClock(audio::outputLatency());
 }
 
 void endShow() {
-    state.endTicks = millisecondTicks();
+    show.stop();
     audio::release();
 }
 
 void onDisplay() {
-    const FrameResult result = drawFrame(state, scenes, state.demoTime);
-    if (result == FrameResult::Ended) {
+    if (show.displayFrame() == FrameResult::Ended) {
         endShow();
         std::exit(0);
     }
-    // The next frame is drawn at the time this one ended.
-    state.demoTime = demoClock.seconds();
     glutSwapBuffers();
 }
 
 void onIdle() { glutPostRedisplay(); }
 
-void onReshape(int width, int height) { reshapeView(width, height); }
+void onReshape(int width, int height) { show.reshape(width, height); }
 
 void onKeyboard(unsigned char key, int, int) {
     if (key != kKeyEscape) return;
     endShow();
     std::string error;
-    if (!writeSyncFile(kSyncFile, state, &error)) fail(std::string("cannot write ") + kSyncFile + ": " + error);
+    if (!writeSyncFile(kSyncFile, show.state(), &error)) fail(std::string("cannot write ") + kSyncFile + ": " + error);
     std::exit(0);
 }
 
-void onSpecialKey(int key, int, int) { applySpecialKey(state, key); }
+void onSpecialKey(int key, int, int) { applySpecialKey(show.state(), key); }
 
-void onMenu(int value) { applyMenuChoice(state, value); }
+void onMenu(int value) { applyMenuChoice(show.state(), value); }
 
 void createRenderModeMenu() {
     glutCreateMenu(onMenu);
@@ -98,7 +88,7 @@ int main(int argc, char** argv) {
     glutInitWindowSize(640, 480);
     // The window first: textures need its context while the scenes load.
     glutCreateWindow(kWindowTitle);
-    initGraphicsState(state);
+    startShow();
     initDemo();
     glutDisplayFunc(onDisplay);
     glutIdleFunc(onIdle);

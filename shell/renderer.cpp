@@ -13,7 +13,7 @@ void vertexWithOffset(const FaceRecord& record, int k, Vec3 offset) {
 // No colour is sent: the texture is modulated by the current colour, which
 // the last face drawn before set (the colour of segment 4's last face
 // carries into the textured segments after it).
-void drawTextured(const Scene& scene, const Scene& materials, const Wave& wave, float t) {
+void drawTextured(const Scene& scene, const Scene& materials, const Wave& wave) {
     for (int i = 0; i < scene.getMeshCount(); ++i) {
         const Mesh* mesh = scene.getMesh(i);
         if (!mesh) continue;
@@ -27,7 +27,7 @@ void drawTextured(const Scene& scene, const Scene& materials, const Wave& wave, 
         glBegin(GL_TRIANGLES);
             for (int j = 0; j < mesh->getTriangleCount(); ++j) {
                 const FaceRecord record = mesh->getFaceRecord(j);
-                const Vec3 offset = waveOffset(wave, j, t);
+                const Vec3 offset = waveOffset(wave, j);
                 for (int k = 0; k < 3; ++k) {
                     glTexCoord2fv(record.cornerMapping(k));
                     vertexWithOffset(record, k, offset);
@@ -71,7 +71,7 @@ void drawOutline(const Scene& scene, const ShadeTable& shades) {
     }
 }
 
-void drawBanded(const Scene& scene, const Wave& wave, float t) {
+void drawBanded(const Scene& scene, const Wave& wave) {
     for (int i = 0; i < scene.getMeshCount(); ++i) {
         const Mesh* mesh = scene.getMesh(i);
         if (!mesh) continue;
@@ -80,7 +80,7 @@ void drawBanded(const Scene& scene, const Wave& wave, float t) {
             const float grey = bandIsWhite(j) ? 1.0f : 0.0f;
             glColor3f(grey, grey, grey);
             glBegin(GL_TRIANGLES);
-                const Vec3 offset = waveOffset(wave, j, t);
+                const Vec3 offset = waveOffset(wave, j);
                 for (int k = 0; k < 3; ++k) {
                     glNormal3fv(record.cornerNormal(k));
                     vertexWithOffset(record, k, offset);
@@ -124,16 +124,21 @@ void reshapeView(int width, int height) {
     glLoadIdentity();
 }
 
-FrameResult drawFrame(ShellState& state, const SceneTable& scenes, float t) {
-    ++state.frameCount;
-    const FramePlan plan = planFrame(state, scenes, t);
-    if (plan.ended) return FrameResult::Ended;
-    if (plan.segment == 0) return FrameResult::Skipped;
-    drawPlan(plan, state, scenes, t);
-    return FrameResult::Drawn;
+void restoreCarriedState(const ShellState& state) {
+    const CurrentGrey& grey = state.colour;
+    if (grey.isShade) {
+        glColor3b(grey.shade, grey.shade, grey.shade);
+    } else {
+        glColor3f(grey.level, grey.level, grey.level);
+    }
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    const TextureMatrix& texture = state.textureMatrix;
+    if (texture.translated) glTranslatef(texture.translation.x, texture.translation.y, texture.translation.z);
+    glMatrixMode(GL_MODELVIEW);
 }
 
-void drawPlan(const FramePlan& plan, const ShellState& state, const SceneTable& scenes, float t) {
+void drawPlan(const FramePlan& plan, const ShellState& state, const SceneTable& scenes) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     // Every segment projects with aspect 4/3, whatever the window's shape.
@@ -168,7 +173,7 @@ void drawPlan(const FramePlan& plan, const ShellState& state, const SceneTable& 
     const Scene& scene = scenes.scene(plan.scene);
     switch (plan.style) {
     case DrawStyle::Textured:
-        drawTextured(scene, scenes.scene(plan.materialScene), plan.wave, t);
+        drawTextured(scene, scenes.scene(plan.materialScene), plan.wave);
         break;
     case DrawStyle::White:
         drawWhite(scene);
@@ -177,7 +182,7 @@ void drawPlan(const FramePlan& plan, const ShellState& state, const SceneTable& 
         drawOutline(scene, state.shadeTable);
         break;
     case DrawStyle::Banded:
-        drawBanded(scene, plan.wave, t);
+        drawBanded(scene, plan.wave);
         break;
     case DrawStyle::Nothing:
         break;

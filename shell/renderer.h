@@ -20,19 +20,10 @@ void reshapeView(int width, int height);
 
 void setViewport(const Viewport& viewport);
 
-enum class FrameResult {
-    // A segment ran: the back buffer holds the new frame.
-    Drawn,
-    // t lies on a window bound: nothing was cleared or drawn.
-    Skipped,
-    // t lies past the end of the show: nothing was drawn.
-    Ended,
-};
+// Sets what the frames before left in OpenGL, from the plain values that
+// the state keeps of it: the current colour and the texture matrix.
+void restoreCarriedState(const ShellState& state);
 
-// One frame of the show at time t, everything of a display call except
-// the buffer swap, the clock and the exit: counts the frame, decides it and
-// draws it. Leaves the matrix mode at GL_MODELVIEW.
-FrameResult drawFrame(ShellState& state, const SceneTable& scenes, float t);
-
-// Draws a frame that planFrame has decided.
-void drawPlan(const FramePlan& plan, const ShellState& state, const SceneTable& scenes, float t);
+// Draws a frame that planFrame has decided. Leaves the matrix mode at
+// GL_MODELVIEW.
+void drawPlan(const FramePlan& plan, const ShellState& state, const SceneTable& scenes);

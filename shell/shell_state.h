@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "geometry/vector_math.h"
 #include "shell/shade_table.h"
 
 // Drawing modes of the opening segment, chosen from the pop-up menu.
@@ -36,7 +37,26 @@ struct MenuEntry {
 // The pop-up menu, in the order shown.
 extern const std::array<MenuEntry, 4> kRenderModeMenu;
 
-// Everything the show remembers between frames and callbacks.
+// The current colour that a frame leaves for the next. Every colour the show
+// sets is a grey: a level from glColor3f, or in the outlines a signed byte
+// shade from glColor3b, which OpenGL turns into a level its own way.
+struct CurrentGrey {
+    bool isShade = false;
+    float level = 1.0f;
+    int8_t shade = 0;
+};
+
+// The texture matrix that a frame leaves for the next: the identity, or a
+// translation.
+struct TextureMatrix {
+    bool translated = false;
+    Vec3 translation;
+};
+
+// Everything the show remembers between frames and callbacks. What the
+// drawing leaves in OpenGL for the next frame is kept here too, as plain
+// values, so that the state before any frame can be reached without
+// drawing the frames before it.
 struct ShellState {
     int32_t renderMode = kRenderTexturemap;
     // Starts above 180 on purpose: the opening segment keeps the value it
@@ -57,6 +77,9 @@ struct ShellState {
     std::array<float, kMaxSyncMarks> syncMarks = {};
     int32_t syncMarkCount = 0;
     ShadeTable shadeTable = {};
+    // White from the fixed state set at start-up.
+    CurrentGrey colour;
+    TextureMatrix textureMatrix;
 };
 
 // The effect of a GLUT special key; other keys change nothing.

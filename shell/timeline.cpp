@@ -114,7 +114,7 @@ void planFlashingObject(FramePlan& plan, ShellState& state, float t) {
         plan.style = DrawStyle::Outline;
     } else if (time > schedule::kStripesFrom) {
         plan.style = DrawStyle::Banded;
-        if (time > schedule::kWavesFrom) plan.wave = Wave{10.0f, 64};
+        if (time > schedule::kWavesFrom) plan.wave = Wave{10.0f, 64, t};
     }
 }
 
@@ -150,7 +150,7 @@ void planSpinningObject(FramePlan& plan, ShellState& state, float t) {
         state.fieldOfView = 170.0f;
         newSpin(plan, state, t, 5.0f);
         texturedScene(plan, plan.segment == 7 ? SceneId::Sphere : SceneId::Torus2Underscore);
-        plan.wave = Wave{20.0f, 16};
+        plan.wave = Wave{20.0f, 16, t};
         break;
     default:
         state.fieldOfView = 110.0f;
@@ -159,6 +159,33 @@ void planSpinningObject(FramePlan& plan, ShellState& state, float t) {
         newSpin(plan, state, t, 1.0f);
         texturedScene(plan, SceneId::Torus2);
         break;
+    }
+}
+
+// The number of the last face that a scene's drawing sends, -1 for none:
+// the last face of its last mesh that has any.
+int lastFaceNumber(const Scene& scene) {
+    for (int i = scene.getMeshCount() - 1; i >= 0; --i) {
+        const Mesh* mesh = scene.getMesh(i);
+        if (mesh && mesh->getTriangleCount() > 0) return mesh->getTriangleCount() - 1;
+    }
+    return -1;
+}
+
+// What the frame's drawing leaves in OpenGL for the next frame. Each face
+// of the white, outline and banded styles sets its colour, so the last one
+// drawn decides; textured faces set none.
+void keepWhatTheFrameLeaves(const FramePlan& plan, const SceneTable& scenes, ShellState& state) {
+    if (plan.texture == TextureSetup::Reset) state.textureMatrix = TextureMatrix{};
+    if (plan.texture == TextureSetup::Translate) state.textureMatrix = TextureMatrix{true, plan.textureTranslation};
+    if (plan.style == DrawStyle::Nothing || plan.style == DrawStyle::Textured) return;
+    const int last = lastFaceNumber(scenes.scene(plan.scene));
+    if (last < 0) return;
+    if (plan.style == DrawStyle::Outline) {
+        state.colour = CurrentGrey{true, 0.0f, shadeOfFace(state.shadeTable, last)};
+    } else {
+        const bool white = plan.style == DrawStyle::White || bandIsWhite(last);
+        state.colour = CurrentGrey{false, white ? 1.0f : 0.0f, 0};
     }
 }
 
@@ -177,10 +204,10 @@ LookAt cameraFlight(const Camera& camera, float t, double start) {
     return lookAtFrom(camera, (double(t) - start) * schedule::kFlightSpeed);
 }
 
-Vec3 waveOffset(const Wave& wave, int face, float t) {
+Vec3 waveOffset(const Wave& wave, int face) {
     if (wave.groupSize <= 0) return Vec3{};
     const int group = (face < 0 ? 0 : face) / wave.groupSize;
-    const double a = double(group) + double(t);
+    const double a = double(group) + double(wave.time);
     const float along = float(double(wave.amplitude) * std::cos(a));
     return Vec3{along, float(double(wave.amplitude) * std::sin(a)), along};
 }
@@ -218,5 +245,6 @@ FramePlan planFrame(ShellState& state, const SceneTable& scenes, float t) {
         }
     }
     plan.fieldOfView = state.fieldOfView;
+    keepWhatTheFrameLeaves(plan, scenes, state);
     return plan;
 }

@@ -48,10 +48,12 @@ enum class ViewSetup {
 };
 
 // Faces move in groups of groupSize consecutive faces along a circle of
-// radius amplitude; groupSize 0 means no movement.
+// radius amplitude, each group at its own angle at the frame's time;
+// groupSize 0 means no movement.
 struct Wave {
     float amplitude = 0.0f;
     int groupSize = 0;
+    float time = 0.0f;
 };
 
 struct LookAt {
@@ -82,7 +84,8 @@ struct FramePlan {
 };
 
 // Decides frame t and stores in state what the frame changes: the field of
-// view and the rotation angles.
+// view and the rotation angles, and what its drawing leaves in OpenGL for
+// the next frame (the colour of the last face drawn, the texture matrix).
 FramePlan planFrame(ShellState& state, const SceneTable& scenes, float t);
 
 // The view of a camera flight that started at start: the eye leaves the
@@ -90,8 +93,8 @@ FramePlan planFrame(ShellState& state, const SceneTable& scenes, float t);
 // on its target, up is +z.
 LookAt cameraFlight(const Camera& camera, float t, double start);
 
-// The per-face offset of face number face at time t.
-Vec3 waveOffset(const Wave& wave, int face, float t);
+// The per-face offset of face number face.
+Vec3 waveOffset(const Wave& wave, int face);
 
 // Banded faces come in pairs: 0 and 1 black, 2 and 3 white, and so on.
 bool bandIsWhite(int face);

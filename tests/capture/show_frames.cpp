@@ -22,7 +22,7 @@ Pictures renderFrames(const std::set<long>& wanted, int fps, int width, int heig
         return pictures;
     }
     testing::internal::CaptureStdout();
-    const std::vector<std::string> failures = player.loadScenes();
+    const std::vector<std::string> failures = player.start();
     testing::internal::GetCapturedStdout();
     if (!failures.empty()) {
         ADD_FAILURE() << "cannot load " << failures.front();
@@ -32,7 +32,7 @@ Pictures renderFrames(const std::set<long>& wanted, int fps, int width, int heig
     for (long k = 0; k <= *wanted.rbegin(); ++k) {
         const float t = schedule.time(k);
         // As in orvel-capture: a frame that no picture is taken of (or of
-        // the next) is played into a one-pixel viewport.
+        // the next) is only played for what it leaves behind.
         if (wanted.count(k) || wanted.count(k + 1)) {
             player.drawFrame(t);
         } else {

@@ -12,6 +12,8 @@
 
 #include "offscreen/offscreen_context.h"
 #include "shell/renderer.h"
+#include "shell/frame_schedule.h"
+#include "shell/show_runner.h"
 #include "tests/show/show_test_support.h"
 #include "tests/test_support.h"
 
@@ -59,37 +61,34 @@ protected:
         if (!context_->ok()) return;
         // Scene files and their textures are named relative to the show's directory.
         if (::chdir(SHOW_DATA_DIR) != 0) return;
-        scenes_ = new SceneTable;
+        runner_ = new ShowRunner;
         testing::internal::CaptureStdout();
-        failures_ = scenes_->loadScenes();
+        failures_ = runner_->start();
         testing::internal::GetCapturedStdout();
     }
 
     static void TearDownTestSuite() {
-        delete scenes_;
-        scenes_ = nullptr;
+        delete runner_;
+        runner_ = nullptr;
         delete context_;
         context_ = nullptr;
     }
 
     void SetUp() override {
         ASSERT_TRUE(context_->ok()) << context_->error();
-        ASSERT_NE(scenes_, nullptr) << "cannot enter the show's directory " << SHOW_DATA_DIR;
+        ASSERT_NE(runner_, nullptr) << "cannot enter the show's directory " << SHOW_DATA_DIR;
         ASSERT_TRUE(failures_.empty()) << failures_.front();
-        fillShadeTable(state_.shadeTable);
-        initGraphicsState(state_);
-        reshapeView(kWidth, kHeight);
-        // Each test starts with the texture matrix of a new context.
-        glMatrixMode(GL_TEXTURE);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
+        // Each test starts from the show's start-up state.
+        runner_->reset();
+        runner_->reshape(kWidth, kHeight);
     }
 
-    FrameResult draw(float t) { return drawFrame(state_, *scenes_, t); }
+    FrameResult draw(float t) { return runner_->drawAt(t); }
+    ShellState& state() { return runner_->state(); }
 
     // The last face that a walk over scene draws: the colour it sets stays current.
     int lastFaceNumber(SceneId id) const {
-        const Scene& scene = scenes_->scene(id);
+        const Scene& scene = runner_->scenes().scene(id);
         int last = -1;
         for (int i = 0; i < scene.getMeshCount(); ++i) {
             const Mesh* mesh = scene.getMesh(i);
@@ -99,20 +98,19 @@ protected:
     }
 
     static OffscreenContext* context_;
-    static SceneTable* scenes_;
+    static ShowRunner* runner_;
     static std::vector<std::string> failures_;
-    ShellState state_;
 };
 
 OffscreenContext* ShowFrames::context_ = nullptr;
-SceneTable* ShowFrames::scenes_ = nullptr;
+ShowRunner* ShowFrames::runner_ = nullptr;
 std::vector<std::string> ShowFrames::failures_;
 
 TEST_F(ShowFrames, FirstFrameAtZeroDrawsTheTexturedOpening) {
     fillRed();
     EXPECT_EQ(draw(0.0f), FrameResult::Drawn);
-    EXPECT_EQ(state_.frameCount, 1);
-    EXPECT_EQ(state_.fieldOfView, 190.0f);
+    EXPECT_EQ(state().frameCount, 1);
+    EXPECT_EQ(state().fieldOfView, 190.0f);
     const Picture p = readPicture();
     size_t red = 0;
     size_t drawn = 0;
@@ -127,12 +125,12 @@ TEST_F(ShowFrames, FirstFrameAtZeroDrawsTheTexturedOpening) {
 
 TEST_F(ShowFrames, RenderModesOneToThreeGiveABlackOpening) {
     for (int mode : {1, 2, 3}) {
-        state_.renderMode = mode;
+        state().renderMode = mode;
         fillRed();
         EXPECT_EQ(draw(0.5f), FrameResult::Drawn) << "mode " << mode;
         EXPECT_EQ(readPicture().countNonBlack(), 0u) << "mode " << mode;
     }
-    state_.renderMode = 4;
+    state().renderMode = 4;
     draw(0.5f);
     EXPECT_GT(readPicture().countNonBlack(), 0u) << "mode 4";
 }
@@ -230,7 +228,7 @@ TEST_F(ShowFrames, TexturedFrameAfterSegmentFourIsModulatedByTheCarriedColour) {
     draw(50.0f);
     const Picture carried = readPicture();
 
-    glColor3f(1.0f, 1.0f, 1.0f);
+    state().colour = CurrentGrey{};
     draw(50.0f);
     const Picture white = readPicture();
     ASSERT_GT(white.countNonBlack(), 0u);
@@ -242,7 +240,7 @@ TEST_F(ShowFrames, TexturedFrameAfterSegmentFourIsModulatedByTheCarriedColour) {
 }
 
 TEST_F(ShowFrames, TexturedFrameIsModulatedByAGreyLeftByTheOutline) {
-    glColor3f(1.0f, 1.0f, 1.0f);
+    state().colour = CurrentGrey{};
     draw(50.0f);
     const Picture white = readPicture();
 
@@ -250,7 +248,7 @@ TEST_F(ShowFrames, TexturedFrameIsModulatedByAGreyLeftByTheOutline) {
     draw(20.0f);
     float colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
-    const int shade = shadeOfFace(state_.shadeTable, lastFaceNumber(SceneId::Test));
+    const int shade = shadeOfFace(state().shadeTable, lastFaceNumber(SceneId::Test));
     EXPECT_NEAR(colour[0], (2.0f * shade + 1.0f) / 255.0f, 1e-6f);
     draw(50.0f);
     const Picture grey = readPicture();
@@ -268,11 +266,11 @@ TEST_F(ShowFrames, TexturedFrameIsModulatedByAGreyLeftByTheOutline) {
 }
 
 TEST_F(ShowFrames, ReshapeWithAZeroSideChangesNothing) {
-    reshapeView(320, 240);
+    runner_->reshape(320, 240);
     GLfloat before[16];
     glGetFloatv(GL_PROJECTION_MATRIX, before);
-    reshapeView(100, 0);
-    reshapeView(0, 100);
+    runner_->reshape(100, 0);
+    runner_->reshape(0, 100);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 320);
@@ -303,7 +301,10 @@ TEST_F(ShowFrames, MeshWhoseMaterialIsMissingIsDrawnUntextured) {
     ASSERT_EQ(strips->scene(SceneId::Test2).getMesh(0)->getMaterialIndex(), 0);
     ASSERT_EQ(strips->scene(SceneId::Test).getMaterial(0), nullptr);
 
-    EXPECT_EQ(drawFrame(state_, *strips, 45.0f), FrameResult::Drawn);
+    restoreCarriedState(state());
+    const FramePlan plan = planFrame(state(), *strips, 45.0f);
+    ASSERT_EQ(plan.segment, 5);
+    drawPlan(plan, state(), *strips);
     const Picture p = readPicture();
     size_t white = 0;
     for (size_t i = 0; i < p.pixelCount(); ++i) {
@@ -319,3 +320,70 @@ TEST_F(ShowFrames, MeshWhoseMaterialIsMissingIsDrawnUntextured) {
 }
 
 }  // namespace
+
+namespace {
+
+// The reference for what a frame leaves behind: the show played through
+// OpenGL frame by frame, every frame drawn (into one pixel, which changes no
+// state), with nothing restored from the plain values.
+class ReplayedShow {
+public:
+    explicit ReplayedShow(const ShellState& start) : state_(start) {}
+
+    void play(const SceneTable& scenes, float t) {
+        ++state_.frameCount;
+        const FramePlan plan = planFrame(state_, scenes, t);
+        if (plan.ended || plan.segment == 0) return;
+        glViewport(0, 0, 1, 1);
+        drawPlan(plan, state_, scenes);
+    }
+
+    const ShellState& state() const { return state_; }
+
+private:
+    ShellState state_;
+};
+
+struct GlCarried {
+    float colour[4];
+    float texture[16];
+};
+
+GlCarried readCarried() {
+    GlCarried carried;
+    glGetFloatv(GL_CURRENT_COLOR, carried.colour);
+    glGetFloatv(GL_TEXTURE_MATRIX, carried.texture);
+    return carried;
+}
+
+}  // namespace
+
+// Before every frame of the whole show, at both rates, the state that the
+// runner computes without drawing is the state that drawing every frame
+// leaves: in OpenGL (current colour, texture matrix) and in the shell state.
+TEST_F(ShowFrames, PlayedStateEqualsTheReplayedStateBeforeEveryFrame) {
+    for (int fps : {30, 60}) {
+        runner_->reset();
+        ReplayedShow replayed(state());
+        // The reference starts from the OpenGL state of start-up.
+        restoreCarriedState(state());
+        const FrameSchedule schedule(fps, 0.0, -1.0);
+        for (long k = 0; k < schedule.endFrame(); ++k) {
+            const GlCarried drawn = readCarried();
+            restoreCarriedState(state());
+            const GlCarried played = readCarried();
+            for (int i = 0; i < 4; ++i)
+                ASSERT_EQ(played.colour[i], drawn.colour[i]) << fps << " fps, before frame " << k << ", colour " << i;
+            for (int i = 0; i < 16; ++i)
+                ASSERT_EQ(played.texture[i], drawn.texture[i]) << fps << " fps, before frame " << k << ", texture " << i;
+            const ShellState& a = state();
+            const ShellState& b = replayed.state();
+            ASSERT_TRUE(a.rotationX == b.rotationX && a.rotationY == b.rotationY && a.rotationZ == b.rotationZ &&
+                        a.fieldOfView == b.fieldOfView && a.frameCount == b.frameCount)
+                << fps << " fps, before frame " << k;
+            const float t = schedule.time(k);
+            replayed.play(runner_->scenes(), t);
+            runner_->playAt(t);
+        }
+    }
+}

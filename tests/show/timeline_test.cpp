@@ -222,29 +222,29 @@ TEST(Timeline, SegmentsSixAndNineMoveTheSceneAlongZ) {
 }
 
 TEST(Timeline, WaveMovesGroupsOfSixtyFourFacesWithEqualXAndZ) {
-    const Wave wave{10.0f, 64};
-    const float t = 24.0f;
-    const Vec3 first = waveOffset(wave, 0, t);
+    const Wave wave{10.0f, 64, 24.0f};
+    const Vec3 first = waveOffset(wave, 0);
     expectVec(first, Vec3{float(10 * std::cos(24.0)), float(10 * std::sin(24.0)), float(10 * std::cos(24.0))}, "face 0");
-    for (int j = 1; j < 64; ++j) expectVec(waveOffset(wave, j, t), first, "faces 1 to 63");
-    const Vec3 next = waveOffset(wave, 64, t);
+    for (int j = 1; j < 64; ++j) expectVec(waveOffset(wave, j), first, "faces 1 to 63");
+    const Vec3 next = waveOffset(wave, 64);
     expectVec(next, Vec3{float(10 * std::cos(25.0)), float(10 * std::sin(25.0)), float(10 * std::cos(25.0))}, "face 64");
     EXPECT_NE(next.y, first.y);
-    for (int j : {0, 64, 200, 5000}) EXPECT_EQ(waveOffset(wave, j, t).x, waveOffset(wave, j, t).z) << "face " << j;
+    for (int j : {0, 64, 200, 5000}) EXPECT_EQ(waveOffset(wave, j).x, waveOffset(wave, j).z) << "face " << j;
 }
 
 TEST(Timeline, SegmentSevenWavesGroupsOfSixteenFaces) {
     auto scenes = emptyScenes();
     ShellState state;
     const FramePlan plan = planFrame(state, *scenes, 65.0f);
-    for (int j = 0; j < 16; ++j) expectVec(waveOffset(plan.wave, j, 65.0f), waveOffset(plan.wave, 0, 65.0f), "faces 0 to 15");
-    for (int j = 17; j < 32; ++j) expectVec(waveOffset(plan.wave, j, 65.0f), waveOffset(plan.wave, 16, 65.0f), "faces 16 to 31");
-    EXPECT_NE(waveOffset(plan.wave, 16, 65.0f).y, waveOffset(plan.wave, 15, 65.0f).y);
-    EXPECT_EQ(waveOffset(plan.wave, 16, 65.0f).x, float(20 * std::cos(66.0)));
+    EXPECT_EQ(plan.wave.time, 65.0f) << "the wave moves with the frame's time";
+    for (int j = 0; j < 16; ++j) expectVec(waveOffset(plan.wave, j), waveOffset(plan.wave, 0), "faces 0 to 15");
+    for (int j = 17; j < 32; ++j) expectVec(waveOffset(plan.wave, j), waveOffset(plan.wave, 16), "faces 16 to 31");
+    EXPECT_NE(waveOffset(plan.wave, 16).y, waveOffset(plan.wave, 15).y);
+    EXPECT_EQ(waveOffset(plan.wave, 16).x, float(20 * std::cos(66.0)));
 }
 
 TEST(Timeline, WithoutAWaveFacesStayInPlace) {
-    expectVec(waveOffset(Wave{}, 100, 50.0f), Vec3{0, 0, 0}, "no wave");
+    expectVec(waveOffset(Wave{0.0f, 0, 50.0f}, 100), Vec3{0, 0, 0}, "no wave");
 }
 
 TEST(Timeline, BandedFacesComeInBlackAndWhitePairs) {

@@ -195,7 +195,7 @@ int main(int argc, char** argv) {
     if (!player.ok()) return failure(nullptr, player.error());
     Timings timings;
     const Clock::time_point loadBegin = Clock::now();
-    const std::vector<std::string> failures = player.loadScenes();
+    const std::vector<std::string> failures = player.start();
     timings.load = secondsSince(loadBegin);
     for (const std::string& f : failures) std::fprintf(stderr, "orvel-capture: cannot load %s\n", f.c_str());
     if (failures.size() == size_t(kSceneCount))

@@ -4,23 +4,15 @@
 
 #include <chrono>
 
+#include "shell/framing.h"
 #include "tools/capture/supersample.h"
 
 ShowPlayer::ShowPlayer(int width, int height, int supersample)
     : context_(width * supersample, height * supersample),
       width_(width),
       height_(height),
-      supersample_(supersample),
-      viewport_(scaledViewport(pictureViewport(width, height), supersample)) {
-    if (!context_.ok()) return;
-    initGraphicsState(state_);
-    fillShadeTable(state_.shadeTable);
-    reshapeView(context_.width(), context_.height());
-    // The picture's rectangle of the output frame, scaled: each block of n x
-    // n pixels that is averaged lies wholly inside it or wholly in a bar.
-    setViewport(viewport_);
+      supersample_(supersample) {
     if (supersample_ > 1) {
-        glLineWidth(float(supersample_));
         // The bars around the picture stay black: only the picture is averaged.
         for (std::vector<unsigned char>& picture : pictures_) picture.assign(size_t(width) * size_t(height) * 4, 0);
     }
@@ -28,11 +20,17 @@ ShowPlayer::ShowPlayer(int width, int height, int supersample)
 
 ShowPlayer::~ShowPlayer() { finishAveraging(); }
 
-std::vector<std::string> ShowPlayer::loadScenes() { return scenes_.loadScenes(); }
+std::vector<std::string> ShowPlayer::start() {
+    if (!context_.ok()) return {};
+    std::vector<std::string> failures = runner_.start();
+    runner_.reshape(width_, height_, supersample_);
+    // Lines n pixels wide keep their weight in the averaged picture.
+    if (supersample_ > 1) glLineWidth(float(supersample_));
+    return failures;
+}
 
 FrameResult ShowPlayer::drawFrame(float t) {
-    state_.demoTime = t;
-    const FrameResult result = ::drawFrame(state_, scenes_, t);
+    const FrameResult result = runner_.drawAt(t);
     // OSMesa writes the frame into the pixels that the last frame's
     // averaging reads when the drawing is finished, not before.
     finishAveraging();
@@ -41,14 +39,7 @@ FrameResult ShowPlayer::drawFrame(float t) {
     return result;
 }
 
-FrameResult ShowPlayer::playFrame(float t) {
-    // Only the viewport changes: every call that leaves state behind runs.
-    glViewport(0, 0, 1, 1);
-    state_.demoTime = t;
-    const FrameResult result = ::drawFrame(state_, scenes_, t);
-    setViewport(viewport_);
-    return result;
-}
+FrameResult ShowPlayer::playFrame(float t) { return runner_.playAt(t); }
 
 const unsigned char* ShowPlayer::pixels() {
     if (!averagesBeside()) return context_.pixels();

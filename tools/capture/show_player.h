@@ -5,10 +5,7 @@
 #include <vector>
 
 #include "offscreen/offscreen_context.h"
-#include "shell/framing.h"
-#include "shell/renderer.h"
-#include "shell/scene_table.h"
-#include "shell/shell_state.h"
+#include "shell/show_runner.h"
 
 // The show drawn into memory instead of a window: the same renderer, the
 // same start-up state and the same projection, in an OSMesa context. The
@@ -28,19 +25,18 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-    // Loads the show's scenes from the working directory, as the show does
-    // before its first frame. Returns one line per scene that failed.
-    std::vector<std::string> loadScenes();
+    // The show's start-up, with the scenes from the working directory.
+    // Returns one line per scene that failed.
+    std::vector<std::string> start();
 
     // Draws the frame at demo time t and waits until its pixels are in
     // memory. On Skipped the picture is the previous one: the show then
     // swaps in a buffer that nothing drew.
     FrameResult drawFrame(float t);
 
-    // Plays the frame at demo time t for its effects only: the angles and
-    // field of view it stores, the colour and texture matrix it leaves. It
-    // is drawn into a viewport of one pixel, which leaves the rest of the
-    // picture undefined until the next drawFrame that clears.
+    // Plays the frame at demo time t for what it leaves behind only (the
+    // angles and field of view it stores, the colour and texture matrix it
+    // leaves), without drawing it.
     FrameResult playFrame(float t);
 
     // The picture of the last frame drawn, RGBA, 4 bytes a pixel, bottom
@@ -69,13 +65,11 @@ private:
     int width_;
     int height_;
     int supersample_;
-    Viewport viewport_;
     // Two pictures: the last one averaged, and the one being averaged.
     std::vector<unsigned char> pictures_[2];
     int ready_ = 0;
     int averagingInto_ = 0;
     std::thread averaging_;
     double averageWaitSeconds_ = 0.0;
-    ShellState state_;
-    SceneTable scenes_;
+    ShowRunner runner_;
 };

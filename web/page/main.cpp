@@ -9,16 +9,16 @@
 #include <emscripten/html5.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "shell/frame_schedule.h"
+#include "shell/plain_number.h"
+#include "shell/schedule.h"
 #include "shell/sync_file.h"
 #include "shell/timeline.h"
-#include "shell/schedule.h"
-#include "shell/frame_schedule.h"
 #include "web/page/dom_keys.h"
 #include "web/page/frame_request.h"
 #include "web/page/page_bridge.h"
@@ -28,6 +28,7 @@ namespace {
 
 // Frame mode draws the frames of orvel-capture --fps 30.
 constexpr int kFrameFps = 30;
+constexpr long kMaxBenchFps = 240;
 // The frames a step of the frame and bench modes draws before it lets the
 // page breathe.
 constexpr double kStepMilliseconds = 40.0;
@@ -216,17 +217,17 @@ int main(int argc, char** argv) {
         frameRun.schedule = FrameSchedule(kFrameFps, t, t);
         emscripten_async_call(frameStep, nullptr, 0);
     } else if (benchMode) {
-        int fps = kFrameFps;
-        if (args.size() > 1) fps = std::atoi(args[1].c_str());
-        if (fps < 1 || fps > 240) fps = kFrameFps;
+        // A rate or a size that cannot be read leaves the default.
+        long fps = kFrameFps;
+        if (args.size() > 1 && !parseWholeNumber(args[1], 1, kMaxBenchFps, &fps)) fps = kFrameFps;
         int width = 0;
         int height = 0;
-        if (args.size() > 2 && std::sscanf(args[2].c_str(), "%dx%d", &width, &height) == 2 && width >= 1 &&
-            height >= 1 && width <= WebShow::kWidth && height <= WebShow::kHeight) {
+        if (args.size() > 2 && parseFrameSize(args[2], WebShow::kWidth, &width, &height) &&
+            height <= WebShow::kHeight) {
             show.setViewport(width, height);
             std::printf("orvel: benchmark in a viewport of %dx%d pixels\n", width, height);
         }
-        benchRun.schedule = FrameSchedule(fps, 0.0, -1.0);
+        benchRun.schedule = FrameSchedule(int(fps), 0.0, -1.0);
         emscripten_async_call(benchStep, nullptr, 0);
     } else {
         startPlayMode();

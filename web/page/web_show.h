@@ -2,26 +2,21 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "shell/demo_clock.h"
-#include "shell/renderer.h"
-#include "shell/scene_table.h"
-#include "shell/shell_state.h"
+#include "shell/show_runner.h"
 #include "web/gl11/gl11_context.h"
 #include "web/gl11/webgl_device.h"
 
-// The show in the page: the desktop show's state, scenes, clock and
-// renderer, drawing through the OpenGL 1.1 layer into the page's canvas.
-// Its three ways of running (played with the music, one frame, the
-// benchmark) share everything up to the first frame.
+// The show in the page: the show's runner drawing through the OpenGL 1.1
+// layer into the page's canvas. Its three ways of running (played with the
+// music, one frame, the benchmark) share everything up to the first frame.
 class WebShow {
 public:
     static constexpr int kWidth = 640;
     static constexpr int kHeight = 480;
 
     // Makes the WebGL context (a readable drawing buffer for single frames),
-    // sets the show's start-up state and loads the scenes. False, with error
+    // runs the show's start-up and loads the scenes. False, with error
     // saying why, when there is no WebGL 2 or no scene could be loaded.
     bool start(bool preserveDrawingBuffer, std::string* error);
 
@@ -32,18 +27,18 @@ public:
     // the show has ended (nothing is drawn then).
     bool drawNextFrame();
     // ESC: the time the show ended, for the frame rate of sync.txt.
-    void stop();
-    ShellState& state() { return state_; }
+    void stop() { runner_.stop(); }
+    ShellState& state() { return runner_.state(); }
     bool started() const { return started_; }
 
-    // Frame and benchmark modes: frame at demo time t, drawn whole and
-    // finished, or played into a viewport of one pixel for the state it
-    // leaves, as orvel-capture plays the frames before the first it writes.
+    // Frame and benchmark modes: the frame at demo time t, drawn whole and
+    // finished, or played for the state it leaves only, as orvel-capture
+    // plays the frames before the first it writes.
     FrameResult drawFrameAt(float t);
-    FrameResult playFrameAt(float t);
+    FrameResult playFrameAt(float t) { return runner_.playAt(t); }
     // Draws whole frames into width x height pixels from now on (the
     // benchmark's measure of filling).
-    void setViewport(int width, int height);
+    void setViewport(int width, int height) { runner_.reshape(width, height); }
 
     // A WebGL error since the last call, 0 for none (a round trip to the
     // browser's graphics process).
@@ -53,11 +48,7 @@ public:
 private:
     std::unique_ptr<WebGlDevice> device_;
     std::unique_ptr<Gl11Context> gl_;
-    ShellState state_;
     // After the context: the scenes' textures go before it.
-    SceneTable scenes_;
-    DemoClock clock_;
+    ShowRunner runner_;
     bool started_ = false;
-    int width_ = kWidth;
-    int height_ = kHeight;
 };

@@ -1,0 +1,55 @@
+#include "shell/show_runner.h"
+
+#include "shell/framing.h"
+#include "shell/renderer.h"
+#include "shell/timeline.h"
+
+std::vector<std::string> ShowRunner::start() {
+    initGraphicsState(state_);
+    fillShadeTable(state_.shadeTable);
+    std::vector<std::string> failures = scenes_.loadScenes();
+    startState_ = state_;
+    return failures;
+}
+
+void ShowRunner::reshape(int width, int height, int supersample) {
+    if (width == 0 || height == 0) return;
+    reshapeView(width * supersample, height * supersample);
+    // Each block of n x n pixels that is averaged lies wholly inside the
+    // picture or wholly in a bar.
+    if (supersample > 1) setViewport(scaledViewport(pictureViewport(width, height), supersample));
+}
+
+void ShowRunner::reset() { state_ = startState_; }
+
+FrameResult ShowRunner::drawAt(float t) {
+    state_.demoTime = t;
+    ++state_.frameCount;
+    restoreCarriedState(state_);
+    const FramePlan plan = planFrame(state_, scenes_, t);
+    if (plan.ended) return FrameResult::Ended;
+    if (plan.segment == 0) return FrameResult::Skipped;
+    drawPlan(plan, state_, scenes_);
+    return FrameResult::Drawn;
+}
+
+FrameResult ShowRunner::playAt(float t) {
+    state_.demoTime = t;
+    ++state_.frameCount;
+    const FramePlan plan = planFrame(state_, scenes_, t);
+    if (plan.ended) return FrameResult::Ended;
+    return plan.segment == 0 ? FrameResult::Skipped : FrameResult::Drawn;
+}
+
+void ShowRunner::startClock(double outputLatency) {
+    clock_.startWithMusic(outputLatency);
+    state_.startTicks = millisecondTicks();
+}
+
+FrameResult ShowRunner::displayFrame() {
+    const FrameResult result = drawAt(state_.demoTime);
+    if (result != FrameResult::Ended) state_.demoTime = clock_.seconds();
+    return result;
+}
+
+void ShowRunner::stop() { state_.endTicks = millisecondTicks(); }

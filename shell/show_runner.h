@@ -1,0 +1,69 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/demo_clock.h"
+#include "shell/scene_table.h"
+#include "shell/shell_state.h"
+
+enum class FrameResult {
+    // A segment ran: the back buffer holds the new frame.
+    Drawn,
+    // t lies on a window bound: nothing was cleared or drawn, and the
+    // picture is the frame before.
+    Skipped,
+    // t lies past the end of the show: nothing was drawn.
+    Ended,
+};
+
+// The show's drawing state and its steps, for every program that plays the
+// show: the window, the page, the capture tool and the frame benchmark. It
+// draws into whatever OpenGL context is current.
+class ShowRunner {
+public:
+    // The start-up, in a current context, in the show's order: the fixed
+    // OpenGL state, the shade table, then the scenes from the working
+    // directory. Returns one line per scene that could not be loaded.
+    std::vector<std::string> start();
+
+    // A new frame size: the 4:3 picture in the frame's largest centred 4:3
+    // rectangle (the clear still blanks the whole frame, so the bars are
+    // black). A frame drawn supersample times larger for averaging keeps
+    // the rectangle of the frame at its own size, scaled. A size of 0
+    // changes nothing.
+    void reshape(int width, int height, int supersample = 1);
+
+    // Back to the state just after start(): no frame played, the keys' and
+    // the menu's settings as at start-up, no marks. The scenes stay loaded.
+    void reset();
+
+    // The frame at demo time t: counts it, sets what the frames before left
+    // in OpenGL, decides the frame and draws it. Everything but the buffer
+    // swap.
+    FrameResult drawAt(float t);
+    // The same frame for what it leaves behind only (angles, field of view,
+    // colour, texture matrix), as plain values and without an OpenGL call:
+    // the frames before a late start are played so, in microseconds each.
+    FrameResult playAt(float t);
+
+    // The show's clock starts as its music does; the first sample is heard
+    // outputLatency seconds later.
+    void startClock(double outputLatency);
+    // One display call of the show: the frame at the demo time, then the
+    // clock. The next frame is drawn at the time this one ended. The caller
+    // shows the frame (swaps the buffers) unless the show has ended.
+    FrameResult displayFrame();
+    // ESC or the end: the time the show stopped, for the frame rate of sync.txt.
+    void stop();
+
+    ShellState& state() { return state_; }
+    const ShellState& state() const { return state_; }
+    const SceneTable& scenes() const { return scenes_; }
+
+private:
+    ShellState state_;
+    ShellState startState_;
+    SceneTable scenes_;
+    DemoClock clock_;
+};
