@@ -8,7 +8,9 @@
 // --size=WxH renders at another size instead: at a few pixels (--size=8x6)
 // a frame costs its geometry alone, so the difference to 640x480 is the cost
 // of filling the pixels. --data=DIR draws the content in DIR (a copy of an
-// earlier show/ folder, say) instead of the generated one.
+// earlier show/ folder, say) instead of the generated one. Last, the cost
+// of reaching the state before a late frame without drawing the frames
+// before it, beside drawing them.
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "offscreen/offscreen_context.h"
+#include "shell/frame_schedule.h"
 #include "shell/renderer.h"
 #include "shell/show_runner.h"
 
@@ -204,6 +207,35 @@ void arrayFrame(benchmark::State& bench, float t) {
     setCounters(bench, t);
 }
 
+// The state before a late frame (120 s at 30 frames a second, as
+// orvel-capture --from 120 and the page's ?at=120 reach it): every frame
+// before it played as plain values, beside the same frames drawn into a
+// viewport of one pixel, as they were reached before.
+constexpr int kReachFps = 30;
+constexpr float kReachSeconds = 120.0f;
+
+void reachPlayed(benchmark::State& bench) {
+    const FrameSchedule schedule(kReachFps, kReachSeconds, kReachSeconds);
+    for (auto _ : bench) {
+        runner->reset();
+        for (long k = 0; k < schedule.firstWritten(); ++k) runner->playAt(schedule.time(k));
+        benchmark::DoNotOptimize(runner->state().rotationX);
+    }
+    bench.counters["frames"] = double(schedule.firstWritten());
+}
+
+void reachDrawnIntoOnePixel(benchmark::State& bench) {
+    const FrameSchedule schedule(kReachFps, kReachSeconds, kReachSeconds);
+    for (auto _ : bench) {
+        runner->reset();
+        glViewport(0, 0, 1, 1);
+        for (long k = 0; k < schedule.firstWritten(); ++k) runner->drawAt(schedule.time(k));
+        glFinish();
+    }
+    runner->reshape(width, height);
+    bench.counters["frames"] = double(schedule.firstWritten());
+}
+
 std::string dataDir = SHOW_DATA_DIR;
 
 // Takes --size=WxH and --data=DIR out of the arguments; false when a size is
@@ -278,6 +310,10 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
+    benchmark::RegisterBenchmark("reach_120s/played", reachPlayed)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("reach_120s/drawn_into_one_pixel", reachDrawnIntoOnePixel)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

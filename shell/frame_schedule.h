@@ -1,11 +1,12 @@
 #pragma once
 
-// Which frames a capture draws and which it writes. Frame k shows demo time
-// k / fps. Every frame from 0 on is drawn, in order, even when the capture
+// Which frames a capture plays, draws and writes. Frame k shows demo time
+// k / fps. Every frame from 0 on is played, in order, even when the capture
 // starts later: the show carries state from frame to frame (rotation
 // angles, field of view, the current colour, the texture matrix), and only
-// drawing every frame gives each written one the state it has when the
-// show plays at this rate. Frames whose time lies in [from, to] are written.
+// playing every frame gives each written one the state it has when the
+// show plays at this rate. Playing a frame without drawing it costs
+// microseconds. Frames whose time lies in [from, to] are written.
 class FrameSchedule {
 public:
     // to < 0: until the show ends.

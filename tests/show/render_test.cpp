@@ -387,3 +387,31 @@ TEST_F(ShowFrames, PlayedStateEqualsTheReplayedStateBeforeEveryFrame) {
         }
     }
 }
+
+// A page that plays again, or seeks backwards, starts over from reset():
+// the start-up state, and the first frame's picture.
+TEST_F(ShowFrames, ResetReturnsToTheStartUpStateAndItsFirstFrame) {
+    draw(0.0f);
+    const Picture first = readPicture();
+    state().renderMode = kRenderFlat;
+    state().zoom = 3.0f;
+    ASSERT_TRUE(recordSyncMark(state()));
+    for (float t : {10.0f, 20.0f, 50.0f}) runner_->playAt(t);
+    ASSERT_TRUE(state().textureMatrix.translated);
+    ASSERT_TRUE(state().colour.isShade);
+
+    runner_->reset();
+    const ShellState& s = state();
+    EXPECT_EQ(s.frameCount, 0);
+    EXPECT_EQ(s.syncMarkCount, 0);
+    EXPECT_EQ(s.renderMode, kRenderTexturemap);
+    EXPECT_EQ(s.zoom, 0.0f);
+    EXPECT_EQ(s.fieldOfView, 190.0f);
+    EXPECT_EQ(s.rotationX, 0.0f);
+    EXPECT_FALSE(s.textureMatrix.translated);
+    EXPECT_FALSE(s.colour.isShade);
+    EXPECT_EQ(s.colour.level, 1.0f);
+    EXPECT_EQ(s.shadeTable[0], 73) << "the shade table stays filled";
+    draw(0.0f);
+    EXPECT_EQ(readPicture().rgba, first.rgba);
+}

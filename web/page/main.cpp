@@ -97,7 +97,8 @@ void startPlayMode() {
     page::loaded(music.data(), music.size());
 }
 
-// Frame mode: every frame from 0 as orvel-capture draws them, a step at a time.
+// Frame mode: every frame from 0 as orvel-capture plays them (only the last
+// two drawn), a step at a time.
 
 struct FrameRun {
     FrameSchedule schedule{kFrameFps, 0.0, 0.0};
