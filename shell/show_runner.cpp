@@ -41,6 +41,12 @@ FrameResult ShowRunner::playAt(float t) {
     return plan.segment == 0 ? FrameResult::Skipped : FrameResult::Drawn;
 }
 
+long ShowRunner::playUntilPictures(const FrameSchedule& schedule) {
+    long k = 0;
+    for (; k < schedule.endFrame() && !schedule.needsPicture(k); ++k) playAt(schedule.time(k));
+    return k;
+}
+
 void ShowRunner::startClock(double outputLatency) {
     clock_.startWithMusic(outputLatency);
     state_.startTicks = millisecondTicks();

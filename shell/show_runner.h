@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "shell/demo_clock.h"
+#include "shell/frame_schedule.h"
 #include "shell/scene_table.h"
 #include "shell/shell_state.h"
 
@@ -46,6 +47,10 @@ public:
     // colour, texture matrix), as plain values and without an OpenGL call:
     // the frames before a late start are played so, in microseconds each.
     FrameResult playAt(float t);
+    // Plays, with playAt, the frames of a fixed-step run that need no
+    // picture: those before the first written one but the frame just before
+    // it. Returns the first frame to draw.
+    long playUntilPictures(const FrameSchedule& schedule);
 
     // The show's clock starts as its music does; the first sample is heard
     // outputLatency seconds later.

@@ -415,3 +415,14 @@ TEST_F(ShowFrames, ResetReturnsToTheStartUpStateAndItsFirstFrame) {
     draw(0.0f);
     EXPECT_EQ(readPicture().rgba, first.rgba);
 }
+
+// A late start plays the frames before it, but for the one just before the
+// first written frame: a first frame on a window bound shows its picture.
+TEST_F(ShowFrames, LateStartPlaysEveryFrameButTheTwoItDraws) {
+    EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(30, 50.0, 50.0)), 1499);
+    EXPECT_EQ(state().frameCount, 1499);
+    EXPECT_EQ(state().demoTime, FrameSchedule(30, 0.0, -1.0).time(1498));
+    runner_->reset();
+    EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(30, 0.0, 1.0)), 0);
+    EXPECT_EQ(state().frameCount, 0);
+}

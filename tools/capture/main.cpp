@@ -105,8 +105,8 @@ bool writePicture(const unsigned char* pixels, const ShowPlayer& player, const C
     return true;
 }
 
-// Plays every frame of the schedule and writes those it asks for, to PNG
-// files or to the encoder. Counts what it wrote in written. A supersampled
+// Plays every frame of the schedule, draws those that need a picture and
+// writes those it asks for, to PNG files or to the encoder. Counts what it wrote in written. A supersampled
 // frame is averaged while the next one is drawn, so its picture is written
 // after that drawing.
 bool captureFrames(ShowPlayer& player, const FrameSchedule& schedule, const CaptureOptions& options,
@@ -115,10 +115,13 @@ bool captureFrames(ShowPlayer& player, const FrameSchedule& schedule, const Capt
     written = 0;
     bool waiting = false;
     const double waitedBefore = player.averageWaitSeconds();
-    for (long k = 0; k < schedule.endFrame(); ++k) {
+    Clock::time_point step = Clock::now();
+    const long firstDrawn = player.playUntilPictures(schedule);
+    timings.render += secondsSince(step);
+    for (long k = firstDrawn; k < schedule.endFrame(); ++k) {
         const float t = schedule.time(k);
-        const Clock::time_point step = Clock::now();
-        const FrameResult result = schedule.needsPicture(k) ? player.drawFrame(t) : player.playFrame(t);
+        step = Clock::now();
+        const FrameResult result = player.drawFrame(t);
         timings.render += secondsSince(step);
         if (result == FrameResult::Ended) break;
         if (waiting && !writePicture(player.previousPixels(), player, options, encoder, timings, written, error))

@@ -39,8 +39,6 @@ FrameResult ShowPlayer::drawFrame(float t) {
     return result;
 }
 
-FrameResult ShowPlayer::playFrame(float t) { return runner_.playAt(t); }
-
 const unsigned char* ShowPlayer::pixels() {
     if (!averagesBeside()) return context_.pixels();
     finishAveraging();

@@ -37,7 +37,10 @@ public:
     // Plays the frame at demo time t for what it leaves behind only (the
     // angles and field of view it stores, the colour and texture matrix it
     // leaves), without drawing it.
-    FrameResult playFrame(float t);
+    FrameResult playFrame(float t) { return runner_.playAt(t); }
+    // Plays the frames of the schedule before those that need a picture;
+    // returns the first frame to draw.
+    long playUntilPictures(const FrameSchedule& schedule) { return runner_.playUntilPictures(schedule); }
 
     // The picture of the last frame drawn, RGBA, 4 bytes a pixel, bottom
     // row first; when supersampling, averaged from the drawn frame.

@@ -110,10 +110,8 @@ void frameStep(void*) {
     const double begin = emscripten_get_now();
     const FrameSchedule& schedule = frameRun.schedule;
     while (frameRun.next < schedule.endFrame()) {
-        const long k = frameRun.next++;
-        const float t = schedule.time(k);
-        const FrameResult result = schedule.needsPicture(k) ? show.drawFrameAt(t) : show.playFrameAt(t);
-        if (result == FrameResult::Ended) break;
+        const float t = schedule.time(frameRun.next++);
+        if (show.drawFrameAt(t) == FrameResult::Ended) break;
         if (emscripten_get_now() - begin > kStepMilliseconds && frameRun.next < schedule.endFrame()) {
             emscripten_async_call(frameStep, nullptr, 0);
             return;
@@ -216,6 +214,7 @@ int main(int argc, char** argv) {
     if (frameMode) {
         const double t = double(request.frame) / kFrameFps;
         frameRun.schedule = FrameSchedule(kFrameFps, t, t);
+        frameRun.next = show.playUntilPictures(frameRun.schedule);
         emscripten_async_call(frameStep, nullptr, 0);
     } else if (benchMode) {
         // A rate or a size that cannot be read leaves the default.

@@ -32,10 +32,11 @@ public:
     bool started() const { return started_; }
 
     // Frame and benchmark modes: the frame at demo time t, drawn whole and
-    // finished, or played for the state it leaves only, as orvel-capture
-    // plays the frames before the first it writes.
+    // finished. The frames of a schedule before those that need a picture
+    // are only played, as orvel-capture plays them; returns the first frame
+    // to draw.
     FrameResult drawFrameAt(float t);
-    FrameResult playFrameAt(float t) { return runner_.playAt(t); }
+    long playUntilPictures(const FrameSchedule& schedule) { return runner_.playUntilPictures(schedule); }
     // Draws whole frames into width x height pixels from now on (the
     // benchmark's measure of filling).
     void setViewport(int width, int height) { runner_.reshape(width, height); }
