@@ -1,4 +1,5 @@
-// Frames of the show drawn offscreen at 640x480 from the generated content.
+// Frames of the show drawn offscreen at the picture's size from the generated
+// content.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -11,14 +12,12 @@
 #include <vector>
 
 #include "offscreen/offscreen_context.h"
+#include "shell/framing.h"
 #include "shell/renderer.h"
 #include "tests/show/show_test_support.h"
 #include "tests/test_support.h"
 
 namespace {
-
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
 
 struct Picture {
     std::vector<unsigned char> rgba;
@@ -38,10 +37,10 @@ struct Picture {
 Picture readPicture() {
     glFinish();
     Picture p;
-    p.rgba.resize(size_t(kWidth) * kHeight * 4);
-    p.depth.resize(size_t(kWidth) * kHeight);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
-    glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_FLOAT, p.depth.data());
+    p.rgba.resize(size_t(kPictureWidth) * kPictureHeight * 4);
+    p.depth.resize(size_t(kPictureWidth) * kPictureHeight);
+    glReadPixels(0, 0, kPictureWidth, kPictureHeight, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
+    glReadPixels(0, 0, kPictureWidth, kPictureHeight, GL_DEPTH_COMPONENT, GL_FLOAT, p.depth.data());
     return p;
 }
 
@@ -55,7 +54,7 @@ void fillRed() {
 class ShowFrames : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        context_ = new OffscreenContext(kWidth, kHeight);
+        context_ = new OffscreenContext(kPictureWidth, kPictureHeight);
         if (!context_->ok()) return;
         // Scene files and their textures are named relative to the show's directory.
         if (::chdir(SHOW_DATA_DIR) != 0) return;
@@ -78,7 +77,7 @@ protected:
         ASSERT_TRUE(failures_.empty()) << failures_.front();
         fillShadeTable(state_.shadeTable);
         initGraphicsState(state_);
-        reshapeView(kWidth, kHeight);
+        reshapeView(kPictureWidth, kPictureHeight);
         // Each test starts with the texture matrix of a new context.
         glMatrixMode(GL_TEXTURE);
         glLoadIdentity();
