@@ -26,32 +26,46 @@
 
 #include "offscreen/offscreen_context.h"
 #include "shell/frame_schedule.h"
+#include "shell/framing.h"
 #include "shell/renderer.h"
+#include "shell/schedule.h"
 #include "shell/show_runner.h"
 
 namespace {
 
-int width = 640;
-int height = 480;
+int width = kPictureWidth;
+int height = kPictureHeight;
 
 OffscreenContext* context = nullptr;
 ShowRunner* runner = nullptr;
 
-// A time inside each segment; segment 4 three times, once per style.
+// The schedule's moment of each segment; segment 4 three times, once per
+// drawing style. Names begin with the segment's number (and the style's
+// letter), which tests/web/bench.mjs reads.
 struct Sample {
-    const char* name;
+    std::string name;
     float t;
 };
 
-const Sample kSamples[] = {
-    {"01_opening_textured", 2.5f},  {"02_zentrik_flight", 7.3f},      {"03_ranko_flight", 12.0f},
-    {"04a_test_outline", 17.0f},    {"04b_test_banded", 22.0f},       {"04c_test_banded_wave", 30.0f},
-    {"05_test2_scroll", 50.0f},     {"06_sphere", 57.6f},             {"07_sphere_wave", 67.2f},
-    {"08_torus2__wave", 76.8f},     {"09_torus2", 86.4f},             {"10_quickbite_flight", 94.16f},
-    {"11_direradeduziv_flight", 98.66f}, {"12_velmora_flight", 101.66f}, {"13_tornvik_flight", 104.66f},
-    {"14_radidar_flight", 107.66f}, {"15_zengreet_flight", 110.66f},  {"16_portal_flight", 113.66f},
-    {"17_tornvik_flight", 116.66f}, {"18_radidar_flight", 119.66f},
-};
+std::vector<Sample> samples() {
+    static const char* const kStyles[3] = {"a_outline", "b_banded", "c_banded_waves"};
+    std::vector<Sample> list;
+    char name[48];
+    for (int segment = 1; segment <= schedule::kSegmentCount; ++segment) {
+        if (segment == 4) {
+            for (int i = 0; i < 3; ++i) {
+                const double t = schedule::kSegment4StyleMoments[i];
+                std::snprintf(name, sizeof name, "04%s_at_%.1f", kStyles[i], t);
+                list.push_back(Sample{name, float(t)});
+            }
+            continue;
+        }
+        const double t = schedule::kSegmentMoments[segment - 1];
+        std::snprintf(name, sizeof name, "%02d_at_%.1f", segment, t);
+        list.push_back(Sample{name, float(t)});
+    }
+    return list;
+}
 
 // Seconds since the kernel started this process (its start time has the
 // resolution of the scheduler clock, 10 ms).
@@ -299,7 +313,7 @@ int main(int argc, char** argv) {
     for (const std::string& failure : failures) std::fprintf(stderr, "frame_bench: cannot load %s\n", failure.c_str());
     std::fprintf(stderr, "start-up, process start to first frame: %.0f ms\n", startUp * 1000.0);
 
-    for (const Sample& sample : kSamples) {
+    for (const Sample& sample : samples()) {
         const float t = sample.t;
         benchmark::RegisterBenchmark((std::string("immediate/") + sample.name).c_str(),
                                      [t](benchmark::State& bench) { immediateFrame(bench, t); })

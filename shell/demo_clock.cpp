@@ -10,6 +10,7 @@ namespace {
 using Counter = std::chrono::steady_clock;
 
 int64_t counterNow() { return int64_t(Counter::now().time_since_epoch().count()); }
+constexpr int64_t kCounterFrequency = int64_t(Counter::period::den / Counter::period::num);
 
 // Taken while the program's statics are constructed, before main runs: the
 // closest this process gets to its own start.
@@ -21,12 +22,14 @@ int32_t millisecondTicks() {
     return int32_t(std::chrono::duration_cast<std::chrono::milliseconds>(Counter::now() - processStart).count());
 }
 
-void DemoClock::start(double delaySeconds) {
-    startAt(counterNow(), int64_t(Counter::period::den / Counter::period::num), delaySeconds);
-}
+void DemoClock::start(double delaySeconds) { startAt(counterNow(), kCounterFrequency, delaySeconds); }
 
 void DemoClock::startWithMusic(double outputLatency) {
-    start(outputLatency > schedule::kSyncTolerance ? outputLatency : 0.0);
+    startWithMusicAt(counterNow(), kCounterFrequency, outputLatency);
+}
+
+void DemoClock::startWithMusicAt(int64_t counter, int64_t frequency, double outputLatency) {
+    startAt(counter, frequency, outputLatency > schedule::kSyncTolerance ? outputLatency : 0.0);
 }
 
 float DemoClock::seconds() const { return secondsAt(counterNow()); }

@@ -22,8 +22,10 @@ public:
     // Demo time now.
     float seconds() const;
 
-    // start() and seconds() at given counter readings, for tests.
+    // start(), startWithMusic() and seconds() at given counter readings,
+    // for tests.
     void startAt(int64_t counter, int64_t frequency, double delaySeconds);
+    void startWithMusicAt(int64_t counter, int64_t frequency, double outputLatency);
     // (now - counterStart) / counterFrequency, the difference a signed
     // 64-bit count and the division in double precision, returned as a
     // float; 0 before demo time 0.

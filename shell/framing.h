@@ -7,6 +7,11 @@
 // the two other sides: the projection stays the show's, only the viewport
 // changes.
 
+// The picture's own size in pixels: the show's window, orvel-capture's
+// frames unless told otherwise, and the page's canvas.
+constexpr int kPictureWidth = 640;
+constexpr int kPictureHeight = 480;
+
 // The largest 4:3 rectangle of a width x height frame, centred: width
 // min(W, 4H/3), height min(H, 3W/4), each rounded down, and as many pixels
 // left and below as the rounding down of half the rest.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "shell/audio.h"
+#include "shell/framing.h"
 #include "shell/schedule.h"
 #include "shell/show_runner.h"
 #include "shell/sync_file.h"
@@ -85,7 +86,7 @@ int main(int argc, char** argv) {
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(-1, -1);
-    glutInitWindowSize(640, 480);
+    glutInitWindowSize(kPictureWidth, kPictureHeight);
     // The window first: textures need its context while the scenes load.
     glutCreateWindow(kWindowTitle);
     startShow();

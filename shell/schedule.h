@@ -1,11 +1,13 @@
 #pragma once
 
 // The show's schedule: when each segment runs and what it shows, the moments
-// inside segments where the picture changes, the files the show reads, and
-// the beat grid that the music is built on. Plain constants, no OpenGL and
-// no I/O: the timeline, the scene table, the show, the capture tool, the
-// content generator and the tests all read them here, so that a segment
-// retimed here moves the music and the content with it.
+// inside segments where the picture changes, the moments that the contact
+// sheet, the benchmark and the page's tests sample, the files the show
+// reads, and the beat grid that the music is built on. Plain constants, no
+// OpenGL and no I/O: the timeline, the scene table, the show, the capture
+// tool, the content generator and the tests all read them here, so that a
+// segment retimed here moves the music and the content with it. Scripts and
+// the page's tests read them from build/show-schedule.
 
 namespace schedule {
 
@@ -104,6 +106,25 @@ constexpr double kWavesFrom = 23.6;
 
 // Segment 5's field of view pulses from kPulseFrom on.
 constexpr double kPulseFrom = 47.96;
+
+// A telling moment in each segment's window, in the order of the segments,
+// on the grid of kSheetFramesPerSecond: the contact sheet
+// (scripts/contact-sheet) draws the show at that rate and shows the frames
+// at these times, and the page's tests hold the page's frames at them
+// against orvel-capture's.
+constexpr int kSheetFramesPerSecond = 10;
+constexpr double kSegmentMoments[kSegmentCount] = {
+    2.5, 7.0, 12.0, 30.0, 50.0, 57.6, 67.2, 76.8, 86.8, 93.0, 98.0, 101.0, 104.0, 107.0, 110.0, 113.7, 116.0, 119.0,
+};
+
+// Segment 4 draws in three styles, so it has a moment in each: outlines
+// (before kStripesFrom), stripes (before kWavesFrom) and stripes in waves,
+// the last being the segment's moment above.
+constexpr double kSegment4StyleMoments[3] = {17.0, 22.0, kSegmentMoments[3]};
+
+// Two moments of segment 4's outlines: in its first flash, when they are
+// drawn wider, and between flashes.
+constexpr double kOutlineMoments[2] = {15.6, kSegment4StyleMoments[0]};
 
 // Sound and picture are together when at most this far apart: every change
 // of the picture above has its hit in the music this close, and the show

@@ -1,6 +1,9 @@
 #include "tests/test_support.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <turbojpeg.h>
 #include <unistd.h>
@@ -102,6 +105,42 @@ bool loadBytes(Scene& scene, const std::vector<uint8_t>& bytes, std::string* out
     std::string printed = testing::internal::GetCapturedStdout();
     if (output) *output = printed;
     return loaded;
+}
+
+bool holdsWithoutRoot(const std::string& dir, const std::function<bool()>& check) {
+    if (::geteuid() != 0) return check();
+    const passwd* nobody = ::getpwnam("nobody");
+    if (!nobody) {
+        ADD_FAILURE() << "no user nobody to run the check as";
+        return false;
+    }
+    const uid_t uid = nobody->pw_uid;
+    const gid_t gid = nobody->pw_gid;
+    if (::chmod(dir.c_str(), 0711) != 0) {
+        ADD_FAILURE() << "cannot let others pass through " << dir;
+        return false;
+    }
+    // Nothing buffered is written twice, by the child as well.
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ADD_FAILURE() << "cannot start a child process";
+        return false;
+    }
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) ::_exit(2);
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        ADD_FAILURE() << "the check as the user nobody did not end normally (status " << status << ")";
+        return false;
+    }
+    if (WEXITSTATUS(status) == 2) {
+        ADD_FAILURE() << "cannot become the user nobody";
+        return false;
+    }
+    return WEXITSTATUS(status) == 0;
 }
 
 void writeJpeg(const std::string& path, int width, int height, bool grey) {

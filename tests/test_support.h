@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,14 @@ ToolRun runCommand(const std::string& commandLine, const std::string& dir = ".",
 
 // Runs the program args[0] with the other arguments, each passed as it is.
 ToolRun runProgram(const std::vector<std::string>& args, const std::string& dir = ".", const std::string& env = "");
+
+// Whether check holds for a user other than root, for the tests of files
+// without read permission: root reads every file whatever its permissions.
+// Where this process is root, check runs in a child process that first
+// becomes the user nobody, and dir, where the files lie, is opened for it to
+// pass through; elsewhere check runs here. A child that cannot become nobody
+// or does not end normally is a test failure.
+bool holdsWithoutRoot(const std::string& dir, const std::function<bool()>& check);
 
 // Writes a JPEG file of the given size with a simple pattern.
 void writeJpeg(const std::string& path, int width, int height, bool grey = false);

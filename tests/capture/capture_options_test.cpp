@@ -27,12 +27,12 @@ std::string joined(const std::vector<std::string>& args) {
     return text;
 }
 
-TEST(CaptureOptions, DefaultsAreThirtyFramesAt640x480ForTheWholeShow) {
+TEST(CaptureOptions, DefaultsAreThirtyFramesOfThePicturesSizeForTheWholeShow) {
     const Parsed p = parse({"--png", "frames"});
     ASSERT_EQ(p.result, ParseResult::Ok) << p.error;
     EXPECT_EQ(p.options.fps, 30);
-    EXPECT_EQ(p.options.width, 640);
-    EXPECT_EQ(p.options.height, 480);
+    EXPECT_EQ(p.options.width, kPictureWidth);
+    EXPECT_EQ(p.options.height, kPictureHeight);
     EXPECT_EQ(p.options.supersample, 1);
     EXPECT_EQ(p.options.from, 0.0);
     EXPECT_LT(p.options.to, 0.0) << "no end: until the show ends";

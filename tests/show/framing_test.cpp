@@ -14,7 +14,8 @@ void expectViewport(const Viewport& v, int left, int bottom, int width, int heig
 }
 
 TEST(Framing, PictureIsTheLargestCentredFourByThreeRectangle) {
-    expectViewport(pictureViewport(640, 480), 0, 0, 640, 480, "640x480 is the picture itself");
+    expectViewport(pictureViewport(kPictureWidth, kPictureHeight), 0, 0, kPictureWidth, kPictureHeight,
+                   "the picture's own size is the picture itself");
     expectViewport(pictureViewport(1024, 768), 0, 0, 1024, 768, "a 4:3 full screen");
     expectViewport(pictureViewport(1920, 1080), 240, 0, 1440, 1080, "16:9: bars left and right");
     expectViewport(pictureViewport(480, 640), 0, 140, 480, 360, "portrait: bars above and below");

@@ -1,4 +1,5 @@
-// Frames of the show drawn offscreen at 640x480 from the generated content.
+// Frames of the show drawn offscreen at the picture's size from the generated
+// content.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "offscreen/offscreen_context.h"
+#include "shell/framing.h"
 #include "shell/renderer.h"
 #include "shell/frame_schedule.h"
 #include "shell/show_runner.h"
@@ -18,9 +20,6 @@
 #include "tests/test_support.h"
 
 namespace {
-
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
 
 struct Picture {
     std::vector<unsigned char> rgba;
@@ -40,10 +39,10 @@ struct Picture {
 Picture readPicture() {
     glFinish();
     Picture p;
-    p.rgba.resize(size_t(kWidth) * kHeight * 4);
-    p.depth.resize(size_t(kWidth) * kHeight);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
-    glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_FLOAT, p.depth.data());
+    p.rgba.resize(size_t(kPictureWidth) * kPictureHeight * 4);
+    p.depth.resize(size_t(kPictureWidth) * kPictureHeight);
+    glReadPixels(0, 0, kPictureWidth, kPictureHeight, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
+    glReadPixels(0, 0, kPictureWidth, kPictureHeight, GL_DEPTH_COMPONENT, GL_FLOAT, p.depth.data());
     return p;
 }
 
@@ -57,7 +56,7 @@ void fillRed() {
 class ShowFrames : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        context_ = new OffscreenContext(kWidth, kHeight);
+        context_ = new OffscreenContext(kPictureWidth, kPictureHeight);
         if (!context_->ok()) return;
         // Scene files and their textures are named relative to the show's directory.
         if (::chdir(SHOW_DATA_DIR) != 0) return;
@@ -80,7 +79,7 @@ protected:
         ASSERT_TRUE(failures_.empty()) << failures_.front();
         // Each test starts from the show's start-up state.
         runner_->reset();
-        runner_->reshape(kWidth, kHeight);
+        runner_->reshape(kPictureWidth, kPictureHeight);
     }
 
     FrameResult draw(float t) { return runner_->drawAt(t); }

@@ -324,6 +324,25 @@ TEST(DemoClock, StartDelayedByTheOutputLatencyHoldsZeroUntilTheSoundIsHeard) {
 
 // A delay that is negative or not a number starts demo time at once; none
 // is longer than a second.
+TEST(DemoClock, MusicDelaysDemoTimeOnlyByALatencyAboveTheSyncTolerance) {
+    // A counter of microseconds; latencies a millisecond either side of the
+    // tolerance, and the tolerance itself.
+    const int64_t frequency = 1000000;
+    const int64_t counter = 7000000;
+    const int64_t tolerance = std::llround(schedule::kSyncTolerance * double(frequency));
+    struct Case {
+        int64_t latency;
+        int64_t start;
+    };
+    for (const Case& c : {Case{tolerance - 1000, counter}, Case{tolerance, counter},
+                          Case{tolerance + 1000, counter + tolerance + 1000}}) {
+        DemoClock clock;
+        clock.startWithMusicAt(counter, frequency, double(c.latency) / double(frequency));
+        EXPECT_EQ(clock.counterStart(), c.start) << "latency " << c.latency << " us";
+        EXPECT_EQ(clock.secondsAt(c.start + frequency), 1.0f) << "latency " << c.latency << " us";
+    }
+}
+
 TEST(DemoClock, DelayIsNeverNegativeNorLongerThanASecond) {
     const struct {
         double delay;

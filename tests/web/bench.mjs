@@ -5,22 +5,27 @@
 // the same run. Also the site's size and the time from page load to the
 // first frame. Each segment is also drawn into a viewport of 8x6 pixels,
 // where a frame costs all but the filling of its pixels: where that is
-// fast and 640x480 is not, filling is what holds the segment back. A
-// benchmark, not a test: it asserts nothing.
+// fast and the picture's full size is not, filling is what holds the
+// segment back. A benchmark, not a test: it asserts nothing.
 //
 //   node tests/web/bench.mjs            (after scripts/web and the native build)
 import { execFileSync } from 'node:child_process';
 import { readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import { launchBrowser, openPage, repo, requireFile, serveSite, siteDir, waitForState } from './browser.mjs';
+import { showSchedule } from './schedule.mjs';
 
 const frameBench = join(repo, 'build', 'bench', 'frame_bench');
 requireFile(frameBench, 'build the native build/ with its benchmarks');
 
+const schedule = showSchedule();
+const SEGMENTS = schedule.segmentMoments.length;
+
 // Where a segment's window holds more than one drawing style, the native
-// samples are weighed by the seconds each style lasts (segment 4: outline
-// 14.4-21, banded 21-23.6, banded with waves 23.6-43.24).
-const SEGMENT4 = { '04a': 21 - 14.4, '04b': 23.6 - 21, '04c': 43.24 - 23.6 };
+// samples are weighed by the seconds each style lasts (segment 4: outline,
+// banded, banded with waves, between the bounds of the schedule).
+const [start4, stripes4, waves4, end4] = schedule.segment4Styles;
+const SEGMENT4 = { '04a': stripes4 - start4, '04b': waves4 - stripes4, '04c': end4 - waves4 };
 
 function nativeFigures() {
   const json = execFileSync(frameBench, ['--benchmark_filter=^immediate/', '--benchmark_format=json'],
@@ -28,7 +33,7 @@ function nativeFigures() {
   const fps = {};
   for (const b of JSON.parse(json).benchmarks) fps[b.name.split('/')[1].slice(0, 3)] = b.fps;
   const segments = {};
-  for (let s = 1; s <= 18; ++s) {
+  for (let s = 1; s <= SEGMENTS; ++s) {
     const key = String(s).padStart(2, '0');
     if (s !== 4) {
       segments[s] = fps[key + '_'] ?? fps[key];
@@ -78,12 +83,13 @@ try {
   const small = await bench('bench&size=8x6');
   const native = nativeFigures();
   console.log('segment  web fps  native fps  web/native  web fps at 8x6');
-  for (let s = 1; s <= 18; ++s) {
+  for (let s = 1; s <= SEGMENTS; ++s) {
     console.log(`${String(s).padStart(7)}  ${full.fps[s].toFixed(1).padStart(7)}  ${native[s].toFixed(1).padStart(10)}` +
       `  ${(full.fps[s] / native[s]).toFixed(2).padStart(10)}  ${small.fps[s].toFixed(1).padStart(14)}`);
   }
-  console.log(`640x480 ${full.all}`);
-  console.log(`8x6     ${small.all}`);
+  const size = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
+  console.log(`${size} ${full.all}`);
+  console.log(`${'8x6'.padEnd(size.length)} ${small.all}`);
 } finally {
   await browser.close();
   await site.close();

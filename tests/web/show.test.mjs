@@ -11,14 +11,16 @@ import { after, before, describe, test } from 'node:test';
 import { promisify } from 'node:util';
 import { faults, launchBrowser, openPage, repo, requireFile, serveSite, state, waitForState } from './browser.mjs';
 import { decodePng, differingShare } from './png.mjs';
+import { showSchedule } from './schedule.mjs';
 
 const run = promisify(execFile);
 
 const FPS = 30;
-// The contact sheet's times (scripts/contact-sheet), then the outline
-// frames: line strips and byte colours.
-const TIMES = ['2.5', '7.0', '12.0', '30.0', '50.0', '57.6', '67.2', '76.8', '86.8', '93.0', '98.0', '101.0', '104.0',
-  '107.0', '110.0', '113.7', '116.0', '119.0', '15.6', '17.0'];
+const schedule = showSchedule();
+const SIZE = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
+// The contact sheet's moments, one a segment, then the outline moments:
+// line strips and byte colours.
+const TIMES = [...schedule.segmentMoments, ...schedule.outlineMoments];
 const LEVELS = 24;
 const MAX_SHARE = 0.02;
 const MENU = ['Dot', 'Wireframe', 'Flat', 'Texturemap'];
@@ -51,7 +53,7 @@ async function nativeFrame(time) {
   const k = Math.round(FPS * Number(time));
   const at = (k / FPS).toFixed(9);
   const dir = join(work, `native-${time}`);
-  await run(capture, ['--fps', String(FPS), '--size', '640x480', '--from', at, '--to', at, '--png', dir],
+  await run(capture, ['--fps', String(FPS), '--size', SIZE, '--from', at, '--to', at, '--png', dir],
     { cwd: showDir, maxBuffer: 64 << 20 });
   return decodePng(readFileSync(join(dir, 'frame-00000.png')));
 }
@@ -75,7 +77,8 @@ async function webFrame(time) {
     });
     assert.equal(look.state, 'frame', `?at=${time} gave "${look.state}"`);
     assert.equal(look.canvases, 1);
-    assert.deepEqual(look.size, [640, 480, 640, 480], 'an unscaled 640x480 canvas');
+    const { pictureWidth: width, pictureHeight: height } = schedule;
+    assert.deepEqual(look.size, [width, height, width, height], `an unscaled ${SIZE} canvas`);
     assert.deepEqual(look.shown, [], 'nothing over the canvas in frame mode');
     assert.deepEqual(faults(record), []);
     assert.ok(record.console.some((m) => m.type === 'log' && m.text === 'CHUNK_OBJECT_MESH found!'),
@@ -99,8 +102,13 @@ describe('frame mode draws what orvel-capture draws', () => {
 });
 
 describe('a bad ?at= is refused', () => {
-  // 121.15 s lies before the end, but its frame, 3635, after it.
-  for (const at of ['abc', '-1', '121.16', '121.15', '', '1e9', 'NaN']) {
+  // The show's end, and a hundredth of a second before it: that lies before
+  // the end, but its frame after it.
+  const end = schedule.showEnd;
+  const beforeEnd = (Number(end) - 0.01).toFixed(2);
+  assert.ok(Number(beforeEnd) < Number(end) && Math.round(FPS * Number(beforeEnd)) / FPS > Number(end),
+    `${beforeEnd} s, before the show's end, has its frame after it`);
+  for (const at of ['abc', '-1', end, beforeEnd, '', '1e9', 'NaN']) {
     test(`?at=${at}`, async () => {
       const { page, record } = await openPage(browser, `${site.url}index.html?at=${encodeURIComponent(at)}`);
       try {

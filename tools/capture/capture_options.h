@@ -2,11 +2,13 @@
 
 #include <string>
 
+#include "shell/framing.h"
+
 // The command line of orvel-capture.
 struct CaptureOptions {
     int fps = 30;
-    int width = 640;
-    int height = 480;
+    int width = kPictureWidth;
+    int height = kPictureHeight;
     // Each frame drawn at this many times the width and height, then averaged.
     int supersample = 1;
     double from = 0.0;

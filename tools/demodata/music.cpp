@@ -107,6 +107,20 @@ public:
 private:
     double at(double beat) const { return tempo_.seconds(beat); }
     double span(double beat, double beats) const { return at(beat + beats) - at(beat); }
+
+    // The beat a segment starts on, and the show's last beat. Each lies on
+    // an anchor of the grid, where the tempo map gives the anchor's own beat
+    // exactly.
+    double startBeat(int segment) const { return tempo_.beat(schedule::segmentStart(segment)); }
+    double endBeat() const { return tempo_.beat(schedule::kShowEnd); }
+    // The bars of four beats from one bar line to another.
+    static int barsOfFour(double from, double to) { return int(std::lround((to - from) / 4.0)); }
+    // The first bar of the groove: the first bar line of segment 4 after
+    // the stripes, which drop in ahead of it.
+    double grooveBeat() const {
+        const double start = startBeat(4);
+        return start + 4.0 * std::ceil((tempo_.beat(schedule::kStripesFrom) - start) / 4.0);
+    }
     uint32_t seed() { return ++seed_ * 2654435761u; }
 
     // A stop: the drums, the bass and the arpeggio rest from one beat up to
@@ -211,55 +225,65 @@ private:
     // towards the first beat and everything holds its breath for the last
     // half beat before it.
     void intro() {
-        pad(-8, 7.5, kAm, 0.9f, 350.0f, 2200.0f);
+        const double opening = startBeat(1);
+        const double title = startBeat(2);
+        pad(opening, title - 0.5 - opening, kAm, 0.9f, 350.0f, 2200.0f);
+        // Sixteenths from six beats before the title up to the held half beat.
         for (int i = 0; i < 22; ++i) {
-            const double beat = -6 + i * 0.25;
+            const double beat = title - 6 + i * 0.25;
             const float progress = float(i) / 24.0f;
             static const int notes[8] = {57, 60, 64, 69, 71, 69, 64, 60};
             playPluck(mixer_, at(beat), notes[i % 8] + 12, 0.25f + 0.45f * progress, (i % 2) ? 0.4f : -0.4f,
                       0.1f + 0.7f * progress);
         }
-        riser(-4, -0.5, 0.4f);
+        riser(title - 4, title - 0.5, 0.4f);
     }
 
     // The first two titles: the beat starts.
     void firstTitles() {
-        impact(at(0), kAm, 1.0f);
-        stop(7.5, 8);
-        for (int bar = 0; bar < 2; ++bar) {
-            const Chord& chord = kMainProgression[size_t(bar)];
-            fourOnTheFloor(bar * 4, false, true, false);
-            bass(bar * 4, chord, kOffbeatBass, 0.5f);
-            pad(bar * 4, 4, chord, 0.7f, 1500.0f, 1500.0f);
-            arpeggio(bar * 4, 4, chord, 0.22f, 0.4f);
+        const double first = startBeat(2);
+        const double second = startBeat(3);
+        const double drop = startBeat(4);
+        impact(at(first), kAm, 1.0f);
+        stop(second - 0.5, second);
+        const int firstBars = barsOfFour(first, second);
+        for (int bar = 0; bar < firstBars; ++bar) {
+            const double beat = first + bar * 4;
+            const Chord& chord = kMainProgression[size_t(bar) % kMainProgression.size()];
+            fourOnTheFloor(beat, false, true, false);
+            bass(beat, chord, kOffbeatBass, 0.5f);
+            pad(beat, 4, chord, 0.7f, 1500.0f, 1500.0f);
+            arpeggio(beat, 4, chord, 0.22f, 0.4f);
         }
         // A fill into the groove, resolving on the next chord.
-        snareRoll(7, 8);
-        impact(at(8), kC, 1.0f);
-        for (int bar = 2; bar < 4; ++bar) {
-            const Chord& chord = kMainProgression[size_t(bar)];
-            fourOnTheFloor(bar * 4, true, true, true);
-            bass(bar * 4, chord, kGrooveBass, 0.6f);
-            pad(bar * 4, 4, chord, 0.7f, 1800.0f, 1800.0f);
-            arpeggio(bar * 4, 4, chord, 0.3f, 0.6f);
+        snareRoll(second - 1, second);
+        impact(at(second), kC, 1.0f);
+        for (int bar = 0; bar < barsOfFour(second, drop); ++bar) {
+            const double beat = second + bar * 4;
+            const Chord& chord = kMainProgression[size_t(firstBars + bar) % kMainProgression.size()];
+            fourOnTheFloor(beat, true, true, true);
+            bass(beat, chord, kGrooveBass, 0.6f);
+            pad(beat, 4, chord, 0.7f, 1800.0f, 1800.0f);
+            arpeggio(beat, 4, chord, 0.3f, 0.6f);
         }
         // The build stops a sixteenth short, so that the drop lands in a gap.
-        riser(14, 15.75);
-        snareRoll(15, 15.75);
+        riser(drop - 2, drop - 0.25);
+        snareRoll(drop - 1, drop - 0.25);
     }
 
-    // From beat 16 to the stripes: the drums drop out under the flashing
-    // opening object, and each flash gets a chord stab.
+    // From segment 4's start to the stripes: the drums drop out under the
+    // flashing opening object, and each flash gets a chord stab.
     void flashes() {
-        impact(at(16), kAm, 1.0f);
-        kick(16);
+        const double start = startBeat(4);
+        impact(at(start), kAm, 1.0f);
+        kick(start);
         const double stripes = tempo_.beat(schedule::kStripesFrom);
         const std::vector<Chord> chords = {kAm, kF, kG};
-        for (int bar = 0; bar < 3; ++bar) {
-            const double beat = 16 + bar * 4;
-            pad(beat, 4, chords[size_t(bar)], 1.0f, 700.0f, 1600.0f);
+        for (int bar = 0; bar < barsOfFour(start, grooveBeat()); ++bar) {
+            const double beat = start + bar * 4;
+            pad(beat, 4, chords.at(size_t(bar)), 1.0f, 700.0f, 1600.0f);
             const double held = std::min(beat + 4 * 0.95, stripes);
-            playBass(mixer_, at(beat), at(held) - at(beat), chords[size_t(bar)].root, 0.6f, 0.15f);
+            playBass(mixer_, at(beat), at(held) - at(beat), chords.at(size_t(bar)).root, 0.6f, 0.15f);
             for (int s = 0; s < 8 && beat + s * 0.5 < stripes; ++s) hat(beat + s * 0.5, s % 2 ? 0.14f : 0.07f);
         }
         // The flashes come in pairs, a quaver apart, once a bar: a chord
@@ -282,7 +306,7 @@ private:
         // The riser climbs to the last pair of flashes; after them the
         // groove drops in with the stripes, on the G that leads back to A
         // minor at the next bar.
-        riser(22, tempo_.beat(schedule::kFlashes[4].begin) - 0.5, 0.5f);
+        riser(start + 6, tempo_.beat(schedule::kFlashes[4].begin) - 0.5, 0.5f);
     }
 
     // From the stripes up to the tunnel: the full groove and the theme,
@@ -299,38 +323,45 @@ private:
         stop(std::floor(waves), std::ceil(waves));
         impact(schedule::kWavesFrom, kF, 0.9f);
         playKick(mixer_, schedule::kWavesFrom, 0.9f);
-        stop(63.5, 64);
-        for (int bar = 0; bar < 9; ++bar) {
-            const double beat = 28 + bar * 4;
-            const Chord& chord = bar == 8 ? kAm : kMainProgression[size_t(bar % 4)];
+        const double groove = grooveBeat();
+        const double end = startBeat(5);
+        stop(end - 0.5, end);
+        const int bars = barsOfFour(groove, end);
+        for (int bar = 0; bar < bars; ++bar) {
+            const double beat = groove + bar * 4;
+            const Chord& chord = bar == bars - 1 ? kAm : kMainProgression[size_t(bar % 4)];
             fourOnTheFloor(beat, true, true, true);
             bass(beat, chord, kGrooveBass, 0.5f + 0.05f * float(bar % 4));
             pad(beat, 4, chord, 0.6f, 1600.0f, 2400.0f);
             if (bar >= 4) arpeggio(beat, 4, chord, 0.16f, 0.5f);
         }
-        melody(28, kTheme, 0, 0.5f);
-        melody(44, kTheme, 0, 0.55f);
-        playLead(mixer_, at(60), span(60, 3.5), 69, 0.5f);
-        crash(44, 0.4f);
-        snareRoll(62, 64);
+        // The theme is four bars long; its last bar holds an A up to the stop.
+        melody(groove, kTheme, 0, 0.5f);
+        melody(groove + 16, kTheme, 0, 0.55f);
+        playLead(mixer_, at(end - 4), span(end - 4, 3.5), 69, 0.5f);
+        crash(groove + 16, 0.4f);
+        snareRoll(end - 2, end);
     }
 
     // The tunnel. Half-time drums under a bright arpeggio; when the view
     // starts to pulse, the full beat again.
     void tunnel() {
-        impact(at(64), kAm, 1.0f);
+        const double start = startBeat(5);
+        const double end = startBeat(6);
+        impact(at(start), kAm, 1.0f);
         // The full beat comes in with the pulse, a little ahead of its bar:
         // the drums stop for the half beat before it and leave out the
         // downbeat, which the hit takes.
         const double pulse = tempo_.beat(schedule::kPulseFrom);
         stop(std::floor(pulse * 2.0) / 2.0, std::ceil(pulse) + 0.25);
-        stop(79, 80);
-        for (int bar = 0; bar < 4; ++bar) {
-            const double beat = 64 + bar * 4;
-            const Chord& chord = kMainProgression[size_t(bar)];
+        stop(end - 1, end);
+        const int bars = barsOfFour(start, end);
+        for (int bar = 0; bar < bars; ++bar) {
+            const double beat = start + bar * 4;
+            const Chord& chord = kMainProgression[size_t(bar) % kMainProgression.size()];
             arpeggio(beat, 4, chord, 0.4f, 0.9f);
             pad(beat, 4, chord, 0.55f, 1200.0f, 2000.0f);
-            if (bar < 2) {
+            if (bar < bars / 2) {
                 halfTime(beat);
                 playBass(mixer_, at(beat), span(beat, 4) * 0.95, chord.root, 0.6f, 0.3f);
             } else {
@@ -340,28 +371,32 @@ private:
         }
         impact(schedule::kPulseFrom, kC, 1.0f);
         playKick(mixer_, schedule::kPulseFrom, 1.0f);
-        riser(77, 79.75);
+        riser(end - 3, end - 0.25);
     }
 
     // The globe, in a darker key, then breaking apart.
     void darkSections() {
-        impact(at(80), kDm, 1.0f);
-        stop(111.5, 112);
-        for (int bar = 0; bar < 8; ++bar) {
-            const double beat = 80 + bar * 4;
+        const double start = startBeat(6);
+        const double breaking = startBeat(7);
+        const double end = startBeat(8);
+        impact(at(start), kDm, 1.0f);
+        stop(end - 0.5, end);
+        for (int bar = 0; bar < barsOfFour(start, end); ++bar) {
+            const double beat = start + bar * 4;
+            const bool broken = beat >= breaking;
             const Chord& chord = kDarkProgression[size_t(bar % 4)];
             for (int b = 0; b < 4; ++b) kick(beat + b);
             snare(beat + 1, 0.6f);
             snare(beat + 3, 0.6f);
-            if (bar >= 4) {
+            if (broken) {
                 clap(beat + 1, 0.4f);
                 clap(beat + 3, 0.4f);
             }
             // Swung quavers.
             for (int q = 0; q < 8; ++q) hat(beat + q * 0.5 + (q % 2 ? 0.08 : 0.0), q % 2 ? 0.28f : 0.16f);
-            bass(beat, chord, bar < 4 ? kOffbeatBass : kGrooveBass, 0.55f);
+            bass(beat, chord, broken ? kGrooveBass : kOffbeatBass, 0.55f);
             pad(beat, 4, chord, 0.65f, 2000.0f, 2600.0f);
-            if (bar >= 4) {
+            if (broken) {
                 arpeggio(beat, 4, chord, 0.2f, 0.7f);
                 // Stutters: the chord stabbed on the last offbeats of the bar.
                 if (bar % 2 == 1) {
@@ -372,21 +407,23 @@ private:
                 }
             }
         }
-        melody(80, kAnswer, 0, 0.5f);
-        crash(96, 0.6f);
-        boom(96, 0.7f);
-        melody(96, kAnswer, 12, 0.35f);
-        melody(96, kAnswer, 0, 0.3f);
-        snareRoll(110, 112);
+        melody(start, kAnswer, 0, 0.5f);
+        crash(breaking, 0.6f);
+        boom(breaking, 0.7f);
+        melody(breaking, kAnswer, 12, 0.35f);
+        melody(breaking, kAnswer, 0, 0.3f);
+        snareRoll(end - 2, end);
     }
 
     // The ring around the viewer: everything at once.
     void climax() {
-        impact(at(112), kAm, 1.0f);
-        stop(127.5, 128);
-        for (int bar = 0; bar < 4; ++bar) {
-            const double beat = 112 + bar * 4;
-            const Chord& chord = kMainProgression[size_t(bar)];
+        const double start = startBeat(8);
+        const double end = startBeat(9);
+        impact(at(start), kAm, 1.0f);
+        stop(end - 0.5, end);
+        for (int bar = 0; bar < barsOfFour(start, end); ++bar) {
+            const double beat = start + bar * 4;
+            const Chord& chord = kMainProgression[size_t(bar) % kMainProgression.size()];
             fourOnTheFloor(beat, true, true, true);
             bass(beat, chord, kGrooveBass, 0.8f);
             pad(beat, 4, chord, 0.6f, 2600.0f, 3200.0f);
@@ -397,36 +434,43 @@ private:
             for (int& n : high) n += 12;
             playStab(mixer_, at(beat), high, 0.5f, seed());
         }
-        melody(112, kTheme, 0, 0.55f);
-        melody(112, kTheme, 12, 0.25f);
+        melody(start, kTheme, 0, 0.55f);
+        melody(start, kTheme, 12, 0.25f);
     }
 
     // The ringed ball rushes in and out; heavy half-time, then a build into
     // the closing titles.
     void zoom() {
-        impact(at(128), kDm, 1.0f);
-        stop(143, 144);
-        for (int bar = 0; bar < 4; ++bar) {
-            const double beat = 128 + bar * 4;
-            const Chord& chord = kDarkProgression[size_t(bar)];
+        const double start = startBeat(9);
+        const double end = startBeat(10);
+        impact(at(start), kDm, 1.0f);
+        stop(end - 1, end);
+        for (int bar = 0; bar < barsOfFour(start, end); ++bar) {
+            const double beat = start + bar * 4;
+            const Chord& chord = kDarkProgression[size_t(bar) % kDarkProgression.size()];
             halfTime(beat);
             bass(beat, chord, kHalfTimeBass, 0.9f, 0.8f);
             pad(beat, 4, chord, 0.8f, 900.0f, 2800.0f);
             arpeggio(beat, 4, chord, 0.18f + 0.05f * float(bar), 0.6f);
         }
-        riser(140, 143, 0.6f);
-        snareRoll(142, 144);
+        riser(end - 4, end - 1, 0.6f);
+        snareRoll(end - 2, end);
     }
 
     // The closing titles: a bar of five beats each (two for the first),
     // every bar opening with a crash and a stab.
     void closingTitles() {
         const std::vector<Chord> chords = {kAm, kF, kC, kG, kAm, kF, kDm, kE, kAm, kAm};
-        stop(188.5, 189);
-        impact(at(144), kAm, 1.0f);
-        for (int bar = 0; bar < 10; ++bar) {
-            const double beat = 144 + bar * 5;
-            const Chord& chord = chords[size_t(bar)];
+        const double start = startBeat(10);
+        const int bars =
+            int(std::lround((schedule::kShowEnd - schedule::segmentStart(10)) / schedule::kClosingBarSeconds));
+        const double barBeats = (endBeat() - start) / bars;
+        const double last = start + (bars - 1) * barBeats;
+        stop(last - 0.5, last);
+        impact(at(start), kAm, 1.0f);
+        for (int bar = 0; bar < bars; ++bar) {
+            const double beat = start + bar * barBeats;
+            const Chord& chord = chords.at(size_t(bar));
             std::vector<int> high = chord.pad;
             for (int& n : high) n += 12;
             if (bar > 0) {
@@ -434,27 +478,28 @@ private:
                 snare(beat, 0.4f);
                 playStab(mixer_, at(beat), high, 0.6f, seed());
             }
-            if (bar == 9) {
+            if (bar == bars - 1) {
                 // The last title: one last hit and the chord left to ring.
                 kick(beat);
                 boom(beat, 0.9f);
-                pad(beat, 5, chord, 1.0f, 2400.0f, 500.0f);
-                playLead(mixer_, at(beat), span(beat, 4), 81, 0.45f);
+                pad(beat, barBeats, chord, 1.0f, 2400.0f, 500.0f);
+                playLead(mixer_, at(beat), span(beat, barBeats - 1), 81, 0.45f);
                 break;
             }
-            if (bar == 8) boom(beat, 0.7f);
+            if (bar == bars - 2) boom(beat, 0.7f);
             for (double k : {0.0, 1.5, 3.0}) kick(beat + k);
             clap(beat + 2);
             clap(beat + 4);
-            for (int q = 0; q < 10; ++q) hat(beat + q * 0.5, q == 7 ? 0.22f : (q % 2 ? 0.28f : 0.14f), q == 7);
+            for (int q = 0; q < int(barBeats * 2); ++q)
+                hat(beat + q * 0.5, q == 7 ? 0.22f : (q % 2 ? 0.28f : 0.14f), q == 7);
             bass(beat, chord, kFiveBass, 0.7f);
-            pad(beat, 5, chord, 0.6f, 2200.0f, 2600.0f);
-            arpeggio(beat, 5, chord, 0.18f, 0.7f);
+            pad(beat, barBeats, chord, 0.6f, 2200.0f, 2600.0f);
+            arpeggio(beat, barBeats, chord, 0.18f, 0.7f);
             // A figure on the chord's own notes, an octave up.
             const std::vector<Note> figure = {{0, 1, high[0]}, {1, 0.5, high[2]}, {1.5, 0.5, high[1]},
                                               {2, 1, high[3]},           {3, 1, high[2]},   {4, 1, high[1]}};
             melody(beat, figure, 0, 0.4f);
-            if (bar == 8) snareRoll(beat + 4, beat + 5);
+            if (bar == bars - 2) snareRoll(beat + barBeats - 1, beat + barBeats);
         }
     }
 
@@ -476,6 +521,6 @@ Music renderMusic() {
     song.play();
     Music music;
     // The echo repeats a dotted quaver later.
-    mixer.finish(0.45, 0.01, 0.6, music.left, music.right);
+    mixer.finish(0.45, 0.01, kMusicFadeOutSeconds, music.left, music.right);
     return music;
 }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "shell/framing.h"
 #include "shell/show_runner.h"
 #include "web/gl11/gl11_context.h"
 #include "web/gl11/webgl_device.h"
@@ -12,8 +13,8 @@
 // music, one frame, the benchmark) share everything up to the first frame.
 class WebShow {
 public:
-    static constexpr int kWidth = 640;
-    static constexpr int kHeight = 480;
+    static constexpr int kWidth = kPictureWidth;
+    static constexpr int kHeight = kPictureHeight;
 
     // Makes the WebGL context (a readable drawing buffer for single frames),
     // runs the show's start-up and loads the scenes. False, with error

@@ -1,0 +1,36 @@
+// The show's schedule and picture size for the page's tests and benchmark,
+// as build/show-schedule writes them from shell/schedule.h and
+// shell/framing.h: a line each, a name and its values.
+import { execFileSync } from 'node:child_process';
+import { join } from 'node:path';
+import { repo, requireFile } from './browser.mjs';
+
+const tool = join(repo, 'build', 'show-schedule');
+
+// Times stay text as the tool writes them ('7.0'), for the pages' addresses
+// and the tests' names; sizes and bounds are numbers.
+export function showSchedule() {
+  requireFile(tool, 'build the native build/ (scripts/test does)');
+  const lines = new Map();
+  for (const line of execFileSync(tool, { encoding: 'utf8' }).split('\n')) {
+    const [name, ...values] = line.split(' ');
+    if (name) lines.set(name, values);
+  }
+  const values = (name, count) => {
+    const found = lines.get(name) ?? [];
+    if (found.length === 0 || (count && found.length !== count))
+      throw new Error(`${tool} wrote no "${name}" line${count ? ` of ${count} values` : ''}`);
+    return found;
+  };
+  const [pictureWidth, pictureHeight] = values('picture-size', 2).map(Number);
+  return {
+    pictureWidth,
+    pictureHeight,
+    showEnd: values('show-end', 1)[0],
+    // One a segment, in order.
+    segmentMoments: values('segment-moments'),
+    // Segment 4's start, where its stripes begin, where its waves begin, its end.
+    segment4Styles: values('segment-4-styles', 4).map(Number),
+    outlineMoments: values('outline-moments'),
+  };
+}

@@ -1,0 +1,45 @@
+// show-schedule: the facts of shell/schedule.h and shell/framing.h that
+// the scripts and the page's tests need, for programs that cannot read a
+// C++ header. One line each, a name and its values, separated by spaces:
+//
+//   picture-size 640 480
+//   show-end 121.16
+//   sheet-fps 10
+//   segment-moments 2.5 7.0 ... 119.0       one a segment, in order
+//   segment-4-styles 14.4 21 23.6 43.24     the bounds of outlines, stripes and waves
+//   outline-moments 15.6 17.0
+//
+//   build/show-schedule
+
+#include <cstdio>
+#include <iterator>
+
+#include "shell/framing.h"
+#include "shell/schedule.h"
+
+namespace {
+
+// The moments lie on the grid of a tenth of a second, which one decimal
+// writes exactly and keeps as it is in the contact sheet's labels.
+void printMoments(const char* name, const double* moments, size_t count) {
+    std::printf("%s", name);
+    for (size_t i = 0; i < count; ++i) std::printf(" %.1f", moments[i]);
+    std::printf("\n");
+}
+
+}  // namespace
+
+int main(int argc, char**) {
+    if (argc != 1) {
+        std::fprintf(stderr, "usage: show-schedule\n");
+        return 2;
+    }
+    std::printf("picture-size %d %d\n", kPictureWidth, kPictureHeight);
+    std::printf("show-end %.10g\n", schedule::kShowEnd);
+    std::printf("sheet-fps %d\n", schedule::kSheetFramesPerSecond);
+    printMoments("segment-moments", schedule::kSegmentMoments, std::size(schedule::kSegmentMoments));
+    std::printf("segment-4-styles %.10g %.10g %.10g %.10g\n", schedule::segmentStart(4), schedule::kStripesFrom,
+                schedule::kWavesFrom, schedule::segmentEnd(4));
+    printMoments("outline-moments", schedule::kOutlineMoments, std::size(schedule::kOutlineMoments));
+    return 0;
+}
