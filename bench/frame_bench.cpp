@@ -27,6 +27,7 @@
 #include "offscreen/offscreen_context.h"
 #include "shell/frame_schedule.h"
 #include "shell/framing.h"
+#include "shell/plain_number.h"
 #include "shell/renderer.h"
 #include "shell/schedule.h"
 #include "shell/show_runner.h"
@@ -252,6 +253,8 @@ void reachDrawnIntoOnePixel(benchmark::State& bench) {
 
 std::string dataDir = SHOW_DATA_DIR;
 
+constexpr long kMaxSide = 4096;
+
 // Takes --size=WxH and --data=DIR out of the arguments; false when a size is
 // malformed.
 bool takeOwnOptions(int& argc, char** argv) {
@@ -268,10 +271,7 @@ bool takeOwnOptions(int& argc, char** argv) {
             argv[kept++] = argv[i];
             continue;
         }
-        char rest = 0;
-        if (std::sscanf(arg.c_str() + sizeOption.size(), "%dx%d%c", &width, &height, &rest) != 2 || width < 1 ||
-            height < 1 || width > 4096 || height > 4096)
-            return false;
+        if (!parseFrameSize(arg.substr(sizeOption.size()), kMaxSide, &width, &height)) return false;
     }
     argc = kept;
     argv[argc] = nullptr;

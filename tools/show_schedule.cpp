@@ -4,6 +4,7 @@
 //
 //   picture-size 640 480
 //   show-end 121.16
+//   segment-bounds 0 5 9.6 ... 121.16       segment s runs between bounds s - 1 and s
 //   sheet-fps 10
 //   segment-moments 2.5 7.0 ... 119.0       one a segment, in order
 //   segment-4-styles 14.4 21 23.6 43.24     the bounds of outlines, stripes and waves
@@ -36,6 +37,9 @@ int main(int argc, char**) {
     }
     std::printf("picture-size %d %d\n", kPictureWidth, kPictureHeight);
     std::printf("show-end %.10g\n", schedule::kShowEnd);
+    std::printf("segment-bounds");
+    for (double bound : schedule::kSegmentBounds) std::printf(" %.10g", bound);
+    std::printf("\n");
     std::printf("sheet-fps %d\n", schedule::kSheetFramesPerSecond);
     printMoments("segment-moments", schedule::kSegmentMoments, std::size(schedule::kSegmentMoments));
     std::printf("segment-4-styles %.10g %.10g %.10g %.10g\n", schedule::segmentStart(4), schedule::kStripesFrom,

@@ -81,6 +81,7 @@ TEST(ShowSchedule, WritesWhatTheHeadersHold) {
     const std::map<std::string, std::vector<double>> expected = {
         {"picture-size", {kPictureWidth, kPictureHeight}},
         {"show-end", {schedule::kShowEnd}},
+        {"segment-bounds", {std::begin(schedule::kSegmentBounds), std::end(schedule::kSegmentBounds)}},
         {"sheet-fps", {schedule::kSheetFramesPerSecond}},
         {"segment-moments", {std::begin(kSegmentMoments), std::end(kSegmentMoments)}},
         {"segment-4-styles",

@@ -2,17 +2,20 @@
 // every frame of the show at 30 frames a second of demo time, each whole
 // and finished, and reports the frame rate of each segment; set beside
 // bench/frame_bench's native offscreen figures of the same segments, from
-// the same run. Also the site's size and the time from page load to the
-// first frame. Each segment is also drawn into a viewport of 8x6 pixels,
+// the same run, at the picture's own size and at 1440x1080 (the picture on a
+// 1920x1080 screen). Also the site's size and the time from page load to
+// the first frame. Each segment is also drawn into a canvas of 8x6 pixels,
 // where a frame costs all but the filling of its pixels: where that is
 // fast and the picture's full size is not, filling is what holds the
-// segment back. A benchmark, not a test: it asserts nothing.
+// segment back. Last, the show played on a 1920x1080 screen, and the scale
+// that the page settles on in each segment. A benchmark, not a test: it
+// asserts nothing.
 //
 //   node tests/web/bench.mjs            (after scripts/web and the native build)
 import { execFileSync } from 'node:child_process';
 import { readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
-import { launchBrowser, openPage, repo, requireFile, serveSite, siteDir, waitForState } from './browser.mjs';
+import { launchBrowser, openPage, repo, requireFile, serveSite, siteDir, state, waitForState } from './browser.mjs';
 import { showSchedule } from './schedule.mjs';
 
 const frameBench = join(repo, 'build', 'bench', 'frame_bench');
@@ -27,8 +30,8 @@ const SEGMENTS = schedule.segmentMoments.length;
 const [start4, stripes4, waves4, end4] = schedule.segment4Styles;
 const SEGMENT4 = { '04a': stripes4 - start4, '04b': waves4 - stripes4, '04c': end4 - waves4 };
 
-function nativeFigures() {
-  const json = execFileSync(frameBench, ['--benchmark_filter=^immediate/', '--benchmark_format=json'],
+function nativeFigures(size) {
+  const json = execFileSync(frameBench, ['--benchmark_filter=^immediate/', '--benchmark_format=json', `--size=${size}`],
     { maxBuffer: 64 << 20, stdio: ['ignore', 'pipe', 'ignore'] });
   const fps = {};
   for (const b of JSON.parse(json).benchmarks) fps[b.name.split('/')[1].slice(0, 3)] = b.fps;
@@ -79,17 +82,42 @@ try {
       fps[Number(m[1])] = Number(m[2]);
     return { fps, all: report.trim().split('\n').pop() };
   };
-  const full = await bench('bench');
+  const picture = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
   const small = await bench('bench&size=8x6');
-  const native = nativeFigures();
-  console.log('segment  web fps  native fps  web/native  web fps at 8x6');
-  for (let s = 1; s <= SEGMENTS; ++s) {
-    console.log(`${String(s).padStart(7)}  ${full.fps[s].toFixed(1).padStart(7)}  ${native[s].toFixed(1).padStart(10)}` +
-      `  ${(full.fps[s] / native[s]).toFixed(2).padStart(10)}  ${small.fps[s].toFixed(1).padStart(14)}`);
+  for (const size of [picture, '1440x1080']) {
+    const web = await bench(`bench&size=${size}`);
+    const native = nativeFigures(size);
+    console.log(`\n${size}: segment  web fps  native fps  web/native${size === picture ? '  web fps at 8x6' : ''}`);
+    for (let s = 1; s <= SEGMENTS; ++s) {
+      console.log(`${String(s).padStart(size.length + 9)}  ${web.fps[s].toFixed(1).padStart(7)}` +
+        `  ${native[s].toFixed(1).padStart(10)}  ${(web.fps[s] / native[s]).toFixed(2).padStart(10)}` +
+        (size === picture ? `  ${small.fps[s].toFixed(1).padStart(14)}` : ''));
+    }
+    console.log(`${size} ${web.all}`);
   }
-  const size = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
-  console.log(`${size} ${full.all}`);
-  console.log(`${'8x6'.padEnd(size.length)} ${small.all}`);
+  console.log(`8x6 ${small.all}`);
+
+  // Played on a 1920x1080 screen: the scale in each segment's second half,
+  // once the page has had time to settle.
+  const played = await openPage(browser, `${site.url}index.html`, { width: 1920, height: 1080 });
+  await waitForState(played.page, 'waiting', 60000);
+  await played.page.keyboard.press('Enter');
+  await waitForState(played.page, 'playing', 10000);
+  const begin = Date.now();
+  const bounds = schedule.segmentBounds;
+  const seen = bounds.slice(1).map(() => []);
+  while ((await state(played.page)).orvel === 'playing') {
+    const t = (Date.now() - begin) / 1000;
+    const s = bounds.findIndex((b, i) => i > 0 && t < b);
+    if (s > 0 && t > (bounds[s - 1] + bounds[s]) / 2) seen[s - 1].push(Number((await state(played.page)).scale));
+    await new Promise((r) => setTimeout(r, 200));
+  }
+  await played.page.close();
+  console.log('\nplayed at 1920x1080 (1440x1080 at scale 1): segment  scale settled on');
+  seen.forEach((scales, i) => {
+    const sorted = scales.sort((a, b) => a - b);
+    console.log(`${String(i + 1).padStart(7)}  ${sorted.length ? sorted[sorted.length >> 1].toFixed(2) : '-'}`);
+  });
 } finally {
   await browser.close();
   await site.close();

@@ -1,6 +1,6 @@
-// A headless Chromium with SwiftShader's WebGL and a static server for
-// build-web/, both on this machine only, for the page's tests, benchmark
-// and screenshot.
+// A headless Chromium with SwiftShader's WebGL and a static server for the
+// site in dist/web/, both on this machine only, for the page's tests,
+// benchmark and screenshot.
 import { mkdtempSync, readFileSync, rmSync, statSync, existsSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
@@ -9,7 +9,7 @@ import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
 export const repo = resolve(dirname(fileURLToPath(import.meta.url)), '..', '..');
-export const siteDir = join(repo, 'build-web');
+export const siteDir = join(repo, 'dist', 'web');
 export const chromiumPath = process.env.ORVEL_CHROMIUM || '/usr/bin/chromium';
 
 const TYPES = {
@@ -25,18 +25,22 @@ export function requireFile(path, hint) {
 }
 
 // Serves siteDir on 127.0.0.1 at a free port; resolves to { url, close }.
-export function serveSite() {
+// The files named in missing answer 404, as from a site copied in part.
+export function serveSite({ missing = [] } = {}) {
   requireFile(join(siteDir, 'index.html'), 'build the site with scripts/web');
   const root = normalize(siteDir + sep);
   const server = createServer((request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
     const file = normalize(join(siteDir, path === '/' ? 'index.html' : path));
-    if (!file.startsWith(root) || !existsSync(file) || !statSync(file).isFile()) {
-      response.writeHead(404).end();
+    if (!file.startsWith(root) || !existsSync(file) || !statSync(file).isFile() ||
+        missing.includes(path.slice(1))) {
+      response.writeHead(404, 'Not Found').end();
       return;
     }
-    response.writeHead(200, { 'Content-Type': TYPES[extname(file)] || 'application/octet-stream' });
-    response.end(readFileSync(file));
+    const body = readFileSync(file);
+    response.writeHead(200, { 'Content-Type': TYPES[extname(file)] || 'application/octet-stream',
+      'Content-Length': body.length });
+    response.end(body);
   });
   return new Promise((done) => {
     server.listen(0, '127.0.0.1', () => {

@@ -27,6 +27,8 @@ export function showSchedule() {
     pictureWidth,
     pictureHeight,
     showEnd: values('show-end', 1)[0],
+    // Segment s runs between segmentBounds[s - 1] and segmentBounds[s].
+    segmentBounds: values('segment-bounds').map(Number),
     // One a segment, in order.
     segmentMoments: values('segment-moments'),
     // Segment 4's start, where its stripes begin, where its waves begin, its end.

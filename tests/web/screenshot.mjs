@@ -9,7 +9,7 @@ const out = join(repo, 'docs', 'web.png');
 const site = await serveSite();
 const browser = await launchBrowser();
 try {
-  const { page } = await openPage(browser, `${site.url}index.html`, { width: 960, height: 600 });
+  const { page } = await openPage(browser, `${site.url}index.html?scale=1`, { width: 960, height: 600 });
   await waitForState(page, 'waiting', 60000);
   await page.mouse.click(480, 300);
   await waitForState(page, 'playing', 10000);

@@ -24,6 +24,9 @@ const TIMES = [...schedule.segmentMoments, ...schedule.outlineMoments];
 const LEVELS = 24;
 const MAX_SHARE = 0.02;
 const MENU = ['Dot', 'Wireframe', 'Flat', 'Texturemap'];
+// Play mode at its full size: pictures taken a moment apart are compared,
+// which a lowered scale between them would tell apart.
+const PLAY = 'index.html?scale=1';
 
 const capture = join(repo, 'build', 'orvel-capture');
 const showDir = join(repo, 'build', 'show');
@@ -81,8 +84,8 @@ async function webFrame(time) {
     assert.deepEqual(look.size, [width, height, width, height], `an unscaled ${SIZE} canvas`);
     assert.deepEqual(look.shown, [], 'nothing over the canvas in frame mode');
     assert.deepEqual(faults(record), []);
-    assert.ok(record.console.some((m) => m.type === 'log' && m.text === 'CHUNK_OBJECT_MESH found!'),
-      "the loader's progress messages are console log lines");
+    assert.ok(record.console.some((m) => m.type === 'debug' && m.text === 'CHUNK_OBJECT_MESH found!'),
+      "the loader's progress messages are console debug lines");
     return decodePng(Buffer.from(look.png.slice(look.png.indexOf(',') + 1), 'base64'));
   } finally {
     await page.close();
@@ -176,7 +179,7 @@ describe('without its music the show runs silent', () => {
       page.on('pageerror', (e) => record.exceptions.push(String(e)));
       try {
         await page.setViewport({ width: 800, height: 600 });
-        await page.goto(`${site.url}index.html`);
+        await page.goto(`${site.url}${PLAY}`);
         await startShow(page, 'silent');
         assert.ok(record.console.some((m) => m.type === 'warn' && m.text === warning),
           `a console warning "${warning}"`);
@@ -195,7 +198,7 @@ describe('without its music the show runs silent', () => {
 
 describe('play mode', () => {
   test('HOME stops and starts the opening spin; END three times, then ESC: sync.txt on the page', async () => {
-    const { page, record } = await openPage(browser, `${site.url}index.html`);
+    const { page, record } = await openPage(browser, `${site.url}${PLAY}`);
     const pause = (ms) => new Promise((r) => setTimeout(r, ms));
     try {
       await startShow(page);
@@ -229,14 +232,24 @@ describe('play mode', () => {
       assert.equal(result.download, 'sync.txt');
       assert.equal(result.saved, result.text, 'the link saves the same text');
       assert.equal(result.audio, 'stopped');
+
+      // "Play again" beside the text starts over, with the music from its start.
+      await page.click('#sync-again');
+      await waitForState(page, 'playing', 10000);
+      assert.equal(await page.$eval('#result', (e) => e.hidden), true);
+      await page.keyboard.press('Escape');
+      await waitForState(page, 'ended', 10000);
+      assert.match(await page.$eval('#sync', (e) => e.textContent), /^\d+\.\d{2} frames per second\n$/,
+        'no marks from the first run');
       assert.deepEqual(faults(record), []);
     } finally {
       await page.close();
     }
   });
 
-  test('the menu changes the opening, and the show ends by itself with an empty #sync', async () => {
-    const { page, record } = await openPage(browser, `${site.url}index.html`);
+  test('the menu changes the opening; the show ends by itself on a clear end screen, quietly, and plays again',
+    async () => {
+    const { page, record } = await openPage(browser, `${site.url}${PLAY}`);
     try {
       await startShow(page);
       const choose = async (label) => {
@@ -254,14 +267,33 @@ describe('play mode', () => {
       assert.equal(litShare(dot), 0, 'the opening in "Dot" is black');
       const texturemap = await choose('Texturemap');
       assert.ok(litShare(texturemap) > 0.5, `the opening in "Texturemap" is drawn (${litShare(texturemap)})`);
+      assert.equal(litShare(await choose('Dot')), 0, 'and in "Dot" again black');
 
       await waitForState(page, 'ended', 150000);
       const end = await page.evaluate(() => ({
         sync: document.getElementById('sync').textContent,
-        end: !document.getElementById('end').hidden,
+        screen: !document.getElementById('end-screen').hidden,
+        text: document.getElementById('end').textContent,
+        focused: document.activeElement.textContent,
         audio: document.documentElement.dataset.audio,
       }));
-      assert.deepEqual(end, { sync: '', end: true, audio: 'stopped' });
+      assert.deepEqual(end, { sync: '', screen: true, text: 'The end', focused: 'Play again', audio: 'stopped' });
+      await page.$eval('#end-screen', (e) => { e.style.visibility = 'hidden'; });
+      assert.equal(litShare(await canvasPicture(page)), 0, 'the last frame is cleared');
+      await page.$eval('#end-screen', (e) => { e.style.visibility = ''; });
+      // A whole play-through without faults says nothing at the console's
+      // default levels.
+      const said = record.console.filter((m) => m.type !== 'debug' && m.type !== 'verbose');
+      assert.deepEqual(said, []);
+
+      // "Play again": the start-up state again, "Texturemap" included
+      // although "Dot" was chosen last, and the music from its start.
+      await page.click('#end-screen .again');
+      await waitForState(page, 'playing', 10000);
+      assert.equal(await page.$eval('#end-screen', (e) => e.hidden), true);
+      await page.waitForFunction(() => document.documentElement.dataset.audio === 'playing', { timeout: 5000 });
+      await new Promise((r) => setTimeout(r, 300));
+      assert.ok(litShare(await canvasPicture(page)) > 0.5, 'the opening is drawn again');
       assert.deepEqual(faults(record), []);
     } finally {
       await page.close();

@@ -2,8 +2,9 @@
 // with the program's arguments: none to play it with its music after a
 // click, "--at T" for the one frame at demo time T, "--bench [FPS [WxH]]" to
 // time every segment's frames drawn back to back (at FPS frames a second of
-// demo time, 30 unless told; into a viewport of WxH pixels instead of the
-// whole canvas, to tell the cost of filling pixels from the rest).
+// demo time, 30 unless told; into a canvas of WxH pixels instead of the
+// picture's own size: a few pixels tell the cost of filling pixels from the
+// rest, a large screen's size what the page costs there).
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
@@ -29,6 +30,8 @@ namespace {
 // Frame mode draws the frames of orvel-capture --fps 30.
 constexpr int kFrameFps = 30;
 constexpr long kMaxBenchFps = 240;
+// The largest drawing buffer the page makes when played.
+constexpr long kMaxBenchSide = 2048;
 // The frames a step of the frame and bench modes draws before it lets the
 // page breathe.
 constexpr double kStepMilliseconds = 40.0;
@@ -53,6 +56,7 @@ void logMilliseconds(const char* what) {
 void endShow(bool escape) {
     playing = false;
     show.stop();
+    show.clearPicture();
     checkWebGl("while playing");
     page::ended(escape ? formatSyncFile(show.state()) : std::string());
 }
@@ -94,7 +98,7 @@ void startPlayMode() {
     std::ifstream file(schedule::kMusicFile, std::ios::binary);
     const std::vector<uint8_t> music((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (music.empty()) std::fprintf(stderr, "orvel: no \"%s\" here, the show runs silent\n", schedule::kMusicFile);
-    page::loaded(music.data(), music.size());
+    page::loaded(music.data(), music.size(), WebShow::kWidth, WebShow::kHeight);
 }
 
 // Frame mode: every frame from 0 as orvel-capture plays them (only the last
@@ -190,6 +194,16 @@ EMSCRIPTEN_KEEPALIVE void orvel_start(double outputLatency) {
 
 EMSCRIPTEN_KEEPALIVE void orvel_menu_choose(int value) { applyMenuChoice(show.state(), value); }
 
+// The page sized the canvas's drawing buffer to the screen.
+EMSCRIPTEN_KEEPALIVE void orvel_resize(int width, int height) { show.setViewport(width, height); }
+
+// "Play again": back to the state of start-up; the page starts the music
+// and the show as after the first click.
+EMSCRIPTEN_KEEPALIVE void orvel_play_again() {
+    if (playing) return;
+    show.reset();
+}
+
 }  // extern "C"
 
 int main(int argc, char** argv) {
@@ -222,10 +236,9 @@ int main(int argc, char** argv) {
         if (args.size() > 1 && !parseWholeNumber(args[1], 1, kMaxBenchFps, &fps)) fps = kFrameFps;
         int width = 0;
         int height = 0;
-        if (args.size() > 2 && parseFrameSize(args[2], WebShow::kWidth, &width, &height) &&
-            height <= WebShow::kHeight) {
-            show.setViewport(width, height);
-            std::printf("orvel: benchmark in a viewport of %dx%d pixels\n", width, height);
+        if (args.size() > 2 && parseFrameSize(args[2], kMaxBenchSide, &width, &height)) {
+            show.resizeCanvas(width, height);
+            std::printf("orvel: benchmark in a canvas of %dx%d pixels\n", width, height);
         }
         benchRun.schedule = FrameSchedule(int(fps), 0.0, -1.0);
         emscripten_async_call(benchStep, nullptr, 0);

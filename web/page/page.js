@@ -1,6 +1,9 @@
-// The page around the show: its states, the click that starts the music and
-// the show, the right-button menu, full screen, the end screen and the text
-// of sync.txt. The show itself (web/main.cpp) calls the methods of `page`.
+// The page around the show: loading its files with a progress bar, its
+// states, the click, tap or key that starts the music and the show, the
+// right-button menu, full screen, the drawing buffer sized to the screen's
+// pixels, the end screen with "Play again", the text of sync.txt, and
+// failures said in words. The show itself (web/page/main.cpp) calls the
+// methods of `page`.
 'use strict';
 
 (function () {
@@ -9,13 +12,26 @@
   const params = new URLSearchParams(location.search);
   const mode = params.has('at') ? 'frame' : params.has('bench') ? 'bench' : 'play';
   root.dataset.mode = mode;
+  const canvas = byId('canvas');
 
+  // The drawing buffer is never wider than this, however large the screen.
+  const MAX_WIDTH = 2048;
+  // ?scale=1 keeps the full size even when frames come late.
+  const pinned = params.get('scale') === '1';
+  const touch = matchMedia('(hover: none) and (pointer: coarse)').matches;
+
+  let failed = false;
   let music = null;      // the decoded music, or null: the show runs silent
-  let audio = null;      // the AudioContext while the music plays
+  let audio = null;      // the AudioContext, made inside the gesture that starts the show
   let source = null;
+  let startWanted = false;
   let hintTimer = 0;
+  let picture = null;    // the show's picture size, { width, height }, once the program runs
+  let scale = 1;
 
-  function setState(state) { root.dataset.orvel = state; }
+  function setState(state) {
+    if (!failed) root.dataset.orvel = state;
+  }
 
   function say(text, seconds) {
     const message = byId('message');
@@ -23,6 +39,15 @@
     message.hidden = false;
     clearTimeout(hintTimer);
     if (seconds) hintTimer = setTimeout(() => { message.hidden = true; }, seconds * 1000);
+  }
+
+  function fail(reason) {
+    if (failed) return;
+    console.warn('orvel: ' + reason);
+    for (const id of ['loading', 'start', 'end-screen', 'fullscreen', 'menu']) byId(id).hidden = true;
+    say(reason);
+    setState('error');
+    failed = true;
   }
 
   function silent(why) {
@@ -40,12 +65,25 @@
 
   function hideMenu() { byId('menu').hidden = true; }
 
+  // Browsers let sound start only inside a person's gesture: the context is
+  // made and resumed there, even while the files are still loading.
+  function prepareAudio() {
+    if (audio) return;
+    try {
+      audio = new AudioContext();
+      audio.resume().catch(() => {});
+    } catch (e) {
+      audio = null;
+    }
+  }
+
   // Music starts first, then the demo clock: demo time 0 is just after it.
   function start() {
     if (root.dataset.orvel !== 'waiting') return;
     setState('starting');
     byId('start').hidden = true;
     if (!music) {
+      stopMusic();
       Module._orvel_start(0);
       return;
     }
@@ -56,11 +94,11 @@
       // What the output adds before a sample is heard: the browser's own
       // estimate where it gives one, else the context's processing latency.
       const latency = audio ? (audio.outputLatency || audio.baseLatency || 0) : 0;
-      console.log('orvel: audio output latency ' + (latency * 1000).toFixed(1) + ' ms');
+      console.debug('orvel: audio output latency ' + (latency * 1000).toFixed(1) + ' ms');
       Module._orvel_start(latency);
     };
     try {
-      audio = new AudioContext();
+      if (!audio) audio = new AudioContext();
       source = audio.createBufferSource();
       source.buffer = music;
       source.loop = true;
@@ -85,6 +123,27 @@
     }
   }
 
+  // A click, a tap, Enter or Space: starts the show now, or as soon as it
+  // has loaded.
+  function wantStart() {
+    const now = root.dataset.orvel;
+    if (now === 'loading') {
+      startWanted = true;
+      prepareAudio();
+      byId('loading-text').textContent = 'Loading: the show starts when it has loaded';
+    } else if (now === 'waiting') {
+      start();
+    }
+  }
+
+  function playAgain() {
+    for (const id of ['end-screen', 'result', 'sync-again']) byId(id).hidden = true;
+    byId('fullscreen').hidden = false;
+    Module._orvel_play_again();
+    setState('waiting');
+    start();
+  }
+
   function showMenu(x, y) {
     const menu = byId('menu');
     menu.style.left = x + 'px';
@@ -93,6 +152,76 @@
     const box = menu.getBoundingClientRect();
     if (box.right > innerWidth) menu.style.left = Math.max(0, x - box.width) + 'px';
     if (box.bottom > innerHeight) menu.style.top = Math.max(0, y - box.height) + 'px';
+  }
+
+  // Play mode draws into as many pixels as the picture covers on the
+  // screen (its CSS size times the device pixel ratio, at most MAX_WIDTH
+  // wide), times the scale in use.
+  function fullSize() {
+    const box = canvas.getBoundingClientRect();
+    const ratio = devicePixelRatio || 1;
+    let width = box.width * ratio;
+    let height = box.height * ratio;
+    if (width > MAX_WIDTH) {
+      height *= MAX_WIDTH / width;
+      width = MAX_WIDTH;
+    }
+    return { width: Math.max(1, Math.round(width)), height: Math.max(1, Math.round(height)) };
+  }
+
+  // A lowered scale never draws fewer pixels than the show's own picture.
+  function lowestScale(full) {
+    return Math.min(1, Math.max(picture.width / full.width, picture.height / full.height));
+  }
+
+  function fit() {
+    if (mode !== 'play' || !picture) return;
+    const full = fullSize();
+    scale = Math.max(scale, lowestScale(full));
+    const width = Math.round(full.width * scale);
+    const height = Math.round(full.height * scale);
+    root.dataset.scale = String(Math.round(scale * 100) / 100);
+    if (canvas.width === width && canvas.height === height) return;
+    canvas.width = width;
+    canvas.height = height;
+    Module._orvel_resize(width, height);
+  }
+
+  // Frames that come later than the display's interval lower the scale a
+  // step; a long run of frames in time raises it again. The interval is
+  // the shortest gap between animation frames seen while nothing is drawn.
+  const watch = { interval: 1000 / 60, measured: Infinity, last: 0, gaps: [], calm: 0 };
+  function watchFrames(now) {
+    if (watch.last) {
+      const gap = now - watch.last;
+      if (root.dataset.orvel === 'playing') {
+        watch.gaps.push(gap);
+      } else if (gap > 2) {
+        watch.measured = Math.min(watch.measured, gap);
+        watch.interval = Math.min(1000 / 30, watch.measured);
+      }
+    }
+    watch.last = now;
+    if (watch.gaps.length >= 30) {
+      const gaps = watch.gaps.sort((a, b) => a - b);
+      const typical = gaps[gaps.length >> 1];
+      watch.gaps = [];
+      const full = fullSize();
+      if (typical > watch.interval * 1.5 && scale > lowestScale(full)) {
+        scale = Math.max(lowestScale(full), scale * 0.8);
+        watch.calm = 0;
+        fit();
+      } else if (typical < watch.interval * 1.15 && scale < 1) {
+        if (++watch.calm >= 4) {
+          scale = Math.min(1, scale / 0.8);
+          watch.calm = 0;
+          fit();
+        }
+      } else {
+        watch.calm = 0;
+      }
+    }
+    if (!failed) requestAnimationFrame(watchFrames);
   }
 
   const page = {
@@ -107,18 +236,26 @@
       byId('menu').appendChild(item);
     },
 
-    loaded(bytes) {
+    loaded(bytes, width, height) {
+      picture = { width, height };
+      fit();
       const ready = () => {
         setState('waiting');
-        byId('start').hidden = false;
+        byId('loading').hidden = true;
         byId('fullscreen').hidden = false;
+        if (startWanted) {
+          start();
+          return;
+        }
+        byId('start').hidden = false;
+        byId('start').focus();
       };
       if (!bytes) {
         silent('no music');
         ready();
         return;
       }
-      // An offline context decodes without the click that a playing one needs.
+      // An offline context decodes without the gesture that a playing one needs.
       new OfflineAudioContext(2, 1, 44100).decodeAudioData(bytes.buffer).then((buffer) => {
         music = buffer;
         ready();
@@ -139,16 +276,19 @@
       if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
       byId('fullscreen').hidden = true;
       byId('message').hidden = true;
+      setState('ended');
       if (syncText) {
         byId('sync').textContent = syncText;
         const save = byId('save');
         save.href = URL.createObjectURL(new Blob([syncText], { type: 'text/plain' }));
         save.hidden = false;
+        byId('sync-again').hidden = false;
         byId('result').hidden = false;
+        byId('sync-again').focus();
       } else {
-        byId('end').hidden = false;
+        byId('end-screen').hidden = false;
+        byId('end-screen').querySelector('.again').focus();
       }
-      setState('ended');
     },
 
     frameDone() { setState('frame'); },
@@ -159,13 +299,75 @@
       root.dataset.bench = 'done';
     },
 
-    fail(reason) {
-      console.warn('orvel: ' + reason);
-      byId('start').hidden = true;
-      say(reason);
-      setState('error');
-    },
+    fail,
   };
+
+  // The program's files, fetched here rather than by its loader, so that
+  // the progress shows and a missing or damaged file is said in words.
+  async function fetchFile(name, progress) {
+    let response;
+    try {
+      response = await fetch(name);
+    } catch (e) {
+      throw new Error(`${name} could not be loaded: ${e.message}`);
+    }
+    if (!response.ok) throw new Error(`${name} could not be loaded: ${response.status} ${response.statusText}`.trim());
+    progress.total += Number(response.headers.get('Content-Length')) || 0;
+    const reader = response.body.getReader();
+    const chunks = [];
+    let size = 0;
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (done) break;
+      chunks.push(value);
+      size += value.length;
+      progress.add(value.length);
+    }
+    const bytes = new Uint8Array(size);
+    let at = 0;
+    for (const chunk of chunks) {
+      bytes.set(chunk, at);
+      at += chunk.length;
+    }
+    return bytes.buffer;
+  }
+
+  async function load() {
+    if (location.protocol === 'file:') {
+      fail('This page must be served over HTTP, not opened from a file: run scripts/web --serve ' +
+        'and open the address it prints.');
+      return;
+    }
+    if (mode === 'play') byId('loading').hidden = false;
+    const progress = {
+      total: 0,
+      received: 0,
+      add(n) {
+        this.received += n;
+        const percent = this.total ? Math.min(100, Math.floor(100 * this.received / this.total)) : 0;
+        root.dataset.progress = String(percent);
+        byId('fill').style.width = percent + '%';
+        if (!startWanted) byId('loading-text').textContent = `Loading ${percent} %`;
+      },
+    };
+    let wasm;
+    let data;
+    try {
+      [wasm, data] = await Promise.all([fetchFile('orvel.wasm', progress), fetchFile('orvel.data', progress)]);
+    } catch (e) {
+      fail(e.message);
+      return;
+    }
+    Module.wasmBinary = wasm;
+    Module.getPreloadedPackage = (name, size) => {
+      if (data.byteLength !== size) fail(`orvel.data is damaged: ${data.byteLength} bytes where ${size} belong`);
+      return data;
+    };
+    const script = document.createElement('script');
+    script.src = 'orvel.js';
+    script.onerror = () => fail('orvel.js could not be loaded');
+    document.body.appendChild(script);
+  }
 
   document.addEventListener('click', (e) => {
     if (e.button !== 0) return;
@@ -173,9 +375,19 @@
       hideMenu();
       return;
     }
-    if (e.target === byId('fullscreen')) return;
-    start();
+    if (e.target.closest('#fullscreen, #result, #end-screen')) return;
+    wantStart();
   });
+
+  document.addEventListener('keydown', (e) => {
+    // A focused button takes Enter and Space as its own click.
+    if ((e.key !== 'Enter' && e.key !== ' ') || e.target.closest('button')) return;
+    if (root.dataset.orvel !== 'loading' && root.dataset.orvel !== 'waiting') return;
+    e.preventDefault();
+    wantStart();
+  });
+
+  for (const again of document.querySelectorAll('.again')) again.addEventListener('click', playAgain);
 
   document.addEventListener('contextmenu', (e) => {
     if (mode !== 'play') return;
@@ -187,23 +399,32 @@
     if (document.fullscreenElement) {
       document.exitFullscreen().catch(() => {});
     } else {
-      root.requestFullscreen().catch((e) => console.warn('orvel: no full screen: ' + e));
+      root.requestFullscreen().catch((e) => say('No full screen here: ' + e.message, 4));
     }
   });
 
   document.addEventListener('fullscreenchange', () => {
     byId('fullscreen').textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
     if (!document.fullscreenElement && root.dataset.orvel === 'playing') say('Full screen left: ESC now ends the show', 4);
+    fit();
   });
+  addEventListener('resize', fit);
+
+  byId('start').textContent = touch ? 'Tap to start' : 'Click to start';
 
   window.Module = {
-    canvas: byId('canvas'),
+    canvas,
     arguments: mode === 'frame' ? ['--at', params.get('at')] : mode === 'bench' ? ['--bench', params.get('bench'), params.get('size') || ''] : [],
-    print: (text) => console.log(text),
+    // The program's notices (the scene reader's lines, timings) are for
+    // whoever looks for them; its complaints are warnings.
+    print: (text) => console.debug(text),
     printErr: (text) => console.warn(text),
-    setStatus: (text) => { if (text) console.log('orvel: ' + text); },
-    onAbort: (what) => page.fail('the show stopped: ' + what),
+    setStatus: () => {},
+    onAbort: (what) => fail('The show stopped: ' + what),
     orvelPage: page,
   };
   setState('loading');
+  if (mode === 'play' && !pinned) requestAnimationFrame(watchFrames);
+  if (pinned) root.dataset.scale = '1';
+  load();
 })();

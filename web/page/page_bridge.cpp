@@ -7,8 +7,8 @@ namespace {
 EM_JS(void, jsAddMenuEntry, (const char* label, int value), {
     Module.orvelPage.addMenuEntry(UTF8ToString(label), value);
 });
-EM_JS(void, jsLoaded, (const uint8_t* music, int size), {
-    Module.orvelPage.loaded(size > 0 ? HEAPU8.slice(music, music + size) : null);
+EM_JS(void, jsLoaded, (const uint8_t* music, int size, int width, int height), {
+    Module.orvelPage.loaded(size > 0 ? HEAPU8.slice(music, music + size) : null, width, height);
 });
 EM_JS(void, jsPlaying, (), { Module.orvelPage.playing(); });
 EM_JS(void, jsEnded, (const char* text), { Module.orvelPage.ended(UTF8ToString(text)); });
@@ -23,7 +23,9 @@ EM_JS(double, jsNow, (), { return performance.now(); });
 namespace page {
 
 void addMenuEntry(const char* label, int value) { jsAddMenuEntry(label, value); }
-void loaded(const uint8_t* music, std::size_t size) { jsLoaded(music, int(size)); }
+void loaded(const uint8_t* music, std::size_t size, int width, int height) {
+    jsLoaded(music, int(size), width, height);
+}
 void playing() { jsPlaying(); }
 void ended(const std::string& syncText) { jsEnded(syncText.c_str()); }
 void frameDone() { jsFrameDone(); }

@@ -4,15 +4,16 @@
 #include <cstdint>
 #include <string>
 
-// What the show tells its page (web/page.js): each call lands in one method
+// What the show tells its page (web/page/page.js): each call lands in one method
 // of the page object that the page hands to the program as Module.orvelPage.
 namespace page {
 
 // A menu entry of the right button, in the order shown.
 void addMenuEntry(const char* label, int value);
 // Everything is loaded: the page decodes the music (size 0: there is none)
-// and waits for the click.
-void loaded(const uint8_t* music, std::size_t size);
+// and waits for the click. The show's picture is width x height: the page
+// draws it larger on a larger screen, never smaller.
+void loaded(const uint8_t* music, std::size_t size, int width, int height);
 void playing();
 // The show is over; syncText is what ESC writes, empty at the natural end.
 void ended(const std::string& syncText);

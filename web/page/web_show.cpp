@@ -2,13 +2,19 @@
 
 #include <GL/gl.h>
 
+#include <emscripten/html5.h>
+
 #include <cstdio>
 
 #include "web/gl11/gl11_calls.h"
 #include "web/page/page_bridge.h"
 
-bool WebShow::start(bool preserveDrawingBuffer, std::string* error) {
-    device_ = std::make_unique<WebGlDevice>("#canvas", preserveDrawingBuffer);
+bool WebShow::start(bool frameMode, std::string* error) {
+    // The show's own picture until the page sizes the canvas to the screen
+    // (play mode); frame mode shows it at that size, pixel for pixel.
+    emscripten_set_canvas_element_size("#canvas", kWidth, kHeight);
+    if (frameMode) emscripten_set_element_css_size("#canvas", kWidth, kHeight);
+    device_ = std::make_unique<WebGlDevice>("#canvas", frameMode);
     if (!device_->ok()) {
         *error = device_->error();
         return false;
@@ -42,4 +48,19 @@ FrameResult WebShow::drawFrameAt(float t) {
     const FrameResult result = runner_.drawAt(t);
     glFinish();
     return result;
+}
+
+void WebShow::clearPicture() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl_->flush();
+}
+
+void WebShow::reset() {
+    runner_.reset();
+    started_ = false;
+}
+
+void WebShow::resizeCanvas(int width, int height) {
+    emscripten_set_canvas_element_size("#canvas", width, height);
+    runner_.reshape(width, height);
 }

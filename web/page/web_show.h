@@ -16,10 +16,11 @@ public:
     static constexpr int kWidth = kPictureWidth;
     static constexpr int kHeight = kPictureHeight;
 
-    // Makes the WebGL context (a readable drawing buffer for single frames),
-    // runs the show's start-up and loads the scenes. False, with error
-    // saying why, when there is no WebGL 2 or no scene could be loaded.
-    bool start(bool preserveDrawingBuffer, std::string* error);
+    // Makes the WebGL context, runs the show's start-up and loads the
+    // scenes. A single frame (frameMode) gets a readable drawing buffer,
+    // shown pixel for pixel. False, with error saying why, when there is no
+    // WebGL 2 or no scene could be loaded.
+    bool start(bool frameMode, std::string* error);
 
     // Play mode: the music has just started; its first sample is heard
     // outputLatency seconds later.
@@ -29,6 +30,10 @@ public:
     bool drawNextFrame();
     // ESC: the time the show ended, for the frame rate of sync.txt.
     void stop() { runner_.stop(); }
+    // The end: nothing stays of the last frame.
+    void clearPicture();
+    // "Play again": the state of start-up, the clock not started.
+    void reset();
     ShellState& state() { return runner_.state(); }
     bool started() const { return started_; }
 
@@ -38,9 +43,12 @@ public:
     // to draw.
     FrameResult drawFrameAt(float t);
     long playUntilPictures(const FrameSchedule& schedule) { return runner_.playUntilPictures(schedule); }
-    // Draws whole frames into width x height pixels from now on (the
-    // benchmark's measure of filling).
+    // Draws whole frames into width x height pixels from now on: the
+    // canvas's drawing buffer, or part of it (the benchmark's measure of
+    // filling).
     void setViewport(int width, int height) { runner_.reshape(width, height); }
+    // The canvas's drawing buffer made width x height, and drawn whole.
+    void resizeCanvas(int width, int height);
 
     // A WebGL error since the last call, 0 for none (a round trip to the
     // browser's graphics process).
