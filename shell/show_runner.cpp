@@ -22,6 +22,17 @@ void ShowRunner::reshape(int width, int height, int supersample) {
 
 void ShowRunner::reset() { state_ = startState_; }
 
+void ShowRunner::rewind() {
+    const ShellState kept = state_;
+    state_ = startState_;
+    state_.renderMode = kept.renderMode;
+    state_.autoRotate = kept.autoRotate;
+    state_.zoom = kept.zoom;
+    state_.stepValue = kept.stepValue;
+    state_.syncMarks = kept.syncMarks;
+    state_.syncMarkCount = kept.syncMarkCount;
+}
+
 FrameResult ShowRunner::drawAt(float t) {
     state_.demoTime = t;
     ++state_.frameCount;
@@ -47,14 +58,18 @@ long ShowRunner::playUntilPictures(const FrameSchedule& schedule) {
     return k;
 }
 
-void ShowRunner::startClock(double outputLatency) {
+void ShowRunner::startClock(double outputLatency, double from) {
     clock_.startWithMusic(outputLatency);
+    clockFrom_ = from;
+    state_.demoTime = float(from);
     state_.startTicks = millisecondTicks();
 }
 
+float ShowRunner::clockSeconds() const { return float(clockFrom_ + double(clock_.seconds())); }
+
 FrameResult ShowRunner::displayFrame() {
     const FrameResult result = drawAt(state_.demoTime);
-    if (result != FrameResult::Ended) state_.demoTime = clock_.seconds();
+    if (result != FrameResult::Ended) state_.demoTime = clockSeconds();
     return result;
 }
 

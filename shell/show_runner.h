@@ -38,6 +38,10 @@ public:
     // Back to the state just after start(): no frame played, the keys' and
     // the menu's settings as at start-up, no marks. The scenes stay loaded.
     void reset();
+    // Back to the state before the first frame, but for what the keys, the
+    // menu and END have set, which stays: an author's seek replays the
+    // frames up to the one sought under the settings of now.
+    void rewind();
 
     // The frame at demo time t: counts it, sets what the frames before left
     // in OpenGL, decides the frame and draws it. Everything but the buffer
@@ -53,8 +57,11 @@ public:
     long playUntilPictures(const FrameSchedule& schedule);
 
     // The show's clock starts as its music does; the first sample is heard
-    // outputLatency seconds later.
-    void startClock(double outputLatency);
+    // outputLatency seconds later. Music started from a later point of the
+    // show (an author's seek) starts the clock from that demo time.
+    void startClock(double outputLatency, double from = 0.0);
+    // Demo time now, by the clock.
+    float clockSeconds() const;
     // One display call of the show: the frame at the demo time, then the
     // clock. The next frame is drawn at the time this one ended. The caller
     // shows the frame (swaps the buffers) unless the show has ended.
@@ -71,4 +78,5 @@ private:
     ShellState startState_;
     SceneTable scenes_;
     DemoClock clock_;
+    double clockFrom_ = 0.0;
 };

@@ -1,6 +1,7 @@
-// The show in a web browser. The page (web/page.js) chooses the way it runs
-// with the program's arguments: none to play it with its music after a
-// click, "--at T" for the one frame at demo time T, "--bench [FPS [WxH]]" to
+// The show in a web browser. The page (web/page/page.js) chooses the way it
+// runs with the program's arguments: none to play it with its music after a
+// click, "--edit" for the authors' mode (pause, seek, step, marks on the
+// music), "--at T" for the one frame at demo time T, "--bench [FPS [WxH]]" to
 // time every segment's frames drawn back to back (at FPS frames a second of
 // demo time, 30 unless told; into a canvas of WxH pixels instead of the
 // picture's own size: a few pixels tell the cost of filling pixels from the
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,7 @@
 #include "shell/schedule.h"
 #include "shell/sync_file.h"
 #include "shell/timeline.h"
+#include "web/page/author_mode.h"
 #include "web/page/dom_keys.h"
 #include "web/page/frame_request.h"
 #include "web/page/page_bridge.h"
@@ -92,9 +95,48 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     return EM_TRUE;
 }
 
-void startPlayMode() {
+// Author mode: the page handles ESC, space, the arrows and the marks' keys
+// (they move the music too); the show's own keys are handled here.
+
+std::unique_ptr<AuthorMode> author;
+
+EM_BOOL onAuthorFrame(double, void*) {
+    author->animate();
+    return author->playing() ? EM_TRUE : EM_FALSE;
+}
+
+EM_BOOL onAuthorKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
+    if (!show.started()) return EM_FALSE;
+    const int special = specialKeyOfDomKey(event->key);
+    if (special == 0) return EM_FALSE;
+    if (special == kKeyEnd) {
+        author->mark();
+    } else {
+        applySpecialKey(show.state(), special);
+        author->settingsChanged();
+    }
+    return EM_TRUE;
+}
+
+// The strip under the picture: the segments' bounds, and the moments inside
+// them where the picture changes.
+void describeSchedule() {
+    std::vector<double> moments;
+    for (const schedule::Window& flash : schedule::kFlashes) moments.push_back(flash.begin);
+    for (double moment : {schedule::kStripesFrom, schedule::kWavesFrom, schedule::kPulseFrom}) moments.push_back(moment);
+    page::schedule(schedule::kSegmentBounds, int(std::size(schedule::kSegmentBounds)), moments.data(),
+                   int(moments.size()));
+}
+
+void startPlayMode(bool authorMode) {
     for (const MenuEntry& entry : kRenderModeMenu) page::addMenuEntry(entry.label, entry.value);
-    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
+    if (authorMode) {
+        author = std::make_unique<AuthorMode>(show);
+        describeSchedule();
+        emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onAuthorKeyDown);
+    } else {
+        emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
+    }
     std::ifstream file(schedule::kMusicFile, std::ios::binary);
     const std::vector<uint8_t> music((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (music.empty()) std::fprintf(stderr, "orvel: no \"%s\" here, the show runs silent\n", schedule::kMusicFile);
@@ -192,7 +234,10 @@ EMSCRIPTEN_KEEPALIVE void orvel_start(double outputLatency) {
     emscripten_request_animation_frame_loop(onAnimationFrame, nullptr);
 }
 
-EMSCRIPTEN_KEEPALIVE void orvel_menu_choose(int value) { applyMenuChoice(show.state(), value); }
+EMSCRIPTEN_KEEPALIVE void orvel_menu_choose(int value) {
+    applyMenuChoice(show.state(), value);
+    if (author) author->settingsChanged();
+}
 
 // The page sized the canvas's drawing buffer to the screen.
 EMSCRIPTEN_KEEPALIVE void orvel_resize(int width, int height) { show.setViewport(width, height); }
@@ -204,12 +249,46 @@ EMSCRIPTEN_KEEPALIVE void orvel_play_again() {
     show.reset();
 }
 
+// Author mode. The page starts or restarts the music from orvel_edit_time()
+// before it resumes the show.
+EMSCRIPTEN_KEEPALIVE void orvel_edit_resume(double outputLatency) {
+    if (!author || author->playing()) return;
+    if (!show.started()) page::playing();
+    show.markStarted();
+    author->resume(outputLatency);
+    emscripten_request_animation_frame_loop(onAuthorFrame, nullptr);
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_pause() {
+    if (author) author->pause();
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_seek(double t) {
+    if (author) author->seek(t);
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_step(int frames) {
+    if (author) author->step(frames);
+}
+EMSCRIPTEN_KEEPALIVE double orvel_edit_time() { return author ? author->shownTime() : 0.0; }
+EMSCRIPTEN_KEEPALIVE double orvel_edit_clock() { return author ? author->clockTime() : 0.0; }
+EMSCRIPTEN_KEEPALIVE int orvel_edit_mark() { return author && author->mark() ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE void orvel_edit_delete_mark(int index) {
+    if (author) author->deleteMark(index);
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_clear_marks() {
+    if (author) author->clearMarks();
+}
+EMSCRIPTEN_KEEPALIVE int orvel_edit_add_mark(double t) { return author && author->addMark(t) ? 1 : 0; }
+// The text of sync.txt, handed to the page to save.
+EMSCRIPTEN_KEEPALIVE void orvel_edit_save() {
+    if (author) page::syncText(author->syncText());
+}
+
 }  // extern "C"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const bool frameMode = !args.empty() && args[0] == "--at";
     const bool benchMode = !args.empty() && args[0] == "--bench";
+    const bool authorMode = !args.empty() && args[0] == "--edit";
 
     FrameRequest request;
     if (frameMode) {
@@ -220,7 +299,7 @@ int main(int argc, char** argv) {
         }
     }
     std::string error;
-    if (!show.start(frameMode, &error)) {
+    if (!show.start(frameMode || authorMode, &error)) {
         page::fail(error);
         return 0;
     }
@@ -243,7 +322,7 @@ int main(int argc, char** argv) {
         benchRun.schedule = FrameSchedule(int(fps), 0.0, -1.0);
         emscripten_async_call(benchStep, nullptr, 0);
     } else {
-        startPlayMode();
+        startPlayMode(authorMode);
     }
     return 0;
 }

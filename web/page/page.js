@@ -10,7 +10,7 @@
   const root = document.documentElement;
   const byId = (id) => document.getElementById(id);
   const params = new URLSearchParams(location.search);
-  const mode = params.has('at') ? 'frame' : params.has('bench') ? 'bench' : 'play';
+  const mode = params.has('at') ? 'frame' : params.has('bench') ? 'bench' : params.has('edit') ? 'edit' : 'play';
   root.dataset.mode = mode;
   const canvas = byId('canvas');
 
@@ -82,6 +82,11 @@
     if (root.dataset.orvel !== 'waiting') return;
     setState('starting');
     byId('start').hidden = true;
+    if (author) {
+      if (music) prepareAudio();
+      author.start();
+      return;
+    }
     if (!music) {
       stopMusic();
       Module._orvel_start(0);
@@ -242,7 +247,8 @@
       const ready = () => {
         setState('waiting');
         byId('loading').hidden = true;
-        byId('fullscreen').hidden = false;
+        byId('fullscreen').hidden = Boolean(author);
+        if (author) author.musicReady();
         if (startWanted) {
           start();
           return;
@@ -292,6 +298,16 @@
     },
 
     frameDone() { setState('frame'); },
+
+    // Author mode.
+    authorFrame(t, playing) { author.frame(t, playing); },
+    marks(list) { author.marks(list); },
+    schedule(bounds, moments) { author.schedule(bounds, moments); },
+    syncText(text) {
+      const save = byId('save');
+      save.href = URL.createObjectURL(new Blob([text], { type: 'text/plain' }));
+      save.click();
+    },
 
     benchDone(report) {
       byId('bench').textContent = report;
@@ -375,7 +391,7 @@
       hideMenu();
       return;
     }
-    if (e.target.closest('#fullscreen, #result, #end-screen')) return;
+    if (e.target.closest('#fullscreen, #result, #end-screen, #editor')) return;
     wantStart();
   });
 
@@ -390,9 +406,9 @@
   for (const again of document.querySelectorAll('.again')) again.addEventListener('click', playAgain);
 
   document.addEventListener('contextmenu', (e) => {
-    if (mode !== 'play') return;
+    if (mode !== 'play' && mode !== 'edit') return;
     e.preventDefault();
-    if (root.dataset.orvel === 'playing') showMenu(e.clientX, e.clientY);
+    if (root.dataset.orvel === 'playing' || root.dataset.orvel === 'paused') showMenu(e.clientX, e.clientY);
   });
 
   byId('fullscreen').addEventListener('click', () => {
@@ -411,10 +427,14 @@
   addEventListener('resize', fit);
 
   byId('start').textContent = touch ? 'Tap to start' : 'Click to start';
+  const author = mode === 'edit'
+    ? window.createAuthorMode({ root, byId, audio: () => audio, music: () => music, setState }) : null;
 
   window.Module = {
     canvas,
-    arguments: mode === 'frame' ? ['--at', params.get('at')] : mode === 'bench' ? ['--bench', params.get('bench'), params.get('size') || ''] : [],
+    arguments: mode === 'frame' ? ['--at', params.get('at')]
+      : mode === 'bench' ? ['--bench', params.get('bench'), params.get('size') || '']
+        : mode === 'edit' ? ['--edit'] : [],
     // The program's notices (the scene reader's lines, timings) are for
     // whoever looks for them; its complaints are warnings.
     print: (text) => console.debug(text),

@@ -12,6 +12,15 @@ EM_JS(void, jsLoaded, (const uint8_t* music, int size, int width, int height), {
 });
 EM_JS(void, jsPlaying, (), { Module.orvelPage.playing(); });
 EM_JS(void, jsEnded, (const char* text), { Module.orvelPage.ended(UTF8ToString(text)); });
+EM_JS(void, jsAuthorFrame, (double t, int playing), { Module.orvelPage.authorFrame(t, playing !== 0); });
+EM_JS(void, jsMarks, (const float* marks, int count), {
+    Module.orvelPage.marks(Array.from(HEAPF32.subarray(marks >> 2, (marks >> 2) + count)));
+});
+EM_JS(void, jsSchedule, (const double* bounds, int boundCount, const double* moments, int momentCount), {
+    Module.orvelPage.schedule(Array.from(HEAPF64.subarray(bounds >> 3, (bounds >> 3) + boundCount)),
+                              Array.from(HEAPF64.subarray(moments >> 3, (moments >> 3) + momentCount)));
+});
+EM_JS(void, jsSyncText, (const char* text), { Module.orvelPage.syncText(UTF8ToString(text)); });
 EM_JS(void, jsFrameDone, (), { Module.orvelPage.frameDone(); });
 EM_JS(void, jsBenchDone, (const char* text), { Module.orvelPage.benchDone(UTF8ToString(text)); });
 EM_JS(void, jsFail, (const char* text), { Module.orvelPage.fail(UTF8ToString(text)); });
@@ -28,6 +37,12 @@ void loaded(const uint8_t* music, std::size_t size, int width, int height) {
 }
 void playing() { jsPlaying(); }
 void ended(const std::string& syncText) { jsEnded(syncText.c_str()); }
+void authorFrame(double t, bool playing) { jsAuthorFrame(t, playing ? 1 : 0); }
+void marks(const float* list, int count) { jsMarks(list, count); }
+void schedule(const double* bounds, int boundCount, const double* moments, int momentCount) {
+    jsSchedule(bounds, boundCount, moments, momentCount);
+}
+void syncText(const std::string& text) { jsSyncText(text.c_str()); }
 void frameDone() { jsFrameDone(); }
 void benchDone(const std::string& report) { jsBenchDone(report.c_str()); }
 void fail(const std::string& reason) { jsFail(reason.c_str()); }

@@ -17,6 +17,14 @@ void loaded(const uint8_t* music, std::size_t size, int width, int height);
 void playing();
 // The show is over; syncText is what ESC writes, empty at the natural end.
 void ended(const std::string& syncText);
+// Author mode: the frame on screen shows demo time t; playing or paused.
+void authorFrame(double t, bool playing);
+// Author mode: the sync marks, in the order recorded.
+void marks(const float* marks, int count);
+// Author mode: the segments' bounds, and the other moments of the schedule.
+void schedule(const double* bounds, int boundCount, const double* moments, int momentCount);
+// Author mode: the text of sync.txt to save.
+void syncText(const std::string& text);
 // The frame of frame mode is on the canvas.
 void frameDone();
 void benchDone(const std::string& report);

@@ -9,12 +9,12 @@
 #include "web/gl11/gl11_calls.h"
 #include "web/page/page_bridge.h"
 
-bool WebShow::start(bool frameMode, std::string* error) {
+bool WebShow::start(bool pictureAsIs, std::string* error) {
     // The show's own picture until the page sizes the canvas to the screen
-    // (play mode); frame mode shows it at that size, pixel for pixel.
+    // (play mode); frame and author modes show it at that size, pixel for pixel.
     emscripten_set_canvas_element_size("#canvas", kWidth, kHeight);
-    if (frameMode) emscripten_set_element_css_size("#canvas", kWidth, kHeight);
-    device_ = std::make_unique<WebGlDevice>("#canvas", frameMode);
+    if (pictureAsIs) emscripten_set_element_css_size("#canvas", kWidth, kHeight);
+    device_ = std::make_unique<WebGlDevice>("#canvas", pictureAsIs);
     if (!device_->ok()) {
         *error = device_->error();
         return false;

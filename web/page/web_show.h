@@ -17,10 +17,10 @@ public:
     static constexpr int kHeight = kPictureHeight;
 
     // Makes the WebGL context, runs the show's start-up and loads the
-    // scenes. A single frame (frameMode) gets a readable drawing buffer,
-    // shown pixel for pixel. False, with error saying why, when there is no
-    // WebGL 2 or no scene could be loaded.
-    bool start(bool frameMode, std::string* error);
+    // scenes. The picture as it is (frame and author modes) gets a readable
+    // drawing buffer, shown pixel for pixel. False, with error saying why,
+    // when there is no WebGL 2 or no scene could be loaded.
+    bool start(bool pictureAsIs, std::string* error);
 
     // Play mode: the music has just started; its first sample is heard
     // outputLatency seconds later.
@@ -28,6 +28,13 @@ public:
     // One frame as the desktop show's display callback draws it; false when
     // the show has ended (nothing is drawn then).
     bool drawNextFrame();
+    // Author mode: the clock started from a later demo time, and read.
+    void startClockFrom(double outputLatency, double from) { runner_.startClock(outputLatency, from); }
+    float clockSeconds() const { return runner_.clockSeconds(); }
+    void markStarted() { started_ = true; }
+    // Back before the first frame, the settings of keys and menu and the
+    // marks kept.
+    void rewind() { runner_.rewind(); }
     // ESC: the time the show ended, for the frame rate of sync.txt.
     void stop() { runner_.stop(); }
     // The end: nothing stays of the last frame.

@@ -1,0 +1,28 @@
+// Takes docs/timeline.png, the README's picture of author mode: the show
+// paused in segment 4, with a few sync marks on the strip.
+//
+//   scripts/timeline-picture             (builds the site, then runs this)
+import { join } from 'node:path';
+import { launchBrowser, openPage, repo, serveSite, waitForState } from './browser.mjs';
+
+const out = join(repo, 'docs', 'timeline.png');
+const site = await serveSite();
+const browser = await launchBrowser();
+try {
+  const { page } = await openPage(browser, `${site.url}index.html?edit`, { width: 860, height: 660 });
+  await waitForState(page, 'waiting', 60000);
+  await page.mouse.click(300, 200);
+  await waitForState(page, 'playing', 10000);
+  await page.keyboard.press('Space');
+  await waitForState(page, 'paused', 5000);
+  await page.evaluate(() => {
+    orvelAuthor.openSyncText('time: 5.010000\ntime: 14.380000\ntime: 21.020000\ntime: 43.250000\n60.00 frames per second\n');
+    Module._orvel_edit_seek(30);
+  });
+  await new Promise((r) => setTimeout(r, 300));
+  await page.screenshot({ path: out });
+  console.log(`timeline picture: wrote ${out}`);
+} finally {
+  await browser.close();
+  await site.close();
+}

@@ -1,0 +1,122 @@
+#include "web/page/author_mode.h"
+
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "shell/frame_schedule.h"
+#include "shell/sync_file.h"
+#include "web/page/page_bridge.h"
+
+AuthorMode::AuthorMode(WebShow& show)
+    : show_(show), lastFrame_(FrameSchedule(kFps, 0.0, -1.0).endFrame() - 1) {}
+
+double AuthorMode::clockTime() const { return playing_ ? double(show_.clockSeconds()) : shown_; }
+
+void AuthorMode::resume(double outputLatency) {
+    if (playing_) return;
+    playing_ = true;
+    resumedAt_ = emscripten_get_now();
+    show_.startClockFrom(outputLatency, shown_);
+    tellPage();
+}
+
+void AuthorMode::stopPlaying() {
+    if (!playing_) return;
+    playing_ = false;
+    playedMilliseconds_ += emscripten_get_now() - resumedAt_;
+}
+
+void AuthorMode::pause() {
+    if (!playing_) return;
+    stopPlaying();
+    showFrame(std::lround(shown_ * kFps));
+}
+
+void AuthorMode::seek(double t) {
+    stopPlaying();
+    showFrame(std::isfinite(t) ? std::lround(t * kFps) : 0);
+}
+
+void AuthorMode::step(long frames) {
+    if (playing_) {
+        stopPlaying();
+        frame_ = std::lround(shown_ * kFps);
+    }
+    showFrame(frame_ + frames);
+}
+
+void AuthorMode::animate() {
+    if (!playing_) return;
+    const double t = show_.state().demoTime;
+    if (!show_.drawNextFrame()) {
+        // The show is over: it stays on its last frame, paused.
+        stopPlaying();
+        showFrame(lastFrame_);
+        return;
+    }
+    ++playedFrames_;
+    shown_ = t;
+    tellPage();
+}
+
+void AuthorMode::settingsChanged() {
+    if (!playing_) showFrame(frame_);
+}
+
+void AuthorMode::showFrame(long frame) {
+    frame_ = std::clamp(frame, 0L, lastFrame_);
+    const FrameSchedule schedule(kFps, double(frame_) / kFps, double(frame_) / kFps);
+    show_.rewind();
+    for (long k = show_.playUntilPictures(schedule); k < schedule.endFrame(); ++k) show_.drawFrameAt(schedule.time(k));
+    shown_ = schedule.time(frame_);
+    tellPage();
+}
+
+void AuthorMode::tellPage() const { page::authorFrame(shown_, playing_); }
+
+bool AuthorMode::mark() {
+    ShellState& state = show_.state();
+    const float demoTime = state.demoTime;
+    state.demoTime = float(shown_);
+    const bool recorded = recordSyncMark(state);
+    state.demoTime = demoTime;
+    if (recorded) page::marks(state.syncMarks.data(), state.syncMarkCount);
+    return recorded;
+}
+
+void AuthorMode::deleteMark(int index) {
+    ShellState& state = show_.state();
+    if (index < 0 || index >= state.syncMarkCount) return;
+    std::copy(state.syncMarks.begin() + index + 1, state.syncMarks.begin() + state.syncMarkCount,
+              state.syncMarks.begin() + index);
+    --state.syncMarkCount;
+    page::marks(state.syncMarks.data(), state.syncMarkCount);
+}
+
+void AuthorMode::clearMarks() {
+    show_.state().syncMarkCount = 0;
+    page::marks(nullptr, 0);
+}
+
+bool AuthorMode::addMark(double t) {
+    ShellState& state = show_.state();
+    if (state.syncMarkCount >= kMaxSyncMarks) return false;
+    state.syncMarks[std::size_t(state.syncMarkCount++)] = float(t);
+    page::marks(state.syncMarks.data(), state.syncMarkCount);
+    return true;
+}
+
+std::string AuthorMode::syncText() const {
+    ShellState saved = show_.state();
+    std::sort(saved.syncMarks.begin(), saved.syncMarks.begin() + saved.syncMarkCount);
+    double milliseconds = playedMilliseconds_;
+    if (playing_) milliseconds += emscripten_get_now() - resumedAt_;
+    // No time played yet: a rate of 0 rather than a division by zero.
+    saved.frameCount = milliseconds >= 1.0 ? int32_t(playedFrames_) : 0;
+    saved.startTicks = 0;
+    saved.endTicks = std::max(1, int32_t(std::lround(milliseconds)));
+    return formatSyncFile(saved);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <string>
+
+#include "web/page/web_show.h"
+
+// The page's author mode (?edit): the show played, paused, sought and
+// stepped on the grid of a 30 frames a second run, its sync marks kept,
+// deleted, saved and loaded. A paused frame is the frame of that run that
+// ?at= draws, reached the same way: the frames before it played without
+// drawing under the settings of now.
+class AuthorMode {
+public:
+    static constexpr int kFps = 30;
+
+    explicit AuthorMode(WebShow& show);
+
+    bool playing() const { return playing_; }
+    // The demo time of the picture on screen.
+    double shownTime() const { return shown_; }
+    // Demo time now: the clock's while playing, else the picture's.
+    double clockTime() const;
+
+    // Plays on from the frame on screen; the page has just started the
+    // music from shownTime(), heard outputLatency seconds later.
+    void resume(double outputLatency);
+    // Stops on the frame of the grid nearest the picture on screen.
+    void pause();
+    // Pauses (if playing) and shows the frame of the grid nearest t.
+    void seek(double t);
+    // Pauses (if playing) and shows the frame frames after the one on screen.
+    void step(long frames);
+    // The animation frame while playing: the next frame, or at the end, a
+    // pause on the last frame.
+    void animate();
+    // After a key or menu choice that changes the picture: the paused frame
+    // drawn again under the settings of now.
+    void settingsChanged();
+
+    // END: a mark at the time of the picture on screen; false when the
+    // show's list of marks is full.
+    bool mark();
+    // The mark recorded index-th (0 first) taken out.
+    void deleteMark(int index);
+    void clearMarks();
+    // A mark from a sync.txt that the author opened.
+    bool addMark(double t);
+    // sync.txt: the marks in order of time, then the frame rate of the time played.
+    std::string syncText() const;
+
+private:
+    void showFrame(long frame);
+    void stopPlaying();
+    void tellPage() const;
+
+    WebShow& show_;
+    bool playing_ = false;
+    long frame_ = 0;
+    double shown_ = 0.0;
+    long lastFrame_;
+    // Frames drawn and seconds spent while playing, for the frame rate.
+    long playedFrames_ = 0;
+    double playedMilliseconds_ = 0.0;
+    double resumedAt_ = 0.0;
+};
