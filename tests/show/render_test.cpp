@@ -425,3 +425,26 @@ TEST_F(ShowFrames, LateStartPlaysEveryFrameButTheTwoItDraws) {
     EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(30, 0.0, 1.0)), 0);
     EXPECT_EQ(state().frameCount, 0);
 }
+
+// An author's seek replays the frames under the settings of now: rewind()
+// forgets the frames played but keeps what the keys, the menu and END set.
+TEST_F(ShowFrames, RewindKeepsTheSettingsAndMarksButNotTheFrames) {
+    state().renderMode = kRenderFlat;
+    state().autoRotate = 1;
+    state().zoom = -2.0f;
+    state().demoTime = 12.5f;
+    ASSERT_TRUE(recordSyncMark(state()));
+    for (float t : {20.0f, 50.0f, 60.0f}) runner_->playAt(t);
+    runner_->rewind();
+    const ShellState& s = state();
+    EXPECT_EQ(s.renderMode, kRenderFlat);
+    EXPECT_EQ(s.autoRotate, 1);
+    EXPECT_EQ(s.zoom, -2.0f);
+    EXPECT_EQ(s.syncMarkCount, 1);
+    EXPECT_EQ(s.syncMarks[0], 12.5f);
+    EXPECT_EQ(s.frameCount, 0);
+    EXPECT_EQ(s.fieldOfView, 190.0f);
+    EXPECT_EQ(s.rotationX, 0.0f);
+    EXPECT_FALSE(s.textureMatrix.translated);
+    EXPECT_FALSE(s.colour.isShade);
+}

@@ -23,7 +23,7 @@ after(async () => {
 });
 
 test('the site folder holds the site and nothing else', () => {
-  assert.deepEqual(readdirSync(siteDir).sort(), ['index.html', 'orvel.data', 'orvel.js', 'orvel.wasm', 'page.js']);
+  assert.deepEqual(readdirSync(siteDir).sort(), ['author.js', 'index.html', 'orvel.data', 'orvel.js', 'orvel.wasm', 'page.js']);
 });
 
 describe('play mode draws as many pixels as the picture covers', () => {
