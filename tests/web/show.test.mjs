@@ -10,7 +10,7 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { promisify } from 'node:util';
 import { faults, launchBrowser, openPage, repo, requireFile, serveSite, state, waitForState } from './browser.mjs';
-import { decodePng, differingShare } from './png.mjs';
+import { decodePng, differingShare, MATCH_LEVELS as LEVELS, MATCH_SHARE as MAX_SHARE } from './png.mjs';
 
 const run = promisify(execFile);
 
@@ -19,8 +19,6 @@ const FPS = 30;
 // frames: line strips and byte colours.
 const TIMES = ['2.5', '7.0', '12.0', '30.0', '50.0', '57.6', '67.2', '76.8', '86.8', '93.0', '98.0', '101.0', '104.0',
   '107.0', '110.0', '113.7', '116.0', '119.0', '15.6', '17.0'];
-const LEVELS = 24;
-const MAX_SHARE = 0.02;
 const MENU = ['Dot', 'Wireframe', 'Flat', 'Texturemap'];
 
 const capture = join(repo, 'build', 'orvel-capture');
