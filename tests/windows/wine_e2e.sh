@@ -34,6 +34,7 @@ need() { command -v "$1" >/dev/null || fail "$1 is missing (scripts/deps install
 for tool in wine wineserver xvfb-run xdotool ffmpeg unzip node x86_64-w64-mingw32-objdump; do need "$tool"; done
 [ -f "$dist/orvel-windows/orvel.exe" ] && [ -f "$dist/orvel-windows.zip" ] \
   || fail "no orvel-windows/ and orvel-windows.zip in $dist (scripts/windows makes them)"
+[ -d "$native/show/demodata" ] || fail "no generated content in $native/show (scripts/windows makes it)"
 
 # Quiet Wine, which offers no .NET or HTML engine to install here; the
 # show's audio goes to SDL's dummy output, as no sound device may be there.
@@ -160,6 +161,7 @@ folder)
   [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' "$folder/README.txt")" = "$lines" ] || fail "README.txt has lines without CR LF"
   ;;
 screen)
+  [ -x "$native/orvel-capture" ] || fail "no orvel-capture in $native (build the native build: scripts/test does)"
   unpack
   code="$(run_show "Escape" 60 2.5)"
   expect_exit 0 "$code"
