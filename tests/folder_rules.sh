@@ -5,7 +5,10 @@
 # of the four includes it, and it includes none of them. Above the show sit
 # the programs: the tools and the page. The OpenGL 1.1 layer of the web build
 # (web/gl11) knows nothing of what is drawn: of this tree it includes only
-# geometry's plain types. No program includes another's headers.
+# geometry's plain types. No program includes another's headers. The four
+# folders never ask which platform they are built for: what differs stays in
+# the libraries below them (GLUT, SDL2_mixer, the C runtime), or is asked of
+# those by what they offer (the C runtime's binary mode for texture files).
 # Usage: folder_rules.sh SOURCE_DIR
 set -euo pipefail
 cd "$1"
@@ -34,4 +37,10 @@ for folder in animation scene shell tools web/page offscreen; do forbid web/gl11
 forbid web tools
 forbid web offscreen
 forbid tools web
+platform=$(grep -rnE --include='*.h' --include='*.cpp' '_WIN32|_WIN64|__MINGW|__linux__|__APPLE__|<windows\.h>' "${order[@]}" || true)
+if [ -n "$platform" ]; then
+  echo "${order[*]} must not test for a platform:"
+  echo "$platform"
+  broken=1
+fi
 exit "$broken"

@@ -6,6 +6,7 @@
 //   show-end 121.16
 //   segment-bounds 0 5 9.6 ... 121.16       segment s runs between bounds s - 1 and s
 //   sheet-fps 10
+//   sync-tolerance 0.02                      seconds sound and picture may be apart
 //   segment-moments 2.5 7.0 ... 119.0       one a segment, in order
 //   segment-4-styles 14.4 21 23.6 43.24     the bounds of outlines, stripes and waves
 //   outline-moments 15.6 17.0
@@ -41,6 +42,7 @@ int main(int argc, char**) {
     for (double bound : schedule::kSegmentBounds) std::printf(" %.10g", bound);
     std::printf("\n");
     std::printf("sheet-fps %d\n", schedule::kSheetFramesPerSecond);
+    std::printf("sync-tolerance %.10g\n", schedule::kSyncTolerance);
     printMoments("segment-moments", schedule::kSegmentMoments, std::size(schedule::kSegmentMoments));
     std::printf("segment-4-styles %.10g %.10g %.10g %.10g\n", schedule::segmentStart(4), schedule::kStripesFrom,
                 schedule::kWavesFrom, schedule::segmentEnd(4));

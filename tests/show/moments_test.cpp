@@ -83,6 +83,7 @@ TEST(ShowSchedule, WritesWhatTheHeadersHold) {
         {"show-end", {schedule::kShowEnd}},
         {"segment-bounds", {std::begin(schedule::kSegmentBounds), std::end(schedule::kSegmentBounds)}},
         {"sheet-fps", {schedule::kSheetFramesPerSecond}},
+        {"sync-tolerance", {schedule::kSyncTolerance}},
         {"segment-moments", {std::begin(kSegmentMoments), std::end(kSegmentMoments)}},
         {"segment-4-styles",
          {schedule::segmentStart(4), schedule::kStripesFrom, schedule::kWavesFrom, schedule::segmentEnd(4)}},

@@ -64,6 +64,13 @@ export function decodePng(bytes) {
   return { width, height, rgba };
 }
 
+// Two pictures of the same frame match when at most MATCH_SHARE of their
+// pixels differ by more than MATCH_LEVELS levels in red, green or blue:
+// renderers round and sample differently at edges, but a wrong frame or a
+// wrong texture differs in far more pixels.
+export const MATCH_LEVELS = 24;
+export const MATCH_SHARE = 0.02;
+
 // The share of pixels (0 to 1) whose red, green or blue differ by more than
 // tolerance levels.
 export function differingShare(a, b, tolerance) {

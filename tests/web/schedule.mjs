@@ -27,6 +27,8 @@ export function showSchedule() {
     pictureWidth,
     pictureHeight,
     showEnd: values('show-end', 1)[0],
+    // How far apart sound and picture may be, in seconds.
+    syncTolerance: Number(values('sync-tolerance', 1)[0]),
     // Segment s runs between segmentBounds[s - 1] and segmentBounds[s].
     segmentBounds: values('segment-bounds').map(Number),
     // One a segment, in order.

@@ -10,7 +10,7 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { promisify } from 'node:util';
 import { faults, launchBrowser, openPage, repo, requireFile, serveSite, state, waitForState } from './browser.mjs';
-import { decodePng, differingShare } from './png.mjs';
+import { decodePng, differingShare, MATCH_LEVELS as LEVELS, MATCH_SHARE as MAX_SHARE } from './png.mjs';
 import { showSchedule } from './schedule.mjs';
 
 const run = promisify(execFile);
@@ -21,8 +21,6 @@ const SIZE = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
 // The contact sheet's moments, one a segment, then the outline moments:
 // line strips and byte colours.
 const TIMES = [...schedule.segmentMoments, ...schedule.outlineMoments];
-const LEVELS = 24;
-const MAX_SHARE = 0.02;
 const MENU = ['Dot', 'Wireframe', 'Flat', 'Texturemap'];
 // Play mode at its full size: pictures taken a moment apart are compared,
 // which a lowered scale between them would tell apart.
