@@ -70,7 +70,8 @@ async function webFrame(time) {
         .filter((e) => !e.hidden && getComputedStyle(e).display !== 'none').map((e) => e.id);
       return {
         state: document.documentElement.dataset.orvel,
-        canvases: document.querySelectorAll('canvas').length,
+        // Shown canvases: author mode's strip is there, hidden.
+        canvases: [...document.querySelectorAll('canvas')].filter((c) => c.offsetParent !== null).length,
         size: [canvas.width, canvas.height, box.width, box.height],
         shown,
         png: canvas.toDataURL('image/png'),
@@ -133,7 +134,8 @@ async function startShow(page, audio = 'playing') {
   await waitForState(page, 'waiting', 60000);
   const overlay = await page.evaluate(() => {
     const start = document.getElementById('start');
-    return { visible: !start.hidden, text: start.textContent, canvases: document.querySelectorAll('canvas').length };
+    const canvases = [...document.querySelectorAll('canvas')].filter((c) => c.offsetParent !== null).length;
+    return { visible: !start.hidden, text: start.textContent, canvases };
   });
   assert.deepEqual(overlay, { visible: true, text: 'Click to start', canvases: 1 });
   await page.mouse.click(200, 150);
