@@ -64,6 +64,11 @@ export function decodePng(bytes) {
   return { width, height, rgba };
 }
 
+// The measure by which the page's picture is held to orvel-capture's: at
+// most 2 % of pixels may differ by more than 24 levels in some channel.
+export const LEVELS = 24;
+export const MAX_SHARE = 0.02;
+
 // The share of pixels (0 to 1) whose red, green or blue differ by more than
 // tolerance levels.
 export function differingShare(a, b, tolerance) {

@@ -1,6 +1,7 @@
-// The show's page in headless Chromium: every frame of the contact sheet
-// and two outline frames against orvel-capture's pictures, play mode with
-// its keys, menu, sync.txt and end, and the refusal of a bad ?at=.
+// The show's page: in headless Chromium every frame of the contact sheet
+// and two outline frames against orvel-capture's pictures and the refusal
+// of a bad ?at=; in Chromium and in Firefox play mode with its keys, menu,
+// sync.txt and end, and the show without its music.
 // Run by scripts/test after scripts/web: node --test tests/web/show.test.mjs
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
@@ -9,26 +10,27 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { promisify } from 'node:util';
-import { faults, launchBrowser, openPage, repo, requireFile, serveSite, state, waitForState } from './browser.mjs';
-import { decodePng, differingShare } from './png.mjs';
-import { showSchedule } from './schedule.mjs';
+import {
+  engines, faults, launchBrowser, openPage, repo, requireFile, serveSite, state, waitForState,
+} from './browser.mjs';
+import { decodePng, differingShare, LEVELS, MAX_SHARE } from './png.mjs';
+import { FRAME_FPS as FPS, showSchedule } from './schedule.mjs';
 
 const run = promisify(execFile);
 
-const FPS = 30;
 const schedule = showSchedule();
 const SIZE = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
 // The contact sheet's moments, one a segment, then the outline moments:
 // line strips and byte colours.
 const TIMES = [...schedule.segmentMoments, ...schedule.outlineMoments];
-const LEVELS = 24;
-const MAX_SHARE = 0.02;
 const MENU = ['Dot', 'Wireframe', 'Flat', 'Texturemap'];
 
 const capture = join(repo, 'build', 'orvel-capture');
 const showDir = join(repo, 'build', 'show');
 
 let browser;
+// The browser of the engine whose play mode is under test, and the engine.
+let player;
 let site;
 let work;
 const shares = [];
@@ -128,7 +130,7 @@ describe('a bad ?at= is refused', () => {
   }
 });
 
-async function startShow(page, audio = 'playing') {
+async function startShow(page, audio) {
   await waitForState(page, 'waiting', 60000);
   const overlay = await page.evaluate(() => {
     const start = document.getElementById('start');
@@ -157,7 +159,7 @@ function litShare(picture) {
   return lit / (picture.width * picture.height);
 }
 
-describe('without its music the show runs silent', () => {
+function withoutMusic() {
   // The browser's audio, broken before the page's script runs.
   const cases = {
     'music that cannot be decoded': [
@@ -169,7 +171,7 @@ describe('without its music the show runs silent', () => {
   };
   for (const [name, [breakAudio, warning]] of Object.entries(cases)) {
     test(name, async () => {
-      const page = await browser.newPage();
+      const page = await player.browser.newPage();
       await page.evaluateOnNewDocument(breakAudio);
       const record = { console: [], exceptions: [], failedRequests: [] };
       page.on('console', (m) => record.console.push({ type: m.type(), text: m.text() }));
@@ -191,14 +193,14 @@ describe('without its music the show runs silent', () => {
       }
     });
   }
-});
+}
 
-describe('play mode', () => {
+function playMode() {
   test('HOME stops and starts the opening spin; END three times, then ESC: sync.txt on the page', async () => {
-    const { page, record } = await openPage(browser, `${site.url}index.html`);
+    const { page, record } = await openPage(player.browser, `${site.url}index.html`);
     const pause = (ms) => new Promise((r) => setTimeout(r, ms));
     try {
-      await startShow(page);
+      await startShow(page, player.engine.music.playing);
       await page.keyboard.press('Home');
       await pause(200);
       const still = [await canvasPicture(page), (await pause(300), await canvasPicture(page))];
@@ -228,7 +230,7 @@ describe('play mode', () => {
       assert.ok(Number(result.text.split('\n')[3].split(' ')[0]) > 0, 'a frame rate');
       assert.equal(result.download, 'sync.txt');
       assert.equal(result.saved, result.text, 'the link saves the same text');
-      assert.equal(result.audio, 'stopped');
+      assert.equal(result.audio, player.engine.music.ended);
       assert.deepEqual(faults(record), []);
     } finally {
       await page.close();
@@ -236,9 +238,9 @@ describe('play mode', () => {
   });
 
   test('the menu changes the opening, and the show ends by itself with an empty #sync', async () => {
-    const { page, record } = await openPage(browser, `${site.url}index.html`);
+    const { page, record } = await openPage(player.browser, `${site.url}index.html`);
     try {
-      await startShow(page);
+      await startShow(page, player.engine.music.playing);
       const choose = async (label) => {
         await page.mouse.click(400, 300, { button: 'right' });
         const labels = await page.$$eval('#menu li', (items) => items.map((i) => i.textContent));
@@ -261,10 +263,24 @@ describe('play mode', () => {
         end: !document.getElementById('end').hidden,
         audio: document.documentElement.dataset.audio,
       }));
-      assert.deepEqual(end, { sync: '', end: true, audio: 'stopped' });
+      assert.deepEqual(end, { sync: '', end: true, audio: player.engine.music.ended });
       assert.deepEqual(faults(record), []);
     } finally {
       await page.close();
     }
   });
-});
+}
+
+for (const engine of engines) {
+  describe(`${engine.name}: play mode`, () => {
+    before(async () => {
+      player = { engine, browser: await engine.launch() };
+    });
+    after(async () => {
+      if (player) await player.browser.close();
+      player = undefined;
+    });
+    describe('without its music the show runs silent', withoutMusic);
+    describe('with its keys, menu and end', playMode);
+  });
+}
