@@ -1,6 +1,8 @@
 // A headless Chromium with SwiftShader's WebGL and a static server for the
 // site in dist/web/, both on this machine only, for the page's tests,
-// benchmark and screenshot.
+// benchmark and screenshot. Beside Chromium, a Firefox whose WebGL runs on
+// Mesa.
+import { spawn } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, statSync, existsSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
@@ -11,6 +13,8 @@ import puppeteer from 'puppeteer-core';
 export const repo = resolve(dirname(fileURLToPath(import.meta.url)), '..', '..');
 export const siteDir = join(repo, 'dist', 'web');
 export const chromiumPath = process.env.ORVEL_CHROMIUM || '/usr/bin/chromium';
+export const firefoxPath = process.env.ORVEL_FIREFOX || '/usr/bin/firefox-esr';
+const xvfbPath = '/usr/bin/Xvfb';
 
 const TYPES = {
   '.html': 'text/html; charset=utf-8',
@@ -77,6 +81,80 @@ export async function launchBrowser() {
   };
   return browser;
 }
+
+// An X server without a screen, on the first free display, which it
+// chooses and names itself (-displayfd), so that two runs never race for a
+// number; resolves to { display, close }. It ends with this process at the
+// latest.
+function startXvfb() {
+  const server = spawn(xvfbPath, ['-displayfd', '3', '-nolisten', 'tcp', '-screen', '0', '1280x1024x24'],
+    { stdio: ['ignore', 'ignore', 'pipe', 'pipe'] });
+  let told = '';
+  server.stderr.on('data', (text) => { told += text; });
+  const stop = () => server.kill();
+  process.on('exit', stop);
+  return new Promise((started, failed) => {
+    let number = '';
+    server.stdio[3].on('data', (text) => {
+      number += text;
+      if (!number.includes('\n')) return;
+      started({
+        display: `:${number.trim()}`,
+        close: () => new Promise((ended) => {
+          process.off('exit', stop);
+          if (server.exitCode !== null || server.signalCode !== null) return ended();
+          server.once('exit', ended);
+          server.kill();
+        }),
+      });
+    });
+    server.once('exit', (code) => failed(new Error(`${xvfbPath} ended (${code}) before it named a display: ${told}`)));
+  });
+}
+
+// Firefox over WebDriver BiDi, a second engine beside Chromium: its WebGL 2
+// runs on Mesa, as the native show does. Headless Firefox offers no WebGL 2
+// here, so it runs with a window, on an X server of its own: never on the
+// user's screen, and the same without any display, as in CI.
+export async function launchFirefox() {
+  requireFile(firefoxPath, 'install firefox-esr (scripts/deps does)');
+  requireFile(xvfbPath, 'install xvfb (scripts/deps does)');
+  const screen = await startXvfb();
+  let browser;
+  try {
+    browser = await puppeteer.launch({
+      browser: 'firefox',
+      protocol: 'webDriverBiDi',
+      executablePath: firefoxPath,
+      headless: false,
+      env: { ...process.env, DISPLAY: screen.display },
+      // No sound device is opened: the tests never sound on the machine,
+      // and the page meets the same silence on every machine.
+      extraPrefsFirefox: { 'media.cubeb.force_null_context': true },
+    });
+  } catch (e) {
+    await screen.close();
+    throw e;
+  }
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    try {
+      await close();
+    } finally {
+      await screen.close();
+    }
+  };
+  return browser;
+}
+
+// The engines that the page's tests run in, each with its launcher and the
+// page's dataset.audio while the show plays and after it: headless
+// Chromium plays the music into an output of its own; Firefox is given no
+// output, so the page runs the show silent.
+export const engines = [
+  { name: 'Chromium', launch: launchBrowser, music: { playing: 'playing', ended: 'stopped' } },
+  { name: 'Firefox', launch: launchFirefox, music: { playing: 'silent', ended: 'silent' } },
+];
 
 // A new tab at url with everything it says kept: console messages (type,
 // text), uncaught exceptions and failed requests.

@@ -11,10 +11,10 @@ import { after, before, describe, test } from 'node:test';
 import { promisify } from 'node:util';
 import { faults, launchBrowser, openPage, repo, serveSite, state, waitForState } from './browser.mjs';
 import { decodePng, differingShare, MATCH_LEVELS, MATCH_SHARE } from './png.mjs';
-import { showSchedule } from './schedule.mjs';
+import { FRAME_FPS as FPS, showSchedule } from './schedule.mjs';
 
 const run = promisify(execFile);
-const FPS = 30;
+
 const schedule = showSchedule();
 const SIZE = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
 

@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -51,11 +52,13 @@ protected:
     }
     ~Gl11() override { makeGl11ContextCurrent(nullptr); }
 
+    // At z = 0.5 it lies in front of the near plane (z = -w) of the
+    // identity projection, and still after a step of 1 away from the eye.
     void triangle(float x) {
         glBegin(GL_TRIANGLES);
-            glVertex3f(x, 0.0f, -5.0f);
-            glVertex3f(x + 1.0f, 0.0f, -5.0f);
-            glVertex3f(x, 1.0f, -5.0f);
+            glVertex3f(x, 0.0f, 0.5f);
+            glVertex3f(x + 1.0f, 0.0f, 0.5f);
+            glVertex3f(x, 1.0f, 0.5f);
         glEnd();
     }
 
@@ -207,6 +210,100 @@ TEST_F(Gl11, ALineBehindTheEyeIsClippedAway) {
     const std::vector<Vertex>& v = device.draws[0].vertices;
     ASSERT_EQ(v.size(), 6u) << "only the line that enters the view";
     for (const Vertex& vertex : v) EXPECT_NEAR(vertex.position[2], 0.0f, 1.0f + 1e-5f);
+}
+
+// Triangles meet the near plane (z = -w, here 1 in front of the eye) as the
+// tunnel's first ring does, a corner in the eye's own plane. The part in
+// front comes out as a fan from the first new corner; texture coordinates
+// and smooth colours follow along each cut edge; a flat triangle keeps its
+// last corner's colour everywhere. (Against Mesa's clipping, triangles
+// wholly behind or in front included: mesa_match_test.cpp.)
+class NearPlane : public Gl11 {
+protected:
+    NearPlane() {
+        glMatrixMode(GL_PROJECTION);
+        gluPerspective(90.0, 4.0 / 3.0, 1.0, 5000.0);
+        glMatrixMode(GL_MODELVIEW);
+    }
+
+    // A corner in the eye's plane and two 3 in front: the plane cuts its
+    // edges from the eye a third of the way in.
+    void throughTheEye() {
+        const float mapping[3][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {0.0f, 1.0f}};
+        glBegin(GL_TRIANGLES);
+            glColor3f(0.0f, 0.0f, 0.0f);
+            glTexCoord2fv(mapping[0]);
+            glVertex3f(0.0f, 0.0f, 0.0f);
+            glColor3f(1.0f, 0.0f, 0.0f);
+            glTexCoord2fv(mapping[1]);
+            glVertex3f(2.0f, 0.0f, -3.0f);
+            glColor3f(0.0f, 1.0f, 0.0f);
+            glTexCoord2fv(mapping[2]);
+            glVertex3f(0.0f, 2.0f, -3.0f);
+        glEnd();
+    }
+
+    const std::vector<Vertex>& drawn() {
+        glFinish();
+        static const std::vector<Vertex> none;
+        return device.draws.empty() ? none : device.draws[0].vertices;
+    }
+};
+
+void expectCorner(const Vertex& v, std::array<float, 3> position, std::array<float, 2> texCoord,
+                  std::array<float, 3> colour, const std::string& which) {
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(v.position[i], position[size_t(i)], 1e-6f) << which << " position " << i;
+    for (int i = 0; i < 2; ++i) EXPECT_NEAR(v.texCoord[i], texCoord[size_t(i)], 1e-6f) << which << " texture " << i;
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(v.colour[i], colour[size_t(i)], 1e-6f) << which << " colour " << i;
+}
+
+TEST_F(NearPlane, ATriangleThroughTheEyesPlaneIsCutWhereItMeetsThePlane) {
+    glShadeModel(GL_SMOOTH);
+    throughTheEye();
+    const std::vector<Vertex>& v = drawn();
+    ASSERT_EQ(v.size(), 6u);
+    const float third = 1.0f / 3.0f, twoThirds = 2.0f / 3.0f;
+    expectCorner(v[0], {twoThirds, 0.0f, -1.0f}, {third, 0.0f}, {third, 0.0f, 0.0f}, "cut of the first edge");
+    expectCorner(v[1], {2.0f, 0.0f, -3.0f}, {1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, "second corner");
+    expectCorner(v[2], {0.0f, 2.0f, -3.0f}, {0.0f, 1.0f}, {0.0f, 1.0f, 0.0f}, "third corner");
+    expectCorner(v[3], {twoThirds, 0.0f, -1.0f}, {third, 0.0f}, {third, 0.0f, 0.0f}, "fan's first corner");
+    expectCorner(v[4], {0.0f, 2.0f, -3.0f}, {0.0f, 1.0f}, {0.0f, 1.0f, 0.0f}, "fan's third corner");
+    expectCorner(v[5], {0.0f, twoThirds, -1.0f}, {0.0f, third}, {0.0f, third, 0.0f}, "cut of the last edge");
+}
+
+TEST_F(NearPlane, AFlatTriangleCutAtThePlaneKeepsItsLastCornersColour) {
+    glShadeModel(GL_FLAT);
+    throughTheEye();
+    const std::vector<Vertex>& v = drawn();
+    ASSERT_EQ(v.size(), 6u);
+    for (size_t i = 0; i < v.size(); ++i) {
+        EXPECT_EQ(v[i].colour[0], 0.0f) << "corner " << i;
+        EXPECT_EQ(v[i].colour[1], 1.0f) << "corner " << i;
+    }
+}
+
+// Faces on either side of an edge that the plane cuts walk it in opposite
+// directions; the cut is the same point to the bit in both, so no pixel
+// falls between them.
+TEST_F(NearPlane, TwoTrianglesMeetAtTheSameCutOfTheirSharedEdge) {
+    const float eye[3] = {0.3f, -0.7f, 0.1f};
+    const float ahead[3] = {-1.7f, 2.9f, -7.3f};
+    glBegin(GL_TRIANGLES);
+        glVertex3fv(eye);
+        glVertex3fv(ahead);
+        glVertex3f(3.1f, 1.3f, -4.7f);
+        glVertex3fv(ahead);
+        glVertex3fv(eye);
+        glVertex3f(-2.3f, -1.9f, -5.9f);
+    glEnd();
+    const std::vector<Vertex>& v = drawn();
+    ASSERT_EQ(v.size(), 12u);
+    // The first triangle's fan starts at the cut; the second's is its
+    // second corner, after the corner ahead.
+    const Vertex& first = v[0];
+    const Vertex& second = v[7];
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(first.position[k], second.position[k]) << "coordinate " << k;
+    EXPECT_NEAR(first.position[2], -1.0f, 1e-6f) << "on the near plane";
 }
 
 TEST_F(Gl11, ByteColoursAreShareOf127AndClampToZeroAndOne) {

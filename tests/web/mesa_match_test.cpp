@@ -1,6 +1,7 @@
 // The web layer's arithmetic held against Mesa, which draws the desktop
 // show: its matrices against Mesa's matrix stack and GLU, its mipmaps
-// against gluBuild2DMipmaps, its line quads against Mesa's lines, all in an
+// against gluBuild2DMipmaps, its line quads against Mesa's lines, its
+// triangles cut at the near plane against Mesa's clipping, all in an
 // OSMesa context. Only the layer's own pieces are used here, never its
 // <GL/gl.h>: the OpenGL calls below are Mesa's.
 
@@ -8,13 +9,16 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <vector>
 
 #include "offscreen/offscreen_context.h"
 #include "web/gl11/line_quad.h"
 #include "web/gl11/matrix4.h"
+#include "web/gl11/near_clip.h"
 #include "web/gl11/texture_image.h"
 
 namespace {
@@ -213,6 +217,62 @@ TEST_F(MesaMatch, LineQuadsCoverWhatMesaLinesCover) {
         }
         EXPECT_LE(differing, 2) << "line " << i << " (" << lit << " pixels from Mesa)";
     }
+}
+
+// Triangles with corners behind the eye, in its plane and in front, smooth
+// colours at the corners: drawn whole by Mesa, which clips them, and drawn
+// as the layer cuts them at the near plane, they cover the same pixels in
+// the same colours, but for a rounding of Mesa's own along the cut.
+TEST_F(MesaMatch, TrianglesCutAtTheNearPlaneDrawWhatMesaDraws) {
+    std::mt19937 random(9);
+    std::uniform_real_distribution<float> coordinate(-4.0f, 4.0f);
+    std::uniform_real_distribution<float> depth(-8.0f, 3.0f);
+    std::uniform_real_distribution<float> shade(0.0f, 1.0f);
+    Matrix4 projection;
+    projection.perspective(120.0, 4.0 / 3.0, 1.0, 5000.0);
+    glDisable(GL_DEPTH_TEST);
+    glShadeModel(GL_SMOOTH);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(projection.data());
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    int cut = 0;
+    for (int i = 0; i < 60; ++i) {
+        Vertex corners[3] = {};
+        for (Vertex& v : corners) {
+            for (int k = 0; k < 2; ++k) v.position[k] = coordinate(random);
+            v.position[2] = depth(random);
+            for (float& c : v.colour) c = shade(random);
+        }
+        // Every fourth triangle has a corner in the eye's plane, as the tunnel's first ring.
+        if (i % 4 == 0) corners[0].position[2] = 0.0f;
+        const auto draw = [](const Vertex* v, size_t n) {
+            glClear(GL_COLOR_BUFFER_BIT);
+            glBegin(GL_TRIANGLES);
+                for (size_t k = 0; k < n; ++k) {
+                    glColor3fv(v[k].colour);
+                    glVertex3fv(v[k].position);
+                }
+            glEnd();
+            glFinish();
+            return std::vector<unsigned char>(context_->pixels(), context_->pixels() + kWidth * kHeight * 4);
+        };
+        const std::vector<unsigned char> whole = draw(corners, 3);
+        std::vector<Vertex> pieces;
+        appendNearClipped(corners, projection, false, pieces);
+        cut += pieces.size() != 3;
+        const std::vector<unsigned char> ours = draw(pieces.data(), pieces.size());
+        // Alpha is 1 where a triangle was drawn, 0 where the clear shows.
+        int lit = 0, coveredByOne = 0, worst = 0;
+        for (size_t p = 0; p < whole.size(); p += 4) {
+            lit += whole[p + 3] != 0;
+            coveredByOne += whole[p + 3] != ours[p + 3];
+            for (size_t c = 0; c < 3; ++c) worst = std::max(worst, std::abs(int(whole[p + c]) - int(ours[p + c])));
+        }
+        EXPECT_EQ(coveredByOne, 0) << "triangle " << i << " (" << lit << " pixels from Mesa)";
+        EXPECT_LE(worst, 1) << "triangle " << i << " (" << lit << " pixels from Mesa)";
+    }
+    EXPECT_GE(cut, 20) << "triangles that the plane cuts or drops";
 }
 
 }  // namespace

@@ -7,6 +7,10 @@ import { repo, requireFile } from './browser.mjs';
 
 const tool = join(repo, 'build', 'show-schedule');
 
+// The page's ?at=T draws frame round(FRAME_FPS T) of orvel-capture --fps
+// FRAME_FPS (kFrameFps in web/page/main.cpp).
+export const FRAME_FPS = 30;
+
 // Times stay text as the tool writes them ('7.0'), for the pages' addresses
 // and the tests' names; sizes and bounds are numbers.
 export function showSchedule() {

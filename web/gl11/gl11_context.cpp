@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 
 #include "web/gl11/line_quad.h"
+#include "web/gl11/near_clip.h"
 #include "web/gl11/texture_image.h"
 
 namespace {
@@ -75,7 +76,7 @@ void Gl11Context::end() {
     if (mode_ == GL_TRIANGLES) {
         draw.transform = transform;
         // An incomplete last triangle is dropped, as OpenGL drops it.
-        vertices_.insert(vertices_.end(), open_.begin(), open_.begin() + std::ptrdiff_t(open_.size() / 3 * 3));
+        for (std::size_t i = 0; i + 3 <= open_.size(); i += 3) appendNearClipped(&open_[i], transform, flat_, vertices_);
     } else {
         // Lines become quads, already transformed. A strip becomes its
         // segments v0-v1, v1-v2, ... and stays open; of GL_LINES an odd

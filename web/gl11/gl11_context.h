@@ -19,7 +19,9 @@
 // consecutive primitives that share primitive kind, texture, depth test,
 // shading and matrices become one draw call, issued at the next glClear,
 // viewport or texture change, or glFinish. So thousands of one-triangle
-// glBegin/glEnd pairs cost a few draws.
+// glBegin/glEnd pairs cost a few draws. Triangles are cut at the near
+// plane as they are gathered (near_clip.h), lines become quads
+// (line_quad.h).
 //
 // Lighting is not offered (glEnable(GL_LIGHTING) is an error here): the
 // show sets a light and a material but never switches lighting on, so
