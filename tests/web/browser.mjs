@@ -172,6 +172,16 @@ export async function openPage(browser, url, viewport = { width: 800, height: 60
   return { page, record };
 }
 
+// Author mode (index.html?edit) opened and started with the click that
+// sound needs: it plays from the show's start.
+export async function openAuthorMode(browser, siteUrl, viewport = { width: 1000, height: 700 }) {
+  const opened = await openPage(browser, `${siteUrl}index.html?edit`, viewport);
+  await waitForState(opened.page, 'waiting', 60000);
+  await opened.page.mouse.click(300, 200);
+  await waitForState(opened.page, 'playing', 10000);
+  return opened;
+}
+
 // What a page said that it should not have: console errors, WebGL's
 // messages, exceptions, failed requests.
 export function faults(record) {

@@ -9,7 +9,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { promisify } from 'node:util';
-import { faults, launchBrowser, openPage, repo, serveSite, state, waitForState } from './browser.mjs';
+import { faults, launchBrowser, openAuthorMode, repo, serveSite, state, waitForState } from './browser.mjs';
 import { decodePng, differingShare, MATCH_LEVELS, MATCH_SHARE } from './png.mjs';
 import { FRAME_FPS as FPS, showSchedule } from './schedule.mjs';
 
@@ -28,10 +28,7 @@ before(async () => {
   work = mkdtempSync(join(tmpdir(), 'orvel-edit-test-'));
   site = await serveSite();
   browser = await launchBrowser();
-  ({ page, record } = await openPage(browser, `${site.url}index.html?edit`, { width: 1000, height: 700 }));
-  await waitForState(page, 'waiting', 60000);
-  await page.mouse.click(300, 200);
-  await waitForState(page, 'playing', 10000);
+  ({ page, record } = await openAuthorMode(browser, site.url));
 });
 
 after(async () => {

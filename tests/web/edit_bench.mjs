@@ -4,17 +4,14 @@
 // frame while the show plays. A benchmark, not a test: it asserts nothing.
 //
 //   node tests/web/edit_bench.mjs        (after scripts/web)
-import { launchBrowser, openPage, serveSite, waitForState } from './browser.mjs';
+import { launchBrowser, openAuthorMode, serveSite, waitForState } from './browser.mjs';
 import { showSchedule } from './schedule.mjs';
 
 const end = Number(showSchedule().showEnd);
 const site = await serveSite();
 const browser = await launchBrowser();
 try {
-  const { page } = await openPage(browser, `${site.url}index.html?edit`, { width: 1000, height: 700 });
-  await waitForState(page, 'waiting', 60000);
-  await page.mouse.click(300, 200);
-  await waitForState(page, 'playing', 10000);
+  const { page } = await openAuthorMode(browser, site.url);
   await new Promise((r) => setTimeout(r, 5000));
   const strip = await page.evaluate(() => orvelAuthor.stripMs());
   await page.keyboard.press('Space');

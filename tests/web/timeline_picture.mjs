@@ -3,16 +3,13 @@
 //
 //   scripts/timeline-picture             (builds the site, then runs this)
 import { join } from 'node:path';
-import { launchBrowser, openPage, repo, serveSite, waitForState } from './browser.mjs';
+import { launchBrowser, openAuthorMode, repo, serveSite, waitForState } from './browser.mjs';
 
 const out = join(repo, 'docs', 'timeline.png');
 const site = await serveSite();
 const browser = await launchBrowser();
 try {
-  const { page } = await openPage(browser, `${site.url}index.html?edit`, { width: 860, height: 660 });
-  await waitForState(page, 'waiting', 60000);
-  await page.mouse.click(300, 200);
-  await waitForState(page, 'playing', 10000);
+  const { page } = await openAuthorMode(browser, site.url, { width: 860, height: 660 });
   await page.keyboard.press('Space');
   await waitForState(page, 'paused', 5000);
   await page.evaluate(() => {
