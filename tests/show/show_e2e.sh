@@ -50,6 +50,7 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 # Runs inside xvfb-run: starts the show, waits for its window, plays the
 # case's keys, and leaves the show's exit code in $work/exit_code.
+export FULL_SCREEN_WINDOW="$(cd "$(dirname "$0")/.." && pwd)/full_screen_window.sh"
 driver="$work/driver.sh"
 cat > "$driver" <<'DRIVER'
 #!/usr/bin/env bash
@@ -60,18 +61,7 @@ orvel="$1"; title="$2"; keys="$3"; limit="$4"; screen="$5"; shot="${6:-}"
 timeout "$limit" env ${ORVEL_PRELOAD:+LD_PRELOAD="$ORVEL_PRELOAD"} "$orvel" > stdout.txt 2> stderr.txt &
 pid=$!
 if [ -n "$keys" ]; then
-  # The window shows at 640x480 while the scenes load and goes full screen
-  # when the show starts; focus given before that would be lost with it.
-  window=""
-  for _ in $(seq 300); do
-    kill -0 "$pid" 2>/dev/null || break
-    candidate="$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -n 1 || true)"
-    if [ -n "$candidate" ] && xdotool getwindowgeometry --shell "$candidate" 2>/dev/null | grep -qx "WIDTH=${screen%x*}"; then
-      window="$candidate"
-      break
-    fi
-    sleep 0.1
-  done
+  window="$("$FULL_SCREEN_WINDOW" "$pid" "$title" "${screen%x*}" 300)"
   if [ -z "$window" ]; then
     echo "no full-screen window titled $title" >&2
     kill "$pid" 2>/dev/null

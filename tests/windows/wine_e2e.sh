@@ -51,6 +51,7 @@ unpack() {
 # its full-screen window, takes the screen SHOT seconds after that when
 # asked, plays the keys, and leaves the exit code in exit_code. Wine's
 # server and its programs end with the run.
+export FULL_SCREEN_WINDOW="$(cd "$(dirname "$0")/.." && pwd)/full_screen_window.sh"
 driver="$work/driver.sh"
 cat > "$driver" <<'DRIVER'
 #!/usr/bin/env bash
@@ -59,16 +60,7 @@ title="$1"; keys="$2"; limit="$3"; screen="$4"; shot="$5"
 timeout "$limit" wine orvel.exe > stdout.txt 2> stderr.txt &
 pid=$!
 if [ -n "$keys$shot" ]; then
-  window=""
-  for _ in $(seq 600); do
-    kill -0 "$pid" 2>/dev/null || break
-    candidate="$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -n 1 || true)"
-    if [ -n "$candidate" ] && xdotool getwindowgeometry --shell "$candidate" 2>/dev/null | grep -qx "WIDTH=${screen%x*}"; then
-      window="$candidate"
-      break
-    fi
-    sleep 0.1
-  done
+  window="$("$FULL_SCREEN_WINDOW" "$pid" "$title" "${screen%x*}" 600)"
   full_screen="$(date +%s.%N)"
   if [ -z "$window" ]; then
     echo "no full-screen window titled $title" >&2
