@@ -3,9 +3,9 @@
 # may include the headers of the folders before it, never of one after it.
 # The offscreen context serves the tools, tests, benchmarks and fuzzing: none
 # of the four includes it, and it includes none of them. Above the show sit
-# the programs: the tools and the page. The OpenGL 1.1 layer of the web build
-# (web/gl11) knows nothing of what is drawn: of this tree it includes only
-# geometry's plain types. No program includes another's headers. The four
+# the programs: the tools and the page (web). Below them all, the OpenGL 1.1
+# layer of the web build (gl11) knows nothing of what is drawn: it includes
+# nothing of this tree. No program includes another's headers. The four
 # folders never ask which platform they are built for: what differs stays in
 # the libraries below them (GLUT, SDL2_mixer, the C runtime), or is asked of
 # those by what they offer (the C runtime's binary mode for texture files).
@@ -33,9 +33,11 @@ for ((i = 0; i < ${#order[@]}; i++)); do
   forbid "${order[i]}" tools
   forbid "${order[i]}" web
 done
-for folder in animation scene shell tools web/page offscreen; do forbid web/gl11 "$folder"; done
+for folder in "${order[@]}" offscreen tools web; do forbid gl11 "$folder"; done
 forbid web tools
 forbid web offscreen
+forbid offscreen tools
+forbid offscreen web
 forbid tools web
 platform=$(grep -rnE --include='*.h' --include='*.cpp' '_WIN32|_WIN64|__MINGW|__linux__|__APPLE__|<windows\.h>' "${order[@]}" || true)
 if [ -n "$platform" ]; then

@@ -5,8 +5,8 @@
 
 #include "shell/shell_state.h"
 #include "shell/timeline.h"
-#include "web/page/dom_keys.h"
-#include "web/page/frame_request.h"
+#include "web/dom_keys.h"
+#include "web/frame_request.h"
 
 namespace {
 

@@ -8,7 +8,7 @@ import { repo, requireFile } from './browser.mjs';
 const tool = join(repo, 'build', 'show-schedule');
 
 // The page's ?at=T draws frame round(FRAME_FPS T) of orvel-capture --fps
-// FRAME_FPS (kFrameFps in web/page/main.cpp).
+// FRAME_FPS (kFrameFps in web/main.cpp).
 export const FRAME_FPS = 30;
 
 // Times stay text as the tool writes them ('7.0'), for the pages' addresses

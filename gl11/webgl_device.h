@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "web/gl11/draw_device.h"
+#include "gl11/draw_device.h"
 
 // The draw device of the browser: a WebGL 2 context on the page's canvas,
 // without antialiasing (the show's window has none), with a depth buffer and

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "web/gl11/gl11_context.h"
+#include "gl11/gl11_context.h"
 
 // The context that the free OpenGL 1.1 and GLU functions of <GL/gl.h> and
 // <GL/glu.h> act on. Without one they do nothing (glGetError reports

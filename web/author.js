@@ -2,7 +2,7 @@
 // the music in step, and a strip under the picture with the music's
 // waveform, the segments, the schedule's moments, the sync marks and the
 // playhead. page.js makes it with createAuthorMode once the program runs;
-// the program (web/page/author_mode.cpp) keeps the frames and the marks.
+// the program (web/author_mode.cpp) keeps the frames and the marks.
 'use strict';
 
 window.createAuthorMode = function ({ root, byId, audio, music, setState }) {

@@ -1,4 +1,4 @@
-#include "web/gl11/near_clip.h"
+#include "gl11/near_clip.h"
 
 namespace {
 

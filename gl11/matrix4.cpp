@@ -1,4 +1,4 @@
-#include "web/gl11/matrix4.h"
+#include "gl11/matrix4.h"
 
 #include <cmath>
 

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "offscreen/offscreen_context.h"
-#include "web/gl11/line_quad.h"
-#include "web/gl11/matrix4.h"
-#include "web/gl11/near_clip.h"
-#include "web/gl11/texture_image.h"
+#include "gl11/line_quad.h"
+#include "gl11/matrix4.h"
+#include "gl11/near_clip.h"
+#include "gl11/texture_image.h"
 
 namespace {
 
@@ -180,7 +180,7 @@ TEST_F(MesaMatch, LineQuadsCoverWhatMesaLinesCover) {
     std::uniform_real_distribution<float> depth(-6.0f, 1.5f);
     Matrix4 projection;
     projection.perspective(150.0, 4.0 / 3.0, 1.0, 5000.0);
-    const Viewport viewport{0, 0, kWidth, kHeight};
+    const PixelBox viewport{0, 0, kWidth, kHeight};
     glDisable(GL_DEPTH_TEST);
     for (int i = 0; i < 40; ++i) {
         Vertex a{}, b{};

@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "web/gl11/gl11_calls.h"
+#include "gl11/gl11_calls.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include <GL/gl.h>
 
-#include "web/gl11/draw_device.h"
-#include "web/gl11/line_quad.h"
-#include "web/gl11/matrix4.h"
+#include "gl11/draw_device.h"
+#include "gl11/line_quad.h"
+#include "gl11/matrix4.h"
 
 // OpenGL 1.1 state over a draw device: the current colour and texture
 // coordinates, the projection, model-view and texture matrices (each kept
@@ -109,7 +109,7 @@ private:
     bool depthTest_ = false;
     bool flat_ = false;
     int unpackAlignment_ = 4;
-    Viewport viewport_;
+    PixelBox viewport_;
 
     std::unordered_map<GLuint, TextureObject> textures_;
     GLuint bound_ = 0;

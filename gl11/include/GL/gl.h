@@ -1,7 +1,7 @@
 #pragma once
 
 // The OpenGL 1.1 calls that the show's renderer and texture code make, as the
-// web build provides them over WebGL 2 (web/gl11_context.h). Only these are
+// web build provides them over WebGL 2 (gl11/gl11_context.h). Only these are
 // declared: a call beyond them fails to compile instead of doing nothing.
 // They have C++ linkage, so that they never meet the WebGL calls of the same
 // names that the layer itself makes.

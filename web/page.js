@@ -2,7 +2,7 @@
 // states, the click, tap or key that starts the music and the show, the
 // right-button menu, full screen, the drawing buffer sized to the screen's
 // pixels, the end screen with "Play again", the text of sync.txt, and
-// failures said in words. The show itself (web/page/main.cpp) calls the
+// failures said in words. The show itself (web/main.cpp) calls the
 // methods of `page`.
 'use strict';
 

@@ -1,4 +1,4 @@
-#include "web/gl11/line_quad.h"
+#include "gl11/line_quad.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,7 +25,7 @@ float inside(const Clip& c, int k) {
 
 }  // namespace
 
-void appendLineQuad(const Vertex& first, const Vertex& last, const Matrix4& transform, const Viewport& viewport,
+void appendLineQuad(const Vertex& first, const Vertex& last, const Matrix4& transform, const PixelBox& viewport,
                     bool flat, std::vector<Vertex>& out) {
     // Faces that share an edge draw it twice, often in opposite directions.
     // Taken from the same end both times, the two quads are equal to the

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "web/gl11/draw_device.h"
-#include "web/gl11/matrix4.h"
+#include "gl11/draw_device.h"
+#include "gl11/matrix4.h"
 
 // A triangle clipped against the near plane of the view volume (z = -w in
 // clip coordinates) before the device sees it: the part in front comes out

@@ -1,4 +1,4 @@
-#include "web/page/author_mode.h"
+#include "web/author_mode.h"
 
 #include <emscripten/emscripten.h>
 
@@ -8,7 +8,7 @@
 
 #include "shell/frame_schedule.h"
 #include "shell/sync_file.h"
-#include "web/page/page_bridge.h"
+#include "web/page_bridge.h"
 
 AuthorMode::AuthorMode(WebShow& show)
     : show_(show), lastFrame_(FrameSchedule(kFps, 0.0, -1.0).endFrame() - 1) {}

@@ -2,9 +2,8 @@
 
 #include <vector>
 
-#include "geometry/viewport.h"
-#include "web/gl11/draw_device.h"
-#include "web/gl11/matrix4.h"
+#include "gl11/draw_device.h"
+#include "gl11/matrix4.h"
 
 // A line segment of width 1 as two triangles, so that lines are filled by
 // the device's triangle rasterizer, which fills what it is given, instead of
@@ -17,5 +16,5 @@
 // the depth linear along the segment, each end with its own colour and
 // texture coordinates (flat: both ends with the last vertex's colour, as
 // OpenGL colours a flat line).
-void appendLineQuad(const Vertex& first, const Vertex& last, const Matrix4& transform, const Viewport& viewport,
+void appendLineQuad(const Vertex& first, const Vertex& last, const Matrix4& transform, const PixelBox& viewport,
                     bool flat, std::vector<Vertex>& out);

@@ -1,4 +1,4 @@
-#include "web/page/frame_request.h"
+#include "web/frame_request.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "web/gl11/webgl_device.h"
+#include "gl11/webgl_device.h"
 
 #include <GLES3/gl3.h>
 #include <emscripten/html5.h>

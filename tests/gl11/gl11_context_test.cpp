@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "web/gl11/gl11_calls.h"
-#include "web/gl11/gl11_context.h"
+#include "gl11/gl11_calls.h"
+#include "gl11/gl11_context.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// The show in a web browser. The page (web/page/page.js) chooses the way it
+// The show in a web browser. The page (web/page.js) chooses the way it
 // runs with the program's arguments: none to play it with its music after a
 // click, "--edit" for the authors' mode (pause, seek, step, marks on the
 // music), "--at T" for the one frame at demo time T, "--bench [FPS [WxH]]" to
@@ -22,11 +22,11 @@
 #include "shell/schedule.h"
 #include "shell/sync_file.h"
 #include "shell/timeline.h"
-#include "web/page/author_mode.h"
-#include "web/page/dom_keys.h"
-#include "web/page/frame_request.h"
-#include "web/page/page_bridge.h"
-#include "web/page/web_show.h"
+#include "web/author_mode.h"
+#include "web/dom_keys.h"
+#include "web/frame_request.h"
+#include "web/page_bridge.h"
+#include "web/web_show.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "web/gl11/texture_image.h"
+#include "gl11/texture_image.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

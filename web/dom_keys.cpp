@@ -1,4 +1,4 @@
-#include "web/page/dom_keys.h"
+#include "web/dom_keys.h"
 
 #include <utility>
 

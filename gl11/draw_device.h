@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "web/gl11/matrix4.h"
-#include "web/gl11/texture_image.h"
+#include "gl11/matrix4.h"
+#include "gl11/texture_image.h"
 
 // One vertex as the layer hands it on: object position, texture
 // coordinates, and the colour current when it was given, clamped to 0..1.
@@ -12,6 +12,15 @@ struct Vertex {
     float position[3];
     float texCoord[2];
     float colour[3];
+};
+
+// The rectangle of the frame's pixels that glViewport last set: its lower
+// left corner and its size. Lines are widened in these pixels.
+struct PixelBox {
+    int left = 0;
+    int bottom = 0;
+    int width = 0;
+    int height = 0;
 };
 
 enum class Primitive { Lines, Triangles };

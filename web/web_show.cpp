@@ -1,4 +1,4 @@
-#include "web/page/web_show.h"
+#include "web/web_show.h"
 
 #include <GL/gl.h>
 
@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#include "web/gl11/gl11_calls.h"
-#include "web/page/page_bridge.h"
+#include "gl11/gl11_calls.h"
+#include "web/page_bridge.h"
 
 bool WebShow::start(bool pictureAsIs, std::string* error) {
     // The show's own picture until the page sizes the canvas to the screen

@@ -1,4 +1,4 @@
-#include "web/page/page_bridge.h"
+#include "web/page_bridge.h"
 
 #include <emscripten/emscripten.h>
 

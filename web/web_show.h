@@ -5,8 +5,8 @@
 
 #include "shell/framing.h"
 #include "shell/show_runner.h"
-#include "web/gl11/gl11_context.h"
-#include "web/gl11/webgl_device.h"
+#include "gl11/gl11_context.h"
+#include "gl11/webgl_device.h"
 
 // The show in the page: the show's runner drawing through the OpenGL 1.1
 // layer into the page's canvas. Its three ways of running (played with the

@@ -1,12 +1,12 @@
-#include "web/gl11/gl11_context.h"
+#include "gl11/gl11_context.h"
 
 #include <algorithm>
 
 #include <GL/glu.h>
 
-#include "web/gl11/line_quad.h"
-#include "web/gl11/near_clip.h"
-#include "web/gl11/texture_image.h"
+#include "gl11/line_quad.h"
+#include "gl11/near_clip.h"
+#include "gl11/texture_image.h"
 
 namespace {
 
@@ -168,7 +168,7 @@ void Gl11Context::viewport(int x, int y, int width, int height) {
         return;
     }
     flush();
-    viewport_ = Viewport{x, y, width, height};
+    viewport_ = PixelBox{x, y, width, height};
     device_.viewport(x, y, width, height);
 }
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "web/page/web_show.h"
+#include "web/web_show.h"
 
 // The page's author mode (?edit): the show played, paused, sought and
 // stepped on the grid of a 30 frames a second run, its sync marks kept,
