@@ -25,18 +25,11 @@ void applySpecialKey(ShellState& state, int key) {
         state.autoRotate = -state.autoRotate;
         break;
     case kKeyEnd:
-        recordSyncMark(state);
+        addSyncMark(state.syncMarks, state.demoTime);
         break;
     default:
         break;
     }
-}
-
-bool recordSyncMark(ShellState& state) {
-    if (state.syncMarkCount >= kMaxSyncMarks) return false;
-    state.syncMarks[std::size_t(state.syncMarkCount)] = state.demoTime;
-    ++state.syncMarkCount;
-    return true;
 }
 
 void applyMenuChoice(ShellState& state, int value) {

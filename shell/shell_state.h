@@ -6,6 +6,7 @@
 
 #include "geometry/vector_math.h"
 #include "shell/shade_table.h"
+#include "shell/sync_marks.h"
 
 // Drawing modes of the opening segment, chosen from the pop-up menu.
 enum RenderMode : int32_t {
@@ -27,7 +28,6 @@ enum SpecialKey : int {
 };
 
 constexpr unsigned char kKeyEscape = 27;
-constexpr int kMaxSyncMarks = 100;
 
 struct MenuEntry {
     const char* label;
@@ -74,8 +74,7 @@ struct ShellState {
     int32_t startTicks = 0;
     int32_t endTicks = 0;
     int32_t frameCount = 0;
-    std::array<float, kMaxSyncMarks> syncMarks = {};
-    int32_t syncMarkCount = 0;
+    SyncMarks syncMarks;
     ShadeTable shadeTable = {};
     // White from the fixed state set at start-up.
     CurrentGrey colour;
@@ -84,10 +83,6 @@ struct ShellState {
 
 // The effect of a GLUT special key; other keys change nothing.
 void applySpecialKey(ShellState& state, int key);
-
-// Records demoTime as a sync mark. False, with nothing changed, once all
-// kMaxSyncMarks are taken.
-bool recordSyncMark(ShellState& state);
 
 // A menu choice from 1 to 4 becomes the render mode; others are ignored.
 void applyMenuChoice(ShellState& state, int value);

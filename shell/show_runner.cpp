@@ -30,7 +30,6 @@ void ShowRunner::rewind() {
     state_.zoom = kept.zoom;
     state_.stepValue = kept.stepValue;
     state_.syncMarks = kept.syncMarks;
-    state_.syncMarkCount = kept.syncMarkCount;
 }
 
 FrameResult ShowRunner::drawAt(float t) {

@@ -1,21 +1,74 @@
 #include "shell/sync_file.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+namespace {
+
+// sync.txt's two kinds of line.
+constexpr char kTimePrefix[] = "time: ";
+constexpr char kTimeFormat[] = "time: %f\n";
+constexpr char kRateSuffix[] = " frames per second";
+constexpr char kRateFormat[] = "%4.2f frames per second\n";
+
+bool isControl(unsigned char c) { return (c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7f; }
+
+bool endsWith(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The whole of text as a number, as the C library reads "%f"'s output back
+// ("nan" and "inf" among them); false when anything else is left over.
+bool readNumber(std::string_view text, double* value) {
+    if (text.empty() || text.size() > 64) return false;
+    const std::string copy(text);
+    char* end = nullptr;
+    *value = std::strtod(copy.c_str(), &end);
+    return end == copy.c_str() + copy.size();
+}
+
+void addTime(SyncFileMarks& read, std::string_view value) {
+    double time = 0.0;
+    if (!readNumber(value, &time) || !std::isfinite(time)) {
+        ++read.notANumber;
+        return;
+    }
+    if (time < 0.0) {
+        ++read.negative;
+        return;
+    }
+    switch (addSyncMark(read.marks, time)) {
+    case MarkResult::Added:
+        break;
+    case MarkResult::OutsideShow:
+        ++read.pastEnd;
+        break;
+    case MarkResult::Taken:
+        ++read.repeated;
+        break;
+    case MarkResult::Full:
+        ++read.beyondLimit;
+        break;
+    }
+}
+
+}  // namespace
 
 std::string formatSyncFile(const ShellState& state) {
     std::string text;
     char line[64];
-    for (int i = 0; i < state.syncMarkCount && i < kMaxSyncMarks; ++i) {
-        std::snprintf(line, sizeof line, "time: %f\n", double(state.syncMarks[std::size_t(i)]));
+    for (int i = 0; i < state.syncMarks.count && i < kMaxSyncMarks; ++i) {
+        std::snprintf(line, sizeof line, kTimeFormat, double(state.syncMarks.times[std::size_t(i)]));
         text += line;
     }
     // 64-bit, so that a long run's frame count times 1000 cannot overflow.
     const int64_t frames = int64_t(state.frameCount) * 1000;
     const int64_t ticks = int64_t(state.endTicks) - int64_t(state.startTicks);
-    std::snprintf(line, sizeof line, "%4.2f frames per second\n", double(frames) / double(ticks));
+    std::snprintf(line, sizeof line, kRateFormat, double(frames) / double(ticks));
     text += line;
     return text;
 }
@@ -35,4 +88,28 @@ bool writeSyncFile(const char* path, const ShellState& state, std::string* error
     }
     if (!written && error) *error = std::strerror(savedErrno);
     return written;
+}
+
+SyncFileMarks parseSyncFile(std::string_view text) {
+    SyncFileMarks read;
+    for (unsigned char c : text) {
+        if (isControl(c)) {
+            read.binary = true;
+            return read;
+        }
+    }
+    while (!text.empty()) {
+        const std::size_t newline = text.find('\n');
+        std::string_view line = text.substr(0, newline);
+        text = newline == std::string_view::npos ? std::string_view() : text.substr(newline + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.substr(0, sizeof kTimePrefix - 1) == kTimePrefix) {
+            ++read.formatLines;
+            addTime(read, line.substr(sizeof kTimePrefix - 1));
+        } else if (endsWith(line, kRateSuffix)) {
+            double rate = 0.0;
+            if (readNumber(line.substr(0, line.size() - (sizeof kRateSuffix - 1)), &rate)) ++read.formatLines;
+        }
+    }
+    return read;
 }

@@ -78,40 +78,32 @@ void AuthorMode::showFrame(long frame) {
 void AuthorMode::tellPage() const { page::authorFrame(shown_, playing_); }
 
 bool AuthorMode::mark() {
-    ShellState& state = show_.state();
-    const float demoTime = state.demoTime;
-    state.demoTime = float(shown_);
-    const bool recorded = recordSyncMark(state);
-    state.demoTime = demoTime;
-    if (recorded) page::marks(state.syncMarks.data(), state.syncMarkCount);
-    return recorded;
+    SyncMarks& marks = show_.state().syncMarks;
+    const bool added = addSyncMark(marks, shown_) == MarkResult::Added;
+    if (added) page::marks(marks.times.data(), marks.count);
+    return added;
 }
 
 void AuthorMode::deleteMark(int index) {
-    ShellState& state = show_.state();
-    if (index < 0 || index >= state.syncMarkCount) return;
-    std::copy(state.syncMarks.begin() + index + 1, state.syncMarks.begin() + state.syncMarkCount,
-              state.syncMarks.begin() + index);
-    --state.syncMarkCount;
-    page::marks(state.syncMarks.data(), state.syncMarkCount);
+    SyncMarks& marks = show_.state().syncMarks;
+    if (deleteSyncMark(marks, index)) page::marks(marks.times.data(), marks.count);
 }
 
 void AuthorMode::clearMarks() {
-    show_.state().syncMarkCount = 0;
+    show_.state().syncMarks = SyncMarks();
     page::marks(nullptr, 0);
 }
 
 bool AuthorMode::addMark(double t) {
-    ShellState& state = show_.state();
-    if (state.syncMarkCount >= kMaxSyncMarks) return false;
-    state.syncMarks[std::size_t(state.syncMarkCount++)] = float(t);
-    page::marks(state.syncMarks.data(), state.syncMarkCount);
-    return true;
+    SyncMarks& marks = show_.state().syncMarks;
+    const bool added = addSyncMark(marks, t) == MarkResult::Added;
+    if (added) page::marks(marks.times.data(), marks.count);
+    return added;
 }
 
 std::string AuthorMode::syncText() const {
     ShellState saved = show_.state();
-    std::sort(saved.syncMarks.begin(), saved.syncMarks.begin() + saved.syncMarkCount);
+    std::sort(saved.syncMarks.times.begin(), saved.syncMarks.times.begin() + saved.syncMarks.count);
     double milliseconds = playedMilliseconds_;
     if (playing_) milliseconds += emscripten_get_now() - resumedAt_;
     // No time played yet: a rate of 0 rather than a division by zero.

@@ -394,7 +394,7 @@ TEST_F(ShowFrames, ResetReturnsToTheStartUpStateAndItsFirstFrame) {
     const Picture first = readPicture();
     state().renderMode = kRenderFlat;
     state().zoom = 3.0f;
-    ASSERT_TRUE(recordSyncMark(state()));
+    ASSERT_EQ(addSyncMark(state().syncMarks, 5.0), MarkResult::Added);
     for (float t : {10.0f, 20.0f, 50.0f}) runner_->playAt(t);
     ASSERT_TRUE(state().textureMatrix.translated);
     ASSERT_TRUE(state().colour.isShade);
@@ -402,7 +402,7 @@ TEST_F(ShowFrames, ResetReturnsToTheStartUpStateAndItsFirstFrame) {
     runner_->reset();
     const ShellState& s = state();
     EXPECT_EQ(s.frameCount, 0);
-    EXPECT_EQ(s.syncMarkCount, 0);
+    EXPECT_EQ(s.syncMarks.count, 0);
     EXPECT_EQ(s.renderMode, kRenderTexturemap);
     EXPECT_EQ(s.zoom, 0.0f);
     EXPECT_EQ(s.fieldOfView, 190.0f);
@@ -432,16 +432,15 @@ TEST_F(ShowFrames, RewindKeepsTheSettingsAndMarksButNotTheFrames) {
     state().renderMode = kRenderFlat;
     state().autoRotate = 1;
     state().zoom = -2.0f;
-    state().demoTime = 12.5f;
-    ASSERT_TRUE(recordSyncMark(state()));
+    ASSERT_EQ(addSyncMark(state().syncMarks, 12.5), MarkResult::Added);
     for (float t : {20.0f, 50.0f, 60.0f}) runner_->playAt(t);
     runner_->rewind();
     const ShellState& s = state();
     EXPECT_EQ(s.renderMode, kRenderFlat);
     EXPECT_EQ(s.autoRotate, 1);
     EXPECT_EQ(s.zoom, -2.0f);
-    EXPECT_EQ(s.syncMarkCount, 1);
-    EXPECT_EQ(s.syncMarks[0], 12.5f);
+    EXPECT_EQ(s.syncMarks.count, 1);
+    EXPECT_EQ(s.syncMarks.times[0], 12.5f);
     EXPECT_EQ(s.frameCount, 0);
     EXPECT_EQ(s.fieldOfView, 190.0f);
     EXPECT_EQ(s.rotationX, 0.0f);

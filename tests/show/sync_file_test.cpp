@@ -2,7 +2,9 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <string>
 
+#include "shell/schedule.h"
 #include "shell/sync_file.h"
 #include "tests/test_support.h"
 
@@ -25,10 +27,7 @@ TEST(SyncFile, MarksComeFirstInTheOrderRecorded) {
     ShellState state = stateWithFrames();
     state.frameCount = 1234;
     state.endTicks = state.startTicks + 3000;
-    for (float t : {12.345678f, 0.5f, 101.0f}) {
-        state.demoTime = t;
-        recordSyncMark(state);
-    }
+    for (float t : {12.345678f, 0.5f, 101.0f}) addSyncMark(state.syncMarks, t);
     EXPECT_EQ(formatSyncFile(state),
               "time: 12.345678\n"
               "time: 0.500000\n"
@@ -71,6 +70,65 @@ TEST(SyncFile, WriteInTheWayOfADirectoryFailsWithAReason) {
     std::string error;
     EXPECT_FALSE(writeSyncFile(path.c_str(), stateWithFrames(), &error));
     EXPECT_EQ(error, "Is a directory");
+}
+
+TEST(SyncFileParse, ReadsWhatFormatWritesWithEitherLineEnd) {
+    ShellState state = stateWithFrames();
+    for (double t : {12.345678, 0.033333, 121.16, 7.0}) addSyncMark(state.syncMarks, t);
+    const std::string text = formatSyncFile(state);
+    std::string crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (const std::string& t : {text, crlf}) {
+        const SyncFileMarks read = parseSyncFile(t);
+        EXPECT_FALSE(read.binary);
+        EXPECT_EQ(read.formatLines, 5);
+        ShellState again = stateWithFrames();
+        again.syncMarks = read.marks;
+        EXPECT_EQ(formatSyncFile(again), text);
+    }
+}
+
+TEST(SyncFileParse, SkipsOtherLinesAndCountsEachKindLeftOut) {
+    const SyncFileMarks read = parseSyncFile(
+        "notes for the second half\n"
+        "time: 3.5\n"
+        "time: -2.000000\n"
+        "time: 500.000000\n"
+        "time: nan\n"
+        "time: inf\n"
+        "time: twelve\n"
+        "time: 3.500000\n"
+        "time:4.0\n"
+        "\n"
+        "time: 9.25");
+    EXPECT_EQ(read.formatLines, 8);
+    ASSERT_EQ(read.marks.count, 2);
+    EXPECT_EQ(read.marks.times[0], 3.5f);
+    EXPECT_EQ(read.marks.times[1], 9.25f);
+    EXPECT_EQ(read.negative, 1);
+    EXPECT_EQ(read.pastEnd, 1);
+    EXPECT_EQ(read.notANumber, 3);
+    EXPECT_EQ(read.repeated, 1);
+    EXPECT_EQ(read.beyondLimit, 0);
+}
+
+TEST(SyncFileParse, KeepsTheFirstHundredMarksAndCountsTheRest) {
+    std::string text;
+    for (int i = 0; i < 10000; ++i) text += "time: " + std::to_string(i * 0.01) + "\n";
+    const SyncFileMarks read = parseSyncFile(text);
+    ASSERT_EQ(read.marks.count, kMaxSyncMarks);
+    EXPECT_EQ(read.marks.times[kMaxSyncMarks - 1], float((kMaxSyncMarks - 1) * 0.01));
+    EXPECT_EQ(read.beyondLimit, 10000 - kMaxSyncMarks);
+    EXPECT_EQ(read.formatLines, 10000);
+}
+
+TEST(SyncFileParse, TextsThatAreNotASyncFile) {
+    EXPECT_EQ(parseSyncFile("").formatLines, 0);
+    EXPECT_EQ(parseSyncFile("a shopping list\nmilk\n").formatLines, 0);
+    EXPECT_EQ(parseSyncFile("50.00 frames per second\n").formatLines, 1) << "a run without marks";
+    const SyncFileMarks binary = parseSyncFile(std::string("time: 1.0\n\x89PNG\0\x1a", 16));
+    EXPECT_TRUE(binary.binary);
+    EXPECT_EQ(binary.marks.count, 0);
 }
 
 }  // namespace

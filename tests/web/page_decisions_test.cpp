@@ -58,8 +58,8 @@ TEST(DomKeys, EndRecordsASyncMark) {
     ShellState state;
     state.demoTime = 3.25f;
     applySpecialKey(state, specialKeyOfDomKey("End"));
-    ASSERT_EQ(state.syncMarkCount, 1);
-    EXPECT_EQ(state.syncMarks[0], 3.25f);
+    ASSERT_EQ(state.syncMarks.count, 1);
+    EXPECT_EQ(state.syncMarks.times[0], 3.25f);
 }
 
 }  // namespace

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+constexpr int kMaxSyncMarks = 100;
+
+// The sync marks of a run, in the order recorded: END's in the show, the
+// author's in the page's author mode, those of a sync.txt read back.
+struct SyncMarks {
+    std::array<float, kMaxSyncMarks> times = {};
+    int32_t count = 0;
+};
+
+enum class MarkResult {
+    Added,
+    // All kMaxSyncMarks are taken.
+    Full,
+    // A mark at this very time is in the list already.
+    Taken,
+    // Before the start, after the end, or not a number.
+    OutsideShow,
+};
+
+// The one way a mark goes into the list: at its end, unless the result says
+// why not, with nothing changed then.
+MarkResult addSyncMark(SyncMarks& marks, double time);
+
+// The mark recorded index-th (0 first) taken out, the later ones moved up.
+// False, with nothing changed, for an index that names no mark.
+bool deleteSyncMark(SyncMarks& marks, int index);
