@@ -7,6 +7,11 @@
 // playing every frame gives each written one the state it has when the
 // show plays at this rate. Playing a frame without drawing it costs
 // microseconds. Frames whose time lies in [from, to] are written.
+// The rate of the run whose frames a single moment names: the page's ?at=
+// draws, and its author mode pauses and steps on, the frames of a run at
+// this rate, the frames that orvel-capture writes unless told another.
+constexpr int kFrameGridFps = 30;
+
 class FrameSchedule {
 public:
     // to < 0: until the show ends.

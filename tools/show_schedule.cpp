@@ -1,21 +1,24 @@
-// show-schedule: the facts of shell/schedule.h and shell/framing.h that
-// the scripts and the page's tests need, for programs that cannot read a
-// C++ header. One line each, a name and its values, separated by spaces:
+// show-schedule: the facts of shell/schedule.h, shell/framing.h and
+// shell/frame_schedule.h that the scripts and the page's tests need, for
+// programs that cannot read a C++ header. One line each, a name and its
+// values, separated by spaces:
 //
-//   picture-size 640 480
-//   show-end 121.16
-//   segment-bounds 0 5 9.6 ... 121.16       segment s runs between bounds s - 1 and s
-//   sheet-fps 10
-//   sync-tolerance 0.02                      seconds sound and picture may be apart
-//   segment-moments 2.5 7.0 ... 119.0       one a segment, in order
-//   segment-4-styles 14.4 21 23.6 43.24     the bounds of outlines, stripes and waves
-//   outline-moments 15.6 17.0
+//   picture-size WIDTH HEIGHT
+//   show-end SECONDS
+//   segment-bounds B0 B1 ... B18          segment s runs between bounds s - 1 and s
+//   sheet-fps N                           the contact sheet's rate
+//   frame-grid-fps N                      the run whose frames ?at= and author mode show
+//   sync-tolerance SECONDS                how far apart sound and picture may be
+//   segment-moments T1 ... T18            one a segment, in order
+//   segment-4-styles START STRIPES WAVES END
+//   outline-moments T ...
 //
 //   build/show-schedule
 
 #include <cstdio>
 #include <iterator>
 
+#include "shell/frame_schedule.h"
 #include "shell/framing.h"
 #include "shell/schedule.h"
 
@@ -42,6 +45,7 @@ int main(int argc, char**) {
     for (double bound : schedule::kSegmentBounds) std::printf(" %.10g", bound);
     std::printf("\n");
     std::printf("sheet-fps %d\n", schedule::kSheetFramesPerSecond);
+    std::printf("frame-grid-fps %d\n", kFrameGridFps);
     std::printf("sync-tolerance %.10g\n", schedule::kSyncTolerance);
     printMoments("segment-moments", schedule::kSegmentMoments, std::size(schedule::kSegmentMoments));
     std::printf("segment-4-styles %.10g %.10g %.10g %.10g\n", schedule::segmentStart(4), schedule::kStripesFrom,

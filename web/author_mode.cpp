@@ -11,7 +11,7 @@
 #include "web/page_bridge.h"
 
 AuthorMode::AuthorMode(WebShow& show)
-    : show_(show), lastFrame_(FrameSchedule(kFps, 0.0, -1.0).endFrame() - 1) {}
+    : show_(show), lastFrame_(FrameSchedule(kFrameGridFps, 0.0, -1.0).endFrame() - 1) {}
 
 double AuthorMode::clockTime() const { return playing_ ? double(show_.clockSeconds()) : shown_; }
 
@@ -32,18 +32,18 @@ void AuthorMode::stopPlaying() {
 void AuthorMode::pause() {
     if (!playing_) return;
     stopPlaying();
-    showFrame(std::lround(shown_ * kFps));
+    showFrame(std::lround(shown_ * kFrameGridFps));
 }
 
 void AuthorMode::seek(double t) {
     stopPlaying();
-    showFrame(std::isfinite(t) ? std::lround(t * kFps) : 0);
+    showFrame(std::isfinite(t) ? std::lround(t * kFrameGridFps) : 0);
 }
 
 void AuthorMode::step(long frames) {
     if (playing_) {
         stopPlaying();
-        frame_ = std::lround(shown_ * kFps);
+        frame_ = std::lround(shown_ * kFrameGridFps);
     }
     showFrame(frame_ + frames);
 }
@@ -68,7 +68,7 @@ void AuthorMode::settingsChanged() {
 
 void AuthorMode::showFrame(long frame) {
     frame_ = std::clamp(frame, 0L, lastFrame_);
-    const FrameSchedule schedule(kFps, double(frame_) / kFps, double(frame_) / kFps);
+    const FrameSchedule schedule(kFrameGridFps, double(frame_) / kFrameGridFps, double(frame_) / kFrameGridFps);
     show_.rewind();
     for (long k = show_.playUntilPictures(schedule); k < schedule.endFrame(); ++k) show_.drawFrameAt(schedule.time(k));
     shown_ = schedule.time(frame_);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "shell/frame_schedule.h"
 #include "web/web_show.h"
 
 // The page's author mode (?edit): the show played, paused, sought and
@@ -11,8 +12,6 @@
 // drawing under the settings of now.
 class AuthorMode {
 public:
-    static constexpr int kFps = 30;
-
     explicit AuthorMode(WebShow& show);
 
     bool playing() const { return playing_; }

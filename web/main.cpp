@@ -30,8 +30,6 @@
 
 namespace {
 
-// Frame mode draws the frames of orvel-capture --fps 30.
-constexpr int kFrameFps = 30;
 constexpr long kMaxBenchFps = 240;
 // The largest drawing buffer the page makes when played.
 constexpr long kMaxBenchSide = 2048;
@@ -147,7 +145,7 @@ void startPlayMode(bool authorMode) {
 // two drawn), a step at a time.
 
 struct FrameRun {
-    FrameSchedule schedule{kFrameFps, 0.0, 0.0};
+    FrameSchedule schedule{kFrameGridFps, 0.0, 0.0};
     long next = 0;
 };
 FrameRun frameRun;
@@ -172,7 +170,7 @@ void frameStep(void*) {
 // finished, timed by segment.
 
 struct BenchRun {
-    FrameSchedule schedule{kFrameFps, 0.0, -1.0};
+    FrameSchedule schedule{kFrameGridFps, 0.0, -1.0};
     long next = 0;
     std::vector<long> frames = std::vector<long>(kSegmentCount + 1, 0);
     std::vector<double> milliseconds = std::vector<double>(kSegmentCount + 1, 0.0);
@@ -292,7 +290,7 @@ int main(int argc, char** argv) {
 
     FrameRequest request;
     if (frameMode) {
-        request = parseFrameRequest(args.size() > 1 ? args[1] : std::string(), kFrameFps);
+        request = parseFrameRequest(args.size() > 1 ? args[1] : std::string(), kFrameGridFps);
         if (!request.ok) {
             page::fail(request.error);
             return 0;
@@ -305,14 +303,14 @@ int main(int argc, char** argv) {
     }
     logMilliseconds("scenes loaded");
     if (frameMode) {
-        const double t = double(request.frame) / kFrameFps;
-        frameRun.schedule = FrameSchedule(kFrameFps, t, t);
+        const double t = double(request.frame) / kFrameGridFps;
+        frameRun.schedule = FrameSchedule(kFrameGridFps, t, t);
         frameRun.next = show.playUntilPictures(frameRun.schedule);
         emscripten_async_call(frameStep, nullptr, 0);
     } else if (benchMode) {
         // A rate or a size that cannot be read leaves the default.
-        long fps = kFrameFps;
-        if (args.size() > 1 && !parseWholeNumber(args[1], 1, kMaxBenchFps, &fps)) fps = kFrameFps;
+        long fps = kFrameGridFps;
+        if (args.size() > 1 && !parseWholeNumber(args[1], 1, kMaxBenchFps, &fps)) fps = kFrameGridFps;
         int width = 0;
         int height = 0;
         if (args.size() > 2 && parseFrameSize(args[2], kMaxBenchSide, &width, &height)) {

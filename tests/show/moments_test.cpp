@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/frame_schedule.h"
 #include "shell/framing.h"
 #include "shell/timeline.h"
 #include "tests/test_support.h"
@@ -83,6 +84,7 @@ TEST(ShowSchedule, WritesWhatTheHeadersHold) {
         {"show-end", {schedule::kShowEnd}},
         {"segment-bounds", {std::begin(schedule::kSegmentBounds), std::end(schedule::kSegmentBounds)}},
         {"sheet-fps", {schedule::kSheetFramesPerSecond}},
+        {"frame-grid-fps", {kFrameGridFps}},
         {"sync-tolerance", {schedule::kSyncTolerance}},
         {"segment-moments", {std::begin(kSegmentMoments), std::end(kSegmentMoments)}},
         {"segment-4-styles",

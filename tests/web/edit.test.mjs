@@ -11,11 +11,12 @@ import { after, before, describe, test } from 'node:test';
 import { promisify } from 'node:util';
 import { faults, launchBrowser, openAuthorMode, repo, serveSite, state, waitForState } from './browser.mjs';
 import { decodePng, differingShare, MATCH_LEVELS, MATCH_SHARE } from './png.mjs';
-import { FRAME_FPS as FPS, showSchedule } from './schedule.mjs';
+import { showSchedule } from './schedule.mjs';
 
 const run = promisify(execFile);
 
 const schedule = showSchedule();
+const FPS = schedule.frameFps;
 const SIZE = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
 
 let browser;

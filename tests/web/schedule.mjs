@@ -7,10 +7,6 @@ import { repo, requireFile } from './browser.mjs';
 
 const tool = join(repo, 'build', 'show-schedule');
 
-// The page's ?at=T draws frame round(FRAME_FPS T) of orvel-capture --fps
-// FRAME_FPS (kFrameFps in web/main.cpp).
-export const FRAME_FPS = 30;
-
 // Times stay text as the tool writes them ('7.0'), for the pages' addresses
 // and the tests' names; sizes and bounds are numbers.
 export function showSchedule() {
@@ -31,6 +27,9 @@ export function showSchedule() {
     pictureWidth,
     pictureHeight,
     showEnd: values('show-end', 1)[0],
+    // The page's ?at=T draws frame round(frameFps T) of orvel-capture --fps
+    // frameFps, and author mode steps on the same frames.
+    frameFps: Number(values('frame-grid-fps', 1)[0]),
     // How far apart sound and picture may be, in seconds.
     syncTolerance: Number(values('sync-tolerance', 1)[0]),
     // Segment s runs between segmentBounds[s - 1] and segmentBounds[s].

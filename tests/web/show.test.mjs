@@ -14,11 +14,12 @@ import {
   engines, faults, launchBrowser, openPage, repo, requireFile, serveSite, state, waitForState,
 } from './browser.mjs';
 import { decodePng, differingShare, MATCH_LEVELS as LEVELS, MATCH_SHARE as MAX_SHARE } from './png.mjs';
-import { FRAME_FPS as FPS, showSchedule } from './schedule.mjs';
+import { showSchedule } from './schedule.mjs';
 
 const run = promisify(execFile);
 
 const schedule = showSchedule();
+const FPS = schedule.frameFps;
 const SIZE = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
 // The contact sheet's moments, one a segment, then the outline moments:
 // line strips and byte colours.

@@ -11,11 +11,12 @@ import { after, before, describe, test } from 'node:test';
 import { promisify } from 'node:util';
 import { engines, repo, requireFile, serveSite, waitForState } from './browser.mjs';
 import { decodePng, differingShare, MATCH_LEVELS as LEVELS, MATCH_SHARE as MAX_SHARE } from './png.mjs';
-import { FRAME_FPS as FPS, showSchedule } from './schedule.mjs';
+import { showSchedule } from './schedule.mjs';
 
 const run = promisify(execFile);
 
 const schedule = showSchedule();
+const FPS = schedule.frameFps;
 const SIZE = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
 // 0.5, 1.0, ... up to the last half second before the show's end.
 const TIMES = [];

@@ -2,11 +2,12 @@
 
 #include <string>
 
+#include "shell/frame_schedule.h"
 #include "shell/framing.h"
 
 // The command line of orvel-capture.
 struct CaptureOptions {
-    int fps = 30;
+    int fps = kFrameGridFps;
     int width = kPictureWidth;
     int height = kPictureHeight;
     // Each frame drawn at this many times the width and height, then averaged.
