@@ -16,7 +16,8 @@ enum class MarkResult {
     Added,
     // All kMaxSyncMarks are taken.
     Full,
-    // A mark at this very time is in the list already.
+    // A mark at this time, to the microsecond that sync.txt writes, is in
+    // the list already: the two would be one line of the file.
     Taken,
     // Before the start, after the end, or not a number.
     OutsideShow,

@@ -24,6 +24,7 @@ TEST(SyncMarks, RefusalsLeaveTheListAsItWas) {
         double time;
         MarkResult result;
     } cases[] = {{3.25, MarkResult::Taken},
+                 {3.2500004, MarkResult::Taken},
                  {-0.001, MarkResult::OutsideShow},
                  {schedule::kShowEnd + 0.001, MarkResult::OutsideShow},
                  {std::nan(""), MarkResult::OutsideShow},
@@ -52,6 +53,7 @@ TEST(SyncMarks, DeleteMovesTheLaterMarksUp) {
     EXPECT_EQ(marks.times[0], 2.0f);
     EXPECT_EQ(marks.times[1], 3.0f);
     EXPECT_EQ(addSyncMark(marks, 1.0), MarkResult::Added) << "a deleted mark's time is free again";
+    EXPECT_EQ(addSyncMark(marks, 1.000001), MarkResult::Added) << "a microsecond apart is another line";
 }
 
 }  // namespace
