@@ -226,6 +226,8 @@ window.createAuthorMode = function ({ root, byId, audio, music, setState, sound,
   addEventListener('keydown', (e) => {
     const now = root.dataset.orvel;
     if (now !== 'playing' && now !== 'paused') return;
+    // A control reached with Tab takes Space and Enter as its own click.
+    if ((e.key === ' ' || e.key === 'Enter') && e.target.closest('button')) return;
     const command = e.ctrlKey || e.metaKey;
     const key = e.key.length === 1 ? e.key.toLowerCase() : e.key;
     if (command && key === 'z') {
@@ -282,15 +284,11 @@ window.createAuthorMode = function ({ root, byId, audio, music, setState, sound,
     if (item) select(Number(item.dataset.index), true);
   });
 
-  // The controls never keep the keyboard: the keys always reach the
-  // timeline, and act once (a focused button would take Space and Enter
-  // as its own click).
-  const controls = byId('controls');
-  controls.addEventListener('mousedown', (e) => {
+  // A click leaves no control with the keyboard: the keys reach the
+  // timeline after it, and act once (a focused button would take Space
+  // and Enter as its own click too).
+  byId('controls').addEventListener('mousedown', (e) => {
     if (e.target.closest('button, label')) e.preventDefault();
-  });
-  controls.addEventListener('click', () => {
-    if (controls.contains(document.activeElement)) document.activeElement.blur();
   });
   byId('play-pause').addEventListener('click', () => (playing ? pause() : resume()));
   byId('delete-mark').addEventListener('click', deleteSelected);

@@ -197,6 +197,15 @@ describe('author mode', () => {
       assert.equal(await said(() => drop('#strip', name, body)), message);
       assert.deepEqual(await listed(), ['9.000', '12.000'], name);
     }
+    // A file of the limit's size is read: one mark, then the same again
+    // (its last line, cut short to a byte or two, is no mark).
+    const line = 'time: 1.000000\n';
+    assert.ok(limit % line.length < 'time: 1'.length);
+    const repeated = Math.floor(limit / line.length) - 1;
+    assert.equal(await said(() => drop('#strip', 'limit.txt', { size: limit, bytes: [...Buffer.from(line)] })),
+      `limit.txt: 1 mark opened; ${repeated} left out: ${repeated} repeated`);
+    assert.equal(await said(() => chord(['Control'], 'z')), 'Undone: Open limit.txt');
+    assert.deepEqual(await listed(), ['9.000', '12.000']);
     // The message covers neither the picture nor the strip, and goes after a while.
     const overlaps = await page.evaluate(() => {
       const box = (id) => document.getElementById(id).getBoundingClientRect();
