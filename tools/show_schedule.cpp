@@ -4,6 +4,7 @@
 // values, separated by spaces:
 //
 //   picture-size WIDTH HEIGHT
+//   canvas-max-side PIXELS                the widest drawing buffer the page makes
 //   show-end SECONDS
 //   segment-bounds B0 B1 ... B18          segment s runs between bounds s - 1 and s
 //   sheet-fps N                           the contact sheet's rate
@@ -44,6 +45,7 @@ int main(int argc, char**) {
         return 2;
     }
     std::printf("picture-size %d %d\n", kPictureWidth, kPictureHeight);
+    std::printf("canvas-max-side %d\n", kMaxCanvasSide);
     std::printf("show-end %.10g\n", schedule::kShowEnd);
     std::printf("segment-bounds");
     for (double bound : schedule::kSegmentBounds) std::printf(" %.10g", bound);

@@ -302,14 +302,20 @@ window.createAuthorMode = function ({ root, byId, audio, music, setState, sound,
     e.target.blur();
   });
   // A file dropped anywhere is kept from the browser (which would leave
-  // the page for it); only the picture and the strip take it.
+  // the page for it); only the picture and the strip take it, once author
+  // mode runs (before, the marks kept in the browser would replace it).
   addEventListener('dragover', (e) => e.preventDefault());
   addEventListener('drop', (e) => {
     e.preventDefault();
     const file = e.dataTransfer.files[0];
     if (!file) return;
-    if (e.target === strip || e.target === byId('canvas')) openFile(file);
-    else say(`${file.name} was not opened: drop a sync.txt on the picture or on the strip`);
+    if (root.dataset.orvel !== 'playing' && root.dataset.orvel !== 'paused') {
+      say(`${file.name} was not opened: start author mode first`);
+    } else if (e.target === strip || e.target === byId('canvas')) {
+      openFile(file);
+    } else {
+      say(`${file.name} was not opened: drop a sync.txt on the picture or on the strip`);
+    }
   });
 
   // For the tests and the authors' tools: the demo clock and the position

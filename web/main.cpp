@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "shell/frame_schedule.h"
+#include "shell/framing.h"
 #include "shell/plain_number.h"
 #include "shell/schedule.h"
 #include "shell/sync_file.h"
@@ -32,9 +33,6 @@
 namespace {
 
 constexpr long kMaxBenchFps = 240;
-// The widest drawing buffer the page makes when played, and the largest
-// side the benchmark draws.
-constexpr int kMaxCanvasSide = 2048;
 // The frames a step of the frame and bench modes draws before it lets the
 // page breathe.
 constexpr double kStepMilliseconds = 40.0;

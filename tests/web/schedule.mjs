@@ -26,6 +26,8 @@ export function showSchedule() {
   return {
     pictureWidth,
     pictureHeight,
+    // The widest drawing buffer the page makes, however large the screen.
+    canvasMaxSide: Number(values('canvas-max-side', 1)[0]),
     showEnd: values('show-end', 1)[0],
     // The page's ?at=T draws frame round(frameFps T) of orvel-capture --fps
     // frameFps, and author mode steps on the same frames.
