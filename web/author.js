@@ -29,7 +29,7 @@ window.createAuthorMode = function ({ root, byId, audio, music, setState, sound,
   const xOf = (t) => (t / end()) * strip.width;
   const timeOf = (x) => Math.max(0, Math.min(end(), (x / strip.width) * end()));
 
-  function canvasLike() {
+  function stripSizedCanvas() {
     const c = document.createElement('canvas');
     c.width = strip.width;
     c.height = strip.height;
@@ -38,7 +38,7 @@ window.createAuthorMode = function ({ root, byId, audio, music, setState, sound,
 
   function drawWave() {
     const { width, height } = strip;
-    wave = canvasLike();
+    wave = stripSizedCanvas();
     const g = wave.getContext('2d');
     g.fillStyle = '#101014';
     g.fillRect(0, 0, width, height);
@@ -70,7 +70,7 @@ window.createAuthorMode = function ({ root, byId, audio, music, setState, sound,
 
   function drawLayer() {
     if (!wave) drawWave();
-    layer = canvasLike();
+    layer = stripSizedCanvas();
     const g = layer.getContext('2d');
     g.drawImage(wave, 0, 0);
     for (const mark of marks) {
