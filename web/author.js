@@ -161,7 +161,8 @@ window.createAuthorMode = function ({ root, byId, audio, music, setState, sound,
     const EPSILON = 1e-4;
     const found = direction < 0 ? marks.filter((m) => m.time < now - EPSILON).pop()
       : marks.find((m) => m.time > now + EPSILON);
-    if (found) select(found.index, true); else say(direction < 0 ? 'No mark before this one' : 'No mark after this one');
+    if (found) select(found.index, true);
+    else say(direction < 0 ? 'No mark before this one' : 'No mark after this one');
   }
 
   function deleteSelected() {
@@ -190,8 +191,9 @@ window.createAuthorMode = function ({ root, byId, audio, music, setState, sound,
   function openFile(file) {
     if (!file) return;
     const unchanged = 'the marks are as they were';
-    if (file.size > limits().maxSyncFileBytes) {
-      say(`${file.name}: ${file.size} bytes, larger than a sync.txt can be (${limits().maxSyncFileBytes}); ${unchanged}`);
+    const { maxSyncFileBytes } = limits();
+    if (file.size > maxSyncFileBytes) {
+      say(`${file.name}: ${file.size} bytes, larger than a sync.txt can be (${maxSyncFileBytes}); ${unchanged}`);
       return;
     }
     file.arrayBuffer().then((bytes) => {

@@ -92,13 +92,13 @@ std::string seconds(double t) {
     return text;
 }
 
-std::string count(int n, const char* one, const char* many) {
+std::string countOf(int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 // What a usable file brought and, where any, what it left out and why.
 std::string openedMessage(std::string_view name, const SyncFileMarks& read, const char* done) {
-    std::string text = std::string(name) + ": " + count(read.marks.count, "mark", "marks") + " " + done;
+    std::string text = std::string(name) + ": " + countOf(read.marks.count, "mark", "marks") + " " + done;
     std::vector<std::string> reasons;
     auto reason = [&reasons](int n, const std::string& why) {
         if (n > 0) reasons.push_back(std::to_string(n) + " " + why);
@@ -127,7 +127,8 @@ const char* refusal(const SyncFileMarks& read) {
 void AuthorMode::marksChanged() const {
     const SyncMarks& marks = show_.state().syncMarks;
     // The browser keeps the marks as a sync.txt, in the order recorded,
-    // read back by the same parser as any other.
+    // read back by the same parser as any other; its frame rate, no frame
+    // over a millisecond, is 0 (no division by zero).
     ShellState kept;
     kept.syncMarks = marks;
     kept.endTicks = 1;

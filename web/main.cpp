@@ -282,7 +282,8 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_clear_marks() {
 // A file opened or dropped: its name and its bytes, as they are, in memory
 // the page took with malloc.
 EMSCRIPTEN_KEEPALIVE void orvel_edit_open(const char* name, int nameSize, const char* text, int textSize) {
-    if (author) author->open(std::string_view(name, std::size_t(nameSize)), std::string_view(text, std::size_t(textSize)));
+    if (author)
+        author->open(std::string_view(name, std::size_t(nameSize)), std::string_view(text, std::size_t(textSize)));
 }
 EMSCRIPTEN_KEEPALIVE void orvel_edit_restore(const char* text, int textSize) {
     if (author) author->restore(std::string_view(text, std::size_t(textSize)));

@@ -65,7 +65,9 @@
   // latency as the browser estimates it (or the context's processing latency).
   function heardNow(context) {
     const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
-    if (stamp && stamp.performanceTime > 0) return stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000;
+    if (stamp && stamp.performanceTime > 0) {
+      return stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000;
+    }
     return context.currentTime - (context.outputLatency || context.baseLatency || 0);
   }
 
