@@ -12,6 +12,10 @@
 constexpr int kPictureWidth = 640;
 constexpr int kPictureHeight = 480;
 
+// The widest drawing buffer the page makes for the picture, however large
+// the screen, and the largest side its benchmark draws.
+constexpr int kMaxCanvasSide = 2048;
+
 // The largest 4:3 rectangle of a width x height frame, centred: width
 // min(W, 4H/3), height min(H, 3W/4), each rounded down, and as many pixels
 // left and below as the rounding down of half the rest.

@@ -1,14 +1,17 @@
 // show-schedule: the facts of shell/schedule.h, shell/framing.h and
-// shell/frame_schedule.h that the scripts and the page's tests need, for
+// shell/frame_schedule.h (and of the sync marks' headers) that the scripts and the page's tests need, for
 // programs that cannot read a C++ header. One line each, a name and its
 // values, separated by spaces:
 //
 //   picture-size WIDTH HEIGHT
+//   canvas-max-side PIXELS                the widest drawing buffer the page makes
 //   show-end SECONDS
 //   segment-bounds B0 B1 ... B18          segment s runs between bounds s - 1 and s
 //   sheet-fps N                           the contact sheet's rate
 //   frame-grid-fps N                      the run whose frames ?at= and author mode show
 //   sync-tolerance SECONDS                how far apart sound and picture may be
+//   sync-marks-max N                      the most marks a run keeps
+//   sync-file-max-bytes N                 the largest sync.txt the page opens
 //   segment-moments T1 ... T18            one a segment, in order
 //   segment-4-styles START STRIPES WAVES END
 //   outline-moments T ...
@@ -21,6 +24,8 @@
 #include "shell/frame_schedule.h"
 #include "shell/framing.h"
 #include "shell/schedule.h"
+#include "shell/sync_file.h"
+#include "shell/sync_marks.h"
 
 namespace {
 
@@ -40,6 +45,7 @@ int main(int argc, char**) {
         return 2;
     }
     std::printf("picture-size %d %d\n", kPictureWidth, kPictureHeight);
+    std::printf("canvas-max-side %d\n", kMaxCanvasSide);
     std::printf("show-end %.10g\n", schedule::kShowEnd);
     std::printf("segment-bounds");
     for (double bound : schedule::kSegmentBounds) std::printf(" %.10g", bound);
@@ -47,6 +53,8 @@ int main(int argc, char**) {
     std::printf("sheet-fps %d\n", schedule::kSheetFramesPerSecond);
     std::printf("frame-grid-fps %d\n", kFrameGridFps);
     std::printf("sync-tolerance %.10g\n", schedule::kSyncTolerance);
+    std::printf("sync-marks-max %d\n", kMaxSyncMarks);
+    std::printf("sync-file-max-bytes %zu\n", kMaxSyncFileBytes);
     printMoments("segment-moments", schedule::kSegmentMoments, std::size(schedule::kSegmentMoments));
     std::printf("segment-4-styles %.10g %.10g %.10g %.10g\n", schedule::segmentStart(4), schedule::kStripesFrom,
                 schedule::kWavesFrom, schedule::segmentEnd(4));

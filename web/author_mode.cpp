@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "shell/frame_schedule.h"
+#include "shell/schedule.h"
 #include "shell/sync_file.h"
 #include "web/page_bridge.h"
 
@@ -77,28 +80,148 @@ void AuthorMode::showFrame(long frame) {
 
 void AuthorMode::tellPage() const { page::authorFrame(shown_, playing_); }
 
-bool AuthorMode::mark() {
+namespace {
+
+// Each step keeps the whole list (some 400 bytes): a thousand steps back
+// cost some 400 kB.
+constexpr std::size_t kMaxUndoSteps = 1000;
+
+std::string seconds(double t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", t);
+    return text;
+}
+
+std::string countOf(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// What a usable file brought and, where any, what it left out and why.
+std::string openedMessage(std::string_view name, const SyncFileMarks& read, const char* done) {
+    std::string text = std::string(name) + ": " + countOf(read.marks.count, "mark", "marks") + " " + done;
+    std::vector<std::string> reasons;
+    auto reason = [&reasons](int n, const std::string& why) {
+        if (n > 0) reasons.push_back(std::to_string(n) + " " + why);
+    };
+    reason(read.pastEnd, "past the show's end (" + seconds(schedule::kShowEnd) + ")");
+    reason(read.negative, "negative");
+    reason(read.notANumber, "not a number");
+    reason(read.repeated, "repeated");
+    reason(read.beyondLimit, "beyond the limit of " + std::to_string(kMaxSyncMarks));
+    if (reasons.empty()) return text;
+    const int left = read.pastEnd + read.negative + read.notANumber + read.repeated + read.beyondLimit;
+    text += "; " + std::to_string(left) + " left out: ";
+    for (std::size_t i = 0; i < reasons.size(); ++i) text += (i ? ", " : "") + reasons[i];
+    return text;
+}
+
+// Why a file is not a sync.txt, or nothing when it is one.
+const char* refusal(const SyncFileMarks& read) {
+    if (read.binary) return "a binary file, not a sync.txt";
+    if (read.formatLines == 0) return "no line of a sync.txt in it";
+    return nullptr;
+}
+
+}  // namespace
+
+void AuthorMode::marksChanged() const {
+    const SyncMarks& marks = show_.state().syncMarks;
+    // The browser keeps the marks as a sync.txt, in the order recorded,
+    // read back by the same parser as any other; its frame rate, no frame
+    // over a millisecond, is 0 (no division by zero).
+    ShellState kept;
+    kept.syncMarks = marks;
+    kept.endTicks = 1;
+    page::marks(marks.times.data(), marks.count, formatSyncFile(kept));
+}
+
+void AuthorMode::change(const SyncMarks& changed, std::string what) {
     SyncMarks& marks = show_.state().syncMarks;
-    const bool added = addSyncMark(marks, shown_) == MarkResult::Added;
-    if (added) page::marks(marks.times.data(), marks.count);
-    return added;
+    if (undo_.size() == kMaxUndoSteps) undo_.erase(undo_.begin());
+    undo_.push_back({marks, std::move(what)});
+    redo_.clear();
+    marks = changed;
+    marksChanged();
+}
+
+void AuthorMode::mark() {
+    SyncMarks changed = show_.state().syncMarks;
+    switch (addSyncMark(changed, shown_)) {
+    case MarkResult::Added:
+        change(changed, "END at " + seconds(shown_));
+        return;
+    case MarkResult::Taken:
+        page::say("END: " + seconds(shown_) + " is marked already");
+        return;
+    case MarkResult::Full:
+        page::say("END: the list holds " + std::to_string(kMaxSyncMarks) + " marks, its most; delete one first");
+        return;
+    case MarkResult::OutsideShow:
+        page::say("END: " + seconds(shown_) + " is outside the show");
+        return;
+    }
 }
 
 void AuthorMode::deleteMark(int index) {
-    SyncMarks& marks = show_.state().syncMarks;
-    if (deleteSyncMark(marks, index)) page::marks(marks.times.data(), marks.count);
+    SyncMarks changed = show_.state().syncMarks;
+    if (index < 0 || index >= changed.count) return;
+    const double t = changed.times[std::size_t(index)];
+    if (deleteSyncMark(changed, index)) change(changed, "Delete of " + seconds(t));
 }
 
 void AuthorMode::clearMarks() {
-    show_.state().syncMarks = SyncMarks();
-    page::marks(nullptr, 0);
+    if (show_.state().syncMarks.count == 0) return;
+    change(SyncMarks(), "Clear marks");
+    page::say("Marks cleared (Ctrl+Z brings them back)");
 }
 
-bool AuthorMode::addMark(double t) {
+void AuthorMode::open(std::string_view name, std::string_view text) {
+    const SyncFileMarks read = parseSyncFile(text);
+    if (const char* why = refusal(read)) {
+        page::say(std::string(name) + ": " + why + "; the marks are as they were");
+        return;
+    }
+    change(read.marks, "Open " + std::string(name));
+    page::say(openedMessage(name, read, "opened"));
+}
+
+void AuthorMode::restore(std::string_view text) {
+    const SyncFileMarks read = parseSyncFile(text);
+    if (const char* why = refusal(read)) {
+        page::say(std::string("The marks kept in this browser cannot be read: ") + why);
+        return;
+    }
+    show_.state().syncMarks = read.marks;
+    marksChanged();
+    page::say(openedMessage("This browser's storage", read, "restored"));
+}
+
+void AuthorMode::undo() {
+    if (undo_.empty()) {
+        page::say("Nothing to undo");
+        return;
+    }
     SyncMarks& marks = show_.state().syncMarks;
-    const bool added = addSyncMark(marks, t) == MarkResult::Added;
-    if (added) page::marks(marks.times.data(), marks.count);
-    return added;
+    Step step = std::move(undo_.back());
+    undo_.pop_back();
+    std::swap(marks, step.marks);
+    page::say("Undone: " + step.what);
+    redo_.push_back(std::move(step));
+    marksChanged();
+}
+
+void AuthorMode::redo() {
+    if (redo_.empty()) {
+        page::say("Nothing to redo");
+        return;
+    }
+    SyncMarks& marks = show_.state().syncMarks;
+    Step step = std::move(redo_.back());
+    redo_.pop_back();
+    std::swap(marks, step.marks);
+    page::say("Redone: " + step.what);
+    undo_.push_back(std::move(step));
+    marksChanged();
 }
 
 std::string AuthorMode::syncText() const {

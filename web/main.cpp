@@ -15,9 +15,11 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "shell/frame_schedule.h"
+#include "shell/framing.h"
 #include "shell/plain_number.h"
 #include "shell/schedule.h"
 #include "shell/sync_file.h"
@@ -31,8 +33,6 @@
 namespace {
 
 constexpr long kMaxBenchFps = 240;
-// The largest drawing buffer the page makes when played.
-constexpr long kMaxBenchSide = 2048;
 // The frames a step of the frame and bench modes draws before it lets the
 // page breathe.
 constexpr double kStepMilliseconds = 40.0;
@@ -97,10 +97,14 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
 // (they move the music too); the show's own keys are handled here.
 
 std::unique_ptr<AuthorMode> author;
+// A pause and a resume between two animation frames leave the loop
+// running: a second one would draw each frame twice.
+bool authorLoopRunning = false;
 
 EM_BOOL onAuthorFrame(double, void*) {
     author->animate();
-    return author->playing() ? EM_TRUE : EM_FALSE;
+    authorLoopRunning = author->playing();
+    return authorLoopRunning ? EM_TRUE : EM_FALSE;
 }
 
 EM_BOOL onAuthorKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
@@ -138,7 +142,7 @@ void startPlayMode(bool authorMode) {
     std::ifstream file(schedule::kMusicFile, std::ios::binary);
     const std::vector<uint8_t> music((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (music.empty()) std::fprintf(stderr, "orvel: no \"%s\" here, the show runs silent\n", schedule::kMusicFile);
-    page::loaded(music.data(), music.size(), WebShow::kWidth, WebShow::kHeight);
+    page::loaded(music.data(), music.size(), WebShow::kWidth, WebShow::kHeight, kMaxCanvasSide, kMaxSyncFileBytes);
 }
 
 // Frame mode: every frame from 0 as orvel-capture plays them (only the last
@@ -254,6 +258,8 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_resume(double outputLatency) {
     if (!show.started()) page::playing();
     show.markStarted();
     author->resume(outputLatency);
+    if (authorLoopRunning) return;
+    authorLoopRunning = true;
     emscripten_request_animation_frame_loop(onAuthorFrame, nullptr);
 }
 EMSCRIPTEN_KEEPALIVE void orvel_edit_pause() {
@@ -267,14 +273,27 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_step(int frames) {
 }
 EMSCRIPTEN_KEEPALIVE double orvel_edit_time() { return author ? author->shownTime() : 0.0; }
 EMSCRIPTEN_KEEPALIVE double orvel_edit_clock() { return author ? author->clockTime() : 0.0; }
-EMSCRIPTEN_KEEPALIVE int orvel_edit_mark() { return author && author->mark() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE void orvel_edit_delete_mark(int index) {
     if (author) author->deleteMark(index);
 }
 EMSCRIPTEN_KEEPALIVE void orvel_edit_clear_marks() {
     if (author) author->clearMarks();
 }
-EMSCRIPTEN_KEEPALIVE int orvel_edit_add_mark(double t) { return author && author->addMark(t) ? 1 : 0; }
+// A file opened or dropped: its name and its bytes, as they are, in memory
+// the page took with malloc.
+EMSCRIPTEN_KEEPALIVE void orvel_edit_open(const char* name, int nameSize, const char* text, int textSize) {
+    if (author)
+        author->open(std::string_view(name, std::size_t(nameSize)), std::string_view(text, std::size_t(textSize)));
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_restore(const char* text, int textSize) {
+    if (author) author->restore(std::string_view(text, std::size_t(textSize)));
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_undo() {
+    if (author) author->undo();
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_redo() {
+    if (author) author->redo();
+}
 // The text of sync.txt, handed to the page to save.
 EMSCRIPTEN_KEEPALIVE void orvel_edit_save() {
     if (author) page::syncText(author->syncText());
@@ -313,7 +332,7 @@ int main(int argc, char** argv) {
         if (args.size() > 1 && !parseWholeNumber(args[1], 1, kMaxBenchFps, &fps)) fps = kFrameGridFps;
         int width = 0;
         int height = 0;
-        if (args.size() > 2 && parseFrameSize(args[2], kMaxBenchSide, &width, &height)) {
+        if (args.size() > 2 && parseFrameSize(args[2], kMaxCanvasSide, &width, &height)) {
             show.resizeCanvas(width, height);
             std::printf("orvel: benchmark in a canvas of %dx%d pixels\n", width, height);
         }

@@ -14,8 +14,10 @@
   root.dataset.mode = mode;
   const canvas = byId('canvas');
 
-  // The drawing buffer is never wider than this, however large the screen.
-  const MAX_WIDTH = 2048;
+  // How long the audio output may take to start before the show goes on silent.
+  const OUTPUT_WAIT_MS = 2000;
+  // How long a message stays on the status line.
+  const MESSAGE_SECONDS = 6;
   // ?scale=1 keeps the full size even when frames come late.
   const pinned = params.get('scale') === '1';
   const touch = matchMedia('(hover: none) and (pointer: coarse)').matches;
@@ -26,7 +28,10 @@
   let source = null;
   let startWanted = false;
   let hintTimer = 0;
-  let picture = null;    // the show's picture size, { width, height }, once the program runs
+  // Once the program runs: the show's picture size, { width, height }, and
+  // maxSide, the widest drawing buffer, however large the screen.
+  let picture = null;
+  let maxSyncFileBytes = 0;
   let scale = 1;
 
   function setState(state) {
@@ -55,12 +60,56 @@
     root.dataset.audio = 'silent';
   }
 
+  // The context time being heard now: from the output's own timestamp
+  // where the browser gives one, else the context's time less the output's
+  // latency as the browser estimates it (or the context's processing latency).
+  function heardNow(context) {
+    const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
+    if (stamp && stamp.performanceTime > 0) {
+      return stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000;
+    }
+    return context.currentTime - (context.outputLatency || context.baseLatency || 0);
+  }
+
+  // When the first sample is heard: the seconds from now until the sample
+  // that the context plays at its time `when` reaches the ears.
+  const heardIn = (context, when) => Math.max(0, when - heardNow(context));
+
+  // The music from `from` seconds into it, played at context time `when`.
+  function playMusic(from, when, loop) {
+    stopMusic();
+    source = audio.createBufferSource();
+    source.buffer = music;
+    source.loop = loop;
+    source.connect(audio.destination);
+    source.start(when, from);
+  }
+
   function stopMusic() {
     if (source) source.stop();
-    if (audio) audio.close();
     source = null;
-    audio = null;
     if (root.dataset.audio === 'playing') root.dataset.audio = 'stopped';
+  }
+
+  function closeAudio() {
+    stopMusic();
+    if (audio) audio.close();
+    audio = null;
+  }
+
+  // Resolves to nothing once the output runs (and settle() has resolved),
+  // or to why it does not, within OUTPUT_WAIT_MS at the latest.
+  function awaitOutput(settle) {
+    return new Promise((done) => {
+      const timer = setTimeout(() => done('no audio output started'), OUTPUT_WAIT_MS);
+      audio.resume().then(settle).then(() => {
+        clearTimeout(timer);
+        done(null);
+      }, (e) => {
+        clearTimeout(timer);
+        done('the music cannot be played (' + e + ')');
+      });
+    });
   }
 
   function hideMenu() { byId('menu').hidden = true; }
@@ -88,44 +137,36 @@
       return;
     }
     if (!music) {
-      stopMusic();
+      closeAudio();
       Module._orvel_start(0);
       return;
     }
-    let begun = false;
     const begin = () => {
-      if (begun) return;
-      begun = true;
-      // What the output adds before a sample is heard: the browser's own
-      // estimate where it gives one, else the context's processing latency.
-      const latency = audio ? (audio.outputLatency || audio.baseLatency || 0) : 0;
+      const latency = audio ? heardIn(audio, audio.currentTime) : 0;
       console.debug('orvel: audio output latency ' + (latency * 1000).toFixed(1) + ' ms');
       Module._orvel_start(latency);
     };
     try {
       if (!audio) audio = new AudioContext();
-      source = audio.createBufferSource();
-      source.buffer = music;
-      source.loop = true;
-      source.connect(audio.destination);
       audio.onstatechange = () => {
         if (audio && audio.state === 'running') root.dataset.audio = 'playing';
       };
-      source.start();
+      playMusic(0, 0, true);
       if (audio.state === 'running') root.dataset.audio = 'playing';
-      audio.resume().then(begin, (e) => { silent('the music cannot be played (' + e + ')'); stopMusic(); begin(); });
-      // An output that never starts leaves the show silent rather than waiting.
-      setTimeout(() => {
-        if (begun) return;
-        silent('no audio output started');
-        stopMusic();
-        begin();
-      }, 2000);
     } catch (e) {
       silent('the music cannot be played (' + e + ')');
-      stopMusic();
+      closeAudio();
       begin();
+      return;
     }
+    // An output that never starts leaves the show silent rather than waiting.
+    awaitOutput(() => {}).then((why) => {
+      if (why) {
+        silent(why);
+        closeAudio();
+      }
+      begin();
+    });
   }
 
   // A click, a tap, Enter or Space: starts the show now, or as soon as it
@@ -160,16 +201,16 @@
   }
 
   // Play mode draws into as many pixels as the picture covers on the
-  // screen (its CSS size times the device pixel ratio, at most MAX_WIDTH
-  // wide), times the scale in use.
+  // screen (its CSS size times the device pixel ratio, at most
+  // picture.maxSide wide), times the scale in use.
   function fullSize() {
     const box = canvas.getBoundingClientRect();
     const ratio = devicePixelRatio || 1;
     let width = box.width * ratio;
     let height = box.height * ratio;
-    if (width > MAX_WIDTH) {
-      height *= MAX_WIDTH / width;
-      width = MAX_WIDTH;
+    if (width > picture.maxSide) {
+      height *= picture.maxSide / width;
+      width = picture.maxSide;
     }
     return { width: Math.max(1, Math.round(width)), height: Math.max(1, Math.round(height)) };
   }
@@ -241,14 +282,15 @@
       byId('menu').appendChild(item);
     },
 
-    loaded(bytes, width, height) {
-      picture = { width, height };
+    loaded(bytes, width, height, maxSide, maxFileBytes) {
+      picture = { width, height, maxSide };
+      maxSyncFileBytes = maxFileBytes;
       fit();
       const ready = () => {
         setState('waiting');
         byId('loading').hidden = true;
         byId('fullscreen').hidden = Boolean(author);
-        if (author) author.musicReady();
+        if (author) author.ready();
         if (startWanted) {
           start();
           return;
@@ -277,7 +319,7 @@
     },
 
     ended(syncText) {
-      stopMusic();
+      closeAudio();
       hideMenu();
       if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
       byId('fullscreen').hidden = true;
@@ -301,7 +343,8 @@
 
     // Author mode.
     authorFrame(t, playing) { author.frame(t, playing); },
-    marks(list) { author.marks(list); },
+    marks(list, kept) { author.marks(list, kept); },
+    say(text) { say(text, MESSAGE_SECONDS); },
     schedule(bounds, moments) { author.schedule(bounds, moments); },
     syncText(text) {
       const save = byId('save');
@@ -415,20 +458,29 @@
     if (document.fullscreenElement) {
       document.exitFullscreen().catch(() => {});
     } else {
-      root.requestFullscreen().catch((e) => say('No full screen here: ' + e.message, 4));
+      root.requestFullscreen().catch((e) => say('No full screen here: ' + e.message, MESSAGE_SECONDS));
     }
   });
 
   document.addEventListener('fullscreenchange', () => {
     byId('fullscreen').textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
-    if (!document.fullscreenElement && root.dataset.orvel === 'playing') say('Full screen left: ESC now ends the show', 4);
+    if (!document.fullscreenElement && root.dataset.orvel === 'playing') say('Full screen left: ESC now ends the show', MESSAGE_SECONDS);
     fit();
   });
   addEventListener('resize', fit);
 
   byId('start').textContent = touch ? 'Tap to start' : 'Click to start';
   const author = mode === 'edit'
-    ? window.createAuthorMode({ root, byId, audio: () => audio, music: () => music, setState }) : null;
+    ? window.createAuthorMode({
+      root,
+      byId,
+      audio: () => audio,
+      music: () => music,
+      setState,
+      sound: { heardNow, heardIn, playMusic, stopMusic, awaitOutput, silent },
+      say: (text) => say(text, MESSAGE_SECONDS),
+      limits: () => ({ maxSyncFileBytes }),
+    }) : null;
 
   window.Module = {
     canvas,

@@ -7,15 +7,17 @@ namespace {
 EM_JS(void, jsAddMenuEntry, (const char* label, int value), {
     Module.orvelPage.addMenuEntry(UTF8ToString(label), value);
 });
-EM_JS(void, jsLoaded, (const uint8_t* music, int size, int width, int height), {
-    Module.orvelPage.loaded(size > 0 ? HEAPU8.slice(music, music + size) : null, width, height);
+EM_JS(void, jsLoaded, (const uint8_t* music, int size, int width, int height, int maxSide, double maxFileBytes), {
+    Module.orvelPage.loaded(size > 0 ? HEAPU8.slice(music, music + size) : null, width, height, maxSide,
+                            maxFileBytes);
 });
 EM_JS(void, jsPlaying, (), { Module.orvelPage.playing(); });
 EM_JS(void, jsEnded, (const char* text), { Module.orvelPage.ended(UTF8ToString(text)); });
 EM_JS(void, jsAuthorFrame, (double t, int playing), { Module.orvelPage.authorFrame(t, playing !== 0); });
-EM_JS(void, jsMarks, (const float* marks, int count), {
-    Module.orvelPage.marks(Array.from(HEAPF32.subarray(marks >> 2, (marks >> 2) + count)));
+EM_JS(void, jsMarks, (const float* marks, int count, const char* kept), {
+    Module.orvelPage.marks(Array.from(HEAPF32.subarray(marks >> 2, (marks >> 2) + count)), UTF8ToString(kept));
 });
+EM_JS(void, jsSay, (const char* text), { Module.orvelPage.say(UTF8ToString(text)); });
 EM_JS(void, jsSchedule, (const double* bounds, int boundCount, const double* moments, int momentCount), {
     Module.orvelPage.schedule(Array.from(HEAPF64.subarray(bounds >> 3, (bounds >> 3) + boundCount)),
                               Array.from(HEAPF64.subarray(moments >> 3, (moments >> 3) + momentCount)));
@@ -32,13 +34,15 @@ EM_JS(double, jsNow, (), { return performance.now(); });
 namespace page {
 
 void addMenuEntry(const char* label, int value) { jsAddMenuEntry(label, value); }
-void loaded(const uint8_t* music, std::size_t size, int width, int height) {
-    jsLoaded(music, int(size), width, height);
+void loaded(const uint8_t* music, std::size_t size, int width, int height, int maxSide,
+            std::size_t maxSyncFileBytes) {
+    jsLoaded(music, int(size), width, height, maxSide, double(maxSyncFileBytes));
 }
 void playing() { jsPlaying(); }
 void ended(const std::string& syncText) { jsEnded(syncText.c_str()); }
 void authorFrame(double t, bool playing) { jsAuthorFrame(t, playing ? 1 : 0); }
-void marks(const float* list, int count) { jsMarks(list, count); }
+void marks(const float* list, int count, const std::string& kept) { jsMarks(list, count, kept.c_str()); }
+void say(const std::string& text) { jsSay(text.c_str()); }
 void schedule(const double* bounds, int boundCount, const double* moments, int momentCount) {
     jsSchedule(bounds, boundCount, moments, momentCount);
 }

@@ -12,15 +12,20 @@ namespace page {
 void addMenuEntry(const char* label, int value);
 // Everything is loaded: the page decodes the music (size 0: there is none)
 // and waits for the click. The show's picture is width x height: the page
-// draws it larger on a larger screen, never smaller.
-void loaded(const uint8_t* music, std::size_t size, int width, int height);
+// draws it larger on a larger screen, never smaller, and never wider than
+// maxSide pixels. Author mode opens no file larger than maxSyncFileBytes.
+void loaded(const uint8_t* music, std::size_t size, int width, int height, int maxSide,
+            std::size_t maxSyncFileBytes);
 void playing();
 // The show is over; syncText is what ESC writes, empty at the natural end.
 void ended(const std::string& syncText);
 // Author mode: the frame on screen shows demo time t; playing or paused.
 void authorFrame(double t, bool playing);
-// Author mode: the sync marks, in the order recorded.
-void marks(const float* marks, int count);
+// Author mode: the sync marks, in the order recorded, and the text that
+// the browser keeps them in until they change again.
+void marks(const float* marks, int count, const std::string& kept);
+// Author mode: a line on the page's status line, for a few seconds.
+void say(const std::string& text);
 // Author mode: the segments' bounds, and the other moments of the schedule.
 void schedule(const double* bounds, int boundCount, const double* moments, int momentCount);
 // Author mode: the text of sync.txt to save.

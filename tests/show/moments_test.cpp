@@ -13,6 +13,8 @@
 
 #include "shell/frame_schedule.h"
 #include "shell/framing.h"
+#include "shell/sync_file.h"
+#include "shell/sync_marks.h"
 #include "shell/timeline.h"
 #include "tests/test_support.h"
 
@@ -81,11 +83,14 @@ TEST(ShowSchedule, WritesWhatTheHeadersHold) {
     using schedule::kSegmentMoments;
     const std::map<std::string, std::vector<double>> expected = {
         {"picture-size", {kPictureWidth, kPictureHeight}},
+        {"canvas-max-side", {kMaxCanvasSide}},
         {"show-end", {schedule::kShowEnd}},
         {"segment-bounds", {std::begin(schedule::kSegmentBounds), std::end(schedule::kSegmentBounds)}},
         {"sheet-fps", {schedule::kSheetFramesPerSecond}},
         {"frame-grid-fps", {kFrameGridFps}},
         {"sync-tolerance", {schedule::kSyncTolerance}},
+        {"sync-marks-max", {kMaxSyncMarks}},
+        {"sync-file-max-bytes", {double(kMaxSyncFileBytes)}},
         {"segment-moments", {std::begin(kSegmentMoments), std::end(kSegmentMoments)}},
         {"segment-4-styles",
          {schedule::segmentStart(4), schedule::kStripesFrom, schedule::kWavesFrom, schedule::segmentEnd(4)}},

@@ -209,3 +209,19 @@ export async function waitForState(page, wanted, timeout) {
       `dataset.orvel is "${now.orvel}"`);
   }
 }
+
+// The marks' times of a sync.txt that the page wrote, in the order written,
+// for the tests to check what the program did: its lines end in LF, and
+// its last line is the frame rate. The format itself is the native tests'
+// (tests/show/sync_file_test.cpp).
+export function syncFileMarks(text) {
+  if (!text.endsWith('\n') || text.includes('\r')) throw new Error(`not a sync.txt of LF lines: ${JSON.stringify(text)}`);
+  const lines = text.slice(0, -1).split('\n');
+  return lines.slice(0, -1).map((line) => Number(line.slice(line.lastIndexOf(' ') + 1)));
+}
+
+// The frame rate a sync.txt that the page wrote ends with.
+export function syncFileRate(text) {
+  const lines = text.trimEnd().split('\n');
+  return Number(lines[lines.length - 1].trim().split(' ')[0]);
+}

@@ -1,23 +1,25 @@
 // The page's author mode (?edit) in headless Chromium: pause, seek and step
 // on the grid of 30 frames a second with the frames orvel-capture draws, the
-// strip under the picture, the marks, and the music in step after a seek.
+// strip under the picture, the marks (opened, dropped, refused, undone,
+// kept across a reload), the keys after a click on any control, one drawing
+// loop, and the music in step after a seek; in Firefox, with no sound
+// output, the silent start.
 // Run by scripts/test after scripts/web: node --test tests/web/edit.test.mjs
 import assert from 'node:assert/strict';
-import { execFile } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
-import { promisify } from 'node:util';
-import { faults, launchBrowser, openAuthorMode, repo, serveSite, state, waitForState } from './browser.mjs';
+import {
+  faults, launchBrowser, launchFirefox, openAuthorMode, serveSite, state, syncFileMarks, syncFileRate, waitForState,
+} from './browser.mjs';
+import { nativeFrame } from './capture.mjs';
 import { decodePng, differingShare, MATCH_LEVELS, MATCH_SHARE } from './png.mjs';
 import { showSchedule } from './schedule.mjs';
 
-const run = promisify(execFile);
-
 const schedule = showSchedule();
 const FPS = schedule.frameFps;
-const SIZE = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
+const END = Number(schedule.showEnd);
 
 let browser;
 let site;
@@ -38,7 +40,10 @@ after(async () => {
   if (work) rmSync(work, { recursive: true, force: true });
 });
 
+const pause = (ms) => new Promise((r) => setTimeout(r, ms));
 const shownTime = async () => Number((await state(page)).time);
+// The listed marks' data-time, in the list's order.
+const listed = () => page.$$eval('#marks li', (items) => items.map((i) => i.dataset.time));
 
 // Presses a key and waits for the picture of another time.
 async function press(key, shift = false) {
@@ -49,17 +54,45 @@ async function press(key, shift = false) {
   await page.waitForFunction((t) => document.documentElement.dataset.time !== t, { timeout: 5000 }, before);
 }
 
-async function nativeFrame(time) {
-  const at = (Math.round(FPS * time) / FPS).toFixed(9);
-  const dir = join(work, `native-${time}`);
-  await run(join(repo, 'build', 'orvel-capture'), ['--fps', String(FPS), '--size', SIZE, '--from', at, '--to', at,
-    '--png', dir], { cwd: join(repo, 'build', 'show'), maxBuffer: 64 << 20 });
-  return decodePng(readFileSync(join(dir, 'frame-00000.png')));
+// A key with Control (or another modifier) held.
+async function chord(modifiers, key) {
+  for (const m of modifiers) await page.keyboard.down(m);
+  await page.keyboard.press(key);
+  for (const m of [...modifiers].reverse()) await page.keyboard.up(m);
+}
+
+// What the status line says after action: the line is emptied first, so
+// that a message said again counts.
+async function said(action) {
+  await page.$eval('#message', (m) => { m.textContent = ''; });
+  await action();
+  await page.waitForFunction(() => document.getElementById('message').textContent !== '', { timeout: 5000 });
+  return page.$eval('#message', (m) => (m.hidden ? '(hidden)' : m.textContent));
+}
+
+// A file dropped on the element of selector; body is text, or the bytes
+// that a file of size bytes repeats.
+function drop(selector, name, body) {
+  return page.$eval(selector, (target, name, body) => {
+    const data = new DataTransfer();
+    const content = typeof body === 'string' ? body : new Uint8Array(body.size).map((_, i) => body.bytes[i % body.bytes.length]);
+    data.items.add(new File([content], name, { type: 'text/plain' }));
+    target.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+  }, name, body);
 }
 
 async function pagePicture() {
   const png = await page.$eval('#canvas', (c) => c.toDataURL('image/png'));
   return decodePng(Buffer.from(png.slice(png.indexOf(',') + 1), 'base64'));
+}
+
+async function stripBox() {
+  return page.$eval('#strip', (s) => { const b = s.getBoundingClientRect(); return [b.x, b.y, b.width]; });
+}
+
+async function saveSyncText() {
+  await page.click('#save-sync');
+  return page.evaluate(async () => (await fetch(document.getElementById('save').href)).text());
 }
 
 const onGrid = (t) => Math.abs(t * FPS - Math.round(t * FPS)) < 1e-6;
@@ -76,7 +109,7 @@ describe('author mode', () => {
     await press('ArrowRight', true);
     const next = await shownTime();
     assert.equal(Math.round((next - later) * FPS), 1, `${later} -> ${next}`);
-    const share = differingShare(await nativeFrame(next), await pagePicture(), MATCH_LEVELS);
+    const share = differingShare(await nativeFrame(next, work), await pagePicture(), MATCH_LEVELS);
     assert.ok(share <= MATCH_SHARE, `${(100 * share).toFixed(3)} % of pixels differ at ${next} s`);
     // Backwards too.
     await press('ArrowLeft');
@@ -84,26 +117,26 @@ describe('author mode', () => {
   });
 
   test('a click on the strip seeks where the strip says', async () => {
-    const box = await page.$eval('#strip', (s) => { const b = s.getBoundingClientRect(); return [b.x, b.y, b.width]; });
-    const [x, y, width] = box;
+    const [x, y, width] = await stripBox();
     await page.mouse.click(x + width * 0.25, y + 60);
     await page.waitForFunction(() => document.documentElement.dataset.orvel === 'paused');
-    const wanted = Number(schedule.showEnd) * 0.25;
+    const wanted = END * 0.25;
     const t = await shownTime();
-    assert.ok(onGrid(t) && Math.abs(t - wanted) < 0.2, `${t} for a quarter of ${schedule.showEnd}`);
-    const share = differingShare(await nativeFrame(t), await pagePicture(), MATCH_LEVELS);
+    assert.ok(onGrid(t) && Math.abs(t - wanted) < 0.2, `${t} for a quarter of ${END}`);
+    const share = differingShare(await nativeFrame(t, work), await pagePicture(), MATCH_LEVELS);
     assert.ok(share <= MATCH_SHARE, `${(100 * share).toFixed(3)} % of pixels differ at ${t} s`);
   });
 
-  test('END marks the picture\'s time on the strip and in the list; Delete takes it out; Save writes sync.txt',
+  test('END marks the picture\'s time once; Delete takes it out; a saved sync.txt opened again gives the same marks',
     async () => {
       const t = await shownTime();
       await page.keyboard.press('End');
-      const list = () => page.$$eval('#marks li', (items) => items.map((i) => i.textContent));
-      assert.deepEqual(await list(), [`${t.toFixed(3)} s`]);
+      assert.deepEqual(await listed(), [t.toFixed(3)]);
+      assert.equal(await said(() => page.keyboard.press('End')), `END: ${t.toFixed(3)} s is marked already`);
+      assert.deepEqual(await listed(), [t.toFixed(3)], 'no second mark on the same frame');
       await press('ArrowLeft');
       await page.keyboard.press('End');
-      assert.deepEqual(await list(), [`${(t - 1).toFixed(3)} s`, `${t.toFixed(3)} s`], 'in order of time');
+      assert.deepEqual(await listed(), [(t - 1).toFixed(3), t.toFixed(3)], 'in order of time');
       // The strip shows both, in the marks' red (the playhead moved off them).
       await press('ArrowRight');
       await press('ArrowRight');
@@ -115,37 +148,221 @@ describe('author mode', () => {
       });
       assert.equal(reds, 4, 'two marks, two pixels wide');
 
-      await page.click('#save-sync');
-      const saved = await page.evaluate(async () => (await fetch(document.getElementById('save').href)).text());
-      // The marks are the show's 32-bit floats, written as it writes them.
-      const line = (time) => `time: ${Math.fround(time).toFixed(6)}`;
-      const lines = saved.split('\n');
-      assert.deepEqual(lines.slice(0, 2), [line(t - 1), line(t)], saved);
-      assert.match(lines[2], /^ *\d+\.\d{2} frames per second$/);
-      assert.deepEqual(lines.slice(3), ['']);
+      const saved = await saveSyncText();
+      assert.deepEqual(syncFileMarks(saved).map((m) => m.toFixed(3)), [(t - 1).toFixed(3), t.toFixed(3)], saved);
 
       await page.click('#marks li:first-child');
       assert.equal(await shownTime(), Number((t - 1).toFixed(3)), 'a click on a mark seeks to it');
       await page.keyboard.press('Delete');
-      assert.deepEqual(await list(), [`${t.toFixed(3)} s`]);
+      assert.deepEqual(await listed(), [t.toFixed(3)]);
+
+      const file = join(work, 'saved-sync.txt');
+      writeFileSync(file, saved);
+      assert.equal(await said(async () => (await page.$('#open-sync')).uploadFile(file)), 'saved-sync.txt: 2 marks opened');
+      assert.deepEqual(await listed(), [(t - 1).toFixed(3), t.toFixed(3)]);
     });
 
-  test('a sync.txt opened or dropped replaces the marks', async () => {
+  test('a sync.txt opened or dropped on the picture or the strip replaces the marks; its bad values are said', async () => {
     const file = join(work, 'sync.txt');
     writeFileSync(file, 'time: 12.500000\r\nnot a mark\r\ntime: 7.250000\r\n61.00 frames per second\r\n');
-    const input = await page.$('#open-sync');
-    await input.uploadFile(file);
-    const list = () => page.$$eval('#marks li', (items) => items.map((i) => i.textContent));
-    await page.waitForFunction(() => document.querySelectorAll('#marks li').length === 2, { timeout: 5000 });
-    assert.deepEqual(await list(), ['7.250 s', '12.500 s']);
+    assert.equal(await said(async () => (await page.$('#open-sync')).uploadFile(file)), 'sync.txt: 2 marks opened');
+    assert.deepEqual(await listed(), ['7.250', '12.500']);
 
-    await page.evaluate(() => {
-      const data = new DataTransfer();
-      data.items.add(new File(['time: 30.000000\n30.00 frames per second\n'], 'sync.txt', { type: 'text/plain' }));
-      window.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+    assert.equal(await said(() => drop('#canvas', 'picture.txt', 'time: 30.000000\n30.00 frames per second\n')),
+      'picture.txt: 1 mark opened');
+    assert.deepEqual(await listed(), ['30.000']);
+
+    const bad = 'time: 500.000000\ntime: -1.000000\ntime: nan\ntime: 12.000000\ntime: 12.000000\ntime: 9.000000\n';
+    assert.equal(await said(() => drop('#strip', 'bad.txt', bad)),
+      `bad.txt: 2 marks opened; 4 left out: 1 past the show's end (${END.toFixed(3)} s), 1 negative, ` +
+      '1 not a number, 1 repeated');
+    assert.deepEqual(await listed(), ['9.000', '12.000'], 'in order of time');
+
+    assert.equal(await said(() => drop('#marks', 'sync.txt', 'time: 1.000000\n')),
+      'sync.txt was not opened: drop a sync.txt on the picture or on the strip');
+    assert.deepEqual(await listed(), ['9.000', '12.000']);
+  });
+
+  test('a file that is no sync.txt is refused by name and reason, and the marks stay', async () => {
+    const limit = schedule.syncFileMaxBytes;
+    const cases = [
+      ['big.txt', { size: limit + 1, bytes: [...Buffer.from('time: 1.000000\n')] },
+        `big.txt: ${limit + 1} bytes, larger than a sync.txt can be (${limit}); the marks are as they were`],
+      ['notes.txt', 'Notes for the second part\nmore light at 12 s\n',
+        'notes.txt: no line of a sync.txt in it; the marks are as they were'],
+      ['picture.png', { size: 64, bytes: [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0] },
+        'picture.png: a binary file, not a sync.txt; the marks are as they were'],
+    ];
+    for (const [name, body, message] of cases) {
+      assert.equal(await said(() => drop('#strip', name, body)), message);
+      assert.deepEqual(await listed(), ['9.000', '12.000'], name);
+    }
+    // A file of the limit's size is read: one mark, then the same again
+    // (its last line, cut short to a byte or two, is no mark).
+    const line = 'time: 1.000000\n';
+    assert.ok(limit % line.length < 'time: 1'.length);
+    const repeated = Math.floor(limit / line.length) - 1;
+    assert.equal(await said(() => drop('#strip', 'limit.txt', { size: limit, bytes: [...Buffer.from(line)] })),
+      `limit.txt: 1 mark opened; ${repeated} left out: ${repeated} repeated`);
+    assert.equal(await said(() => chord(['Control'], 'z')), 'Undone: Open limit.txt');
+    assert.deepEqual(await listed(), ['9.000', '12.000']);
+    // The message covers neither the picture nor the strip, and goes after a while.
+    const overlaps = await page.evaluate(() => {
+      const box = (id) => document.getElementById(id).getBoundingClientRect();
+      const m = box('message');
+      return ['canvas', 'strip'].filter((id) => {
+        const b = box(id);
+        return m.left < b.right && b.left < m.right && m.top < b.bottom && b.top < m.bottom;
+      });
     });
-    await page.waitForFunction(() => document.querySelectorAll('#marks li').length === 1, { timeout: 5000 });
-    assert.deepEqual(await list(), ['30.000 s']);
+    assert.deepEqual(overlaps, []);
+    assert.equal(await page.$eval('#message', (m) => m.getAttribute('role')), 'status');
+    await page.waitForFunction(() => document.getElementById('message').hidden, { timeout: 10000 });
+  });
+
+  test('a 10,000-line sync.txt: its first marks to the limit, said, within 100 ms of the main thread; END past the limit refused',
+    async () => {
+      const max = schedule.syncMarksMax;
+      const lines = Array.from({ length: 10000 }, (_, i) => `time: ${(i / 100).toFixed(6)}\n`).join('');
+      await page.evaluate(() => {
+        window.longTasks = [];
+        new PerformanceObserver((list) => window.longTasks.push(...list.getEntries().map((e) => e.duration)))
+          .observe({ type: 'longtask' });
+      });
+      assert.equal(await said(() => drop('#strip', 'long.txt', lines)),
+        `long.txt: ${max} marks opened; ${10000 - max} left out: ${10000 - max} beyond the limit of ${max}`);
+      const list = await listed();
+      assert.equal(list.length, max);
+      assert.deepEqual([list[0], list[max - 1]], ['0.000', ((max - 1) / 100).toFixed(3)]);
+      await pause(200);
+      const longest = Math.max(0, ...(await page.evaluate(() => window.longTasks)));
+      assert.ok(longest < 100, `the longest task took ${longest} ms`);
+
+      await press('ArrowRight');
+      assert.equal(await said(() => page.keyboard.press('End')),
+        `END: the list holds ${max} marks, its most; delete one first`);
+      assert.equal((await listed()).length, max);
+    });
+
+  test('undo and redo of END, Delete, Open and Clear, with Ctrl and with ⌘', async () => {
+    const full = await listed();
+    assert.equal(await said(() => page.click('#clear-marks')), 'Marks cleared (Ctrl+Z brings them back)');
+    assert.deepEqual(await listed(), []);
+    const t = (await shownTime()).toFixed(3);
+    await page.keyboard.press('End');
+    assert.deepEqual(await listed(), [t]);
+    await page.click('#marks li:first-child');
+    await page.keyboard.press('Delete');
+    assert.deepEqual(await listed(), []);
+    assert.equal(await said(() => chord(['Control'], 'z')), `Undone: Delete of ${t} s`);
+    assert.deepEqual(await listed(), [t]);
+    assert.equal(await said(() => chord(['Meta'], 'z')), `Undone: END at ${t} s`);
+    assert.deepEqual(await listed(), []);
+    assert.equal(await said(() => chord(['Control'], 'z')), 'Undone: Clear marks');
+    assert.deepEqual(await listed(), full);
+    assert.equal(await said(() => chord(['Control'], 'z')), 'Undone: Open long.txt');
+    assert.deepEqual(await listed(), ['9.000', '12.000']);
+    assert.equal(await said(() => chord(['Control', 'Shift'], 'z')), 'Redone: Open long.txt');
+    assert.deepEqual(await listed(), full);
+    assert.equal(await said(() => chord(['Control'], 'y')), 'Redone: Clear marks');
+    assert.equal(await said(() => chord(['Meta', 'Shift'], 'z')), `Redone: END at ${t} s`);
+    assert.deepEqual(await listed(), [t]);
+    // A new change leaves nothing to redo.
+    await page.click('#marks li:first-child');
+    await page.keyboard.press('Delete');
+    assert.equal(await said(() => chord(['Control'], 'y')), 'Nothing to redo');
+  });
+
+  test('after a click on any control, the keys reach the timeline, once', async () => {
+    await press('ArrowLeft');
+    await page.keyboard.press('End');
+    const controls = ['#play-pause', '#save-sync', '#delete-mark', '#clear-marks', '#show-keys', 'label'];
+    await page.evaluate(() => {
+      window.saves = 0;
+      document.getElementById('save').addEventListener('click', () => { window.saves += 1; });
+    });
+    for (const control of controls) {
+      if (control === '#delete-mark') await page.click('#marks li:first-child');
+      if (control === '#clear-marks') await page.keyboard.press('End');
+      if (control === 'label') {
+        const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 5000 }), page.click(control)]);
+        await chooser.cancel();
+      } else {
+        await page.click(control);
+      }
+      if ((await state(page)).orvel === 'playing') await page.keyboard.press('Space');
+      await waitForState(page, 'paused', 5000);
+      const from = await shownTime();
+      await press('ArrowRight');
+      assert.equal(Math.round((await shownTime() - from) * FPS), FPS, `→ after a click on ${control}`);
+      await page.keyboard.press('Space');
+      await waitForState(page, 'playing', 5000);
+      await page.keyboard.press('Space');
+      await waitForState(page, 'paused', 5000);
+    }
+    assert.equal(await page.evaluate(() => window.saves), 1, 'one save: the click on "Save sync.txt", no key');
+    assert.equal(await page.$eval('#key-help', (k) => k.hidden), false, '"Keys" shows the keys');
+    await page.keyboard.press('?');
+    assert.equal(await page.$eval('#key-help', (k) => k.hidden), true, '? hides them');
+  });
+
+  test('↑ and ↓ go to the mark before and after', async () => {
+    await drop('#strip', 'marks.txt', 'time: 20.000000\ntime: 10.000000\ntime: 30.000000\n');
+    await page.waitForFunction(() => document.querySelectorAll('#marks li').length === 3, { timeout: 5000 });
+    await page.click('#marks li:nth-child(2)');
+    await press('ArrowLeft');
+    await press('ArrowUp');
+    assert.equal(await shownTime(), 10);
+    await press('ArrowDown');
+    assert.equal(await shownTime(), 20);
+    await press('ArrowDown');
+    assert.equal(await shownTime(), 30);
+    assert.equal(await said(() => page.keyboard.press('ArrowDown')), 'No mark after this one');
+  });
+
+  test('one drawing loop after ten seeks while playing, and the saved frame rate is the picture\'s', async () => {
+    // Every animation-frame callback of the page counted, and beside them
+    // the display's frames.
+    await page.evaluateOnNewDocument(() => {
+      const request = window.requestAnimationFrame.bind(window);
+      window.rafCount = { program: 0, display: 0 };
+      window.requestAnimationFrame = (callback) => request((t) => {
+        window.rafCount.program += 1;
+        callback(t);
+      });
+      const display = () => {
+        window.rafCount.display += 1;
+        request(display);
+      };
+      request(display);
+    });
+    const marks = await listed();
+    await page.reload();
+    await waitForState(page, 'waiting', 60000);
+    assert.equal(await said(() => page.mouse.click(300, 200)), 'This browser\'s storage: 3 marks restored');
+    assert.deepEqual(await listed(), marks, 'the marks after a reload');
+    await waitForState(page, 'playing', 10000);
+    for (let i = 0; i < 10; ++i) {
+      await page.keyboard.press('ArrowRight');
+      await pause(100);
+    }
+    assert.equal((await state(page)).orvel, 'playing');
+    const count = () => page.evaluate(() => ({ ...window.rafCount, at: performance.now() }));
+    const from = await count();
+    await pause(2000);
+    const to = await count();
+    const program = to.program - from.program;
+    const display = to.display - from.display;
+    assert.ok(program > 0.8 * display && program < 1.2 * display + 2,
+      `${program} program callbacks in ${display} display frames`);
+    const rate = syncFileRate(await saveSyncText());
+    const shown = (1000 * display) / (to.at - from.at);
+    assert.ok(rate > 0.5 * shown && rate < 1.25 * shown + 1, `sync.txt says ${rate} frames a second, ${shown} shown`);
+    await page.keyboard.press('Space');
+    await waitForState(page, 'paused', 5000);
+    const paused = await count();
+    await pause(500);
+    assert.equal((await count()).program, paused.program, 'no loop while paused');
   });
 
   test('resumed after a seek, the demo clock and the music heard stay within the sync tolerance', async () => {
@@ -153,7 +370,7 @@ describe('author mode', () => {
     await waitForState(page, 'playing', 5000);
     await page.keyboard.press('ArrowLeft');
     for (let i = 0; i < 5; ++i) {
-      await new Promise((r) => setTimeout(r, 300));
+      await pause(300);
       const { demo, music } = await page.evaluate(() => ({ demo: orvelAuthor.demoTime(), music: orvelAuthor.musicTime() }));
       assert.ok(Math.abs(demo - music) <= schedule.syncTolerance, `demo clock ${demo}, music ${music}`);
     }
@@ -162,12 +379,33 @@ describe('author mode', () => {
   test('at the end it pauses on the last frame', async () => {
     await page.keyboard.press('Space');
     await waitForState(page, 'paused', 5000);
-    const box = await page.$eval('#strip', (s) => { const b = s.getBoundingClientRect(); return [b.x, b.y, b.width]; });
+    const box = await stripBox();
     await page.mouse.click(box[0] + box[2] - 1, box[1] + 60);
     await page.keyboard.press('Space');
     await waitForState(page, 'paused', 5000);
-    const last = Math.floor(Number(schedule.showEnd) * FPS) / FPS;
+    const last = Math.floor(END * FPS) / FPS;
     assert.equal(await shownTime(), Number(last.toFixed(3)));
     assert.deepEqual(faults(record), []);
+  });
+});
+
+describe('Firefox, with no sound output', () => {
+  let firefox;
+  before(async () => {
+    firefox = await launchFirefox();
+  });
+  after(async () => {
+    if (firefox) await firefox.close();
+  });
+
+  test('author mode starts silent after 2 s, and says so', async () => {
+    const { page: silent, record: told } = await openAuthorMode(firefox, site.url);
+    const now = await state(silent);
+    assert.deepEqual([now.orvel, now.audio], ['playing', 'silent']);
+    assert.equal(await silent.$eval('#message', (m) => m.textContent),
+      'No sound: no audio output started; author mode plays silent');
+    await silent.keyboard.press(' ');
+    await waitForState(silent, 'paused', 5000);
+    assert.deepEqual(faults(told), []);
   });
 });

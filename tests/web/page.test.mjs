@@ -8,6 +8,9 @@ import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, before, describe, test } from 'node:test';
 import { faults, launchBrowser, openPage, serveSite, siteDir, state, waitForState } from './browser.mjs';
+import { showSchedule } from './schedule.mjs';
+
+const MAX_SIDE = showSchedule().canvasMaxSide;
 
 let browser;
 let site;
@@ -27,11 +30,11 @@ test('the site folder holds the site and nothing else', () => {
 });
 
 describe('play mode draws as many pixels as the picture covers', () => {
-  // The 4:3 area's CSS size times the device pixel ratio, at most 2048 wide.
+  // The 4:3 area's CSS size times the device pixel ratio, at most MAX_SIDE wide.
   const cases = [
     { viewport: { width: 1920, height: 1080 }, buffer: [1440, 1080] },
     { viewport: { width: 1000, height: 750, deviceScaleFactor: 2 }, buffer: [2000, 1500] },
-    { viewport: { width: 1920, height: 1080, deviceScaleFactor: 2 }, buffer: [2048, 1536] },
+    { viewport: { width: 1920, height: 1080, deviceScaleFactor: 2 }, buffer: [MAX_SIDE, MAX_SIDE * 3 / 4] },
   ];
   for (const { viewport, buffer } of cases) {
     test(`${viewport.width}x${viewport.height} at ${viewport.deviceScaleFactor ?? 1} device pixels a pixel`, async () => {
@@ -59,12 +62,12 @@ describe('play mode draws as many pixels as the picture covers', () => {
       await waitForState(page, 'waiting', 60000);
       await page.keyboard.press('Enter');
       await waitForState(page, 'playing', 10000);
-      // A 2048x1536 buffer in software is far slower than the display.
+      // A buffer of the largest size in software is far slower than the display.
       await page.waitForFunction(() => Number(document.documentElement.dataset.scale) < 1, { timeout: 20000 });
       const { scale, width, height } = await page.evaluate(() => ({
         scale: Number(document.documentElement.dataset.scale), width: canvas.width, height: canvas.height }));
       assert.ok(width >= 640 && height >= 480, `${width}x${height} at scale ${scale}`);
-      assert.equal(width, Math.round(2048 * scale), `the buffer at scale ${scale}`);
+      assert.equal(width, Math.round(MAX_SIDE * scale), `the buffer at scale ${scale}`);
       assert.deepEqual(faults(record), []);
     } finally {
       await page.close();

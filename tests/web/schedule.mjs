@@ -26,12 +26,17 @@ export function showSchedule() {
   return {
     pictureWidth,
     pictureHeight,
+    // The widest drawing buffer the page makes, however large the screen.
+    canvasMaxSide: Number(values('canvas-max-side', 1)[0]),
     showEnd: values('show-end', 1)[0],
     // The page's ?at=T draws frame round(frameFps T) of orvel-capture --fps
     // frameFps, and author mode steps on the same frames.
     frameFps: Number(values('frame-grid-fps', 1)[0]),
     // How far apart sound and picture may be, in seconds.
     syncTolerance: Number(values('sync-tolerance', 1)[0]),
+    // The most marks a run keeps, and the largest sync.txt the page opens.
+    syncMarksMax: Number(values('sync-marks-max', 1)[0]),
+    syncFileMaxBytes: Number(values('sync-file-max-bytes', 1)[0]),
     // Segment s runs between segmentBounds[s - 1] and segmentBounds[s].
     segmentBounds: values('segment-bounds').map(Number),
     // One a segment, in order.

@@ -45,7 +45,7 @@ after(async () => {
   if (work) rmSync(work, { recursive: true, force: true });
 });
 
-function nativeFrame(time) {
+function capturedFrame(time) {
   const file = join(framesDir, `frame-${String(Math.round(FPS * Number(time))).padStart(5, '0')}.png`);
   requireFile(file, `orvel-capture wrote no frame for ${time} s`);
   return decodePng(readFileSync(file));
@@ -83,7 +83,7 @@ for (const engine of engines) {
       try {
         for (const time of TIMES) {
           const web = await webFrame(page, time);
-          shares.push({ time, share: differingShare(nativeFrame(time), web, LEVELS) });
+          shares.push({ time, share: differingShare(capturedFrame(time), web, LEVELS) });
         }
       } finally {
         await page.close();
