@@ -24,7 +24,7 @@ native="$(realpath "$3")"
 mkdir -p "$4"
 cache="$(realpath "$4")"
 title="orvel zivuvaruro v1.0b"
-screen=1024x768
+screen=800x600
 here="$(cd "$(dirname "$0")" && pwd)"
 base="$cache/debian12-minbase.tar.gz"
 desktop_libs=(libgl1 libglu1-mesa libx11-6 libxext6 libxi6 libxrandr2 libxxf86vm1 libasound2)
