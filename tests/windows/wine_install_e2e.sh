@@ -70,8 +70,8 @@ resources)
   wrestool -x --type=group_icon --name=1 "$exe" > "$work/orvel.ico" || fail "no icon in orvel.exe"
   sizes="$(icotool -l "$work/orvel.ico" | sed -n 's/.*--width=\([0-9]*\) --height=\1 .*/\1/p' | tr '\n' ' ')"
   [ "$sizes" = "16 32 48 256 " ] || fail "the icon holds the sizes '$sizes', expected 16 32 48 256"
-  wrestool -x --type=version "$exe" > "$work/version.bin" || fail "no version information in orvel.exe"
-  # The strings are UTF-16: every other byte out, each string then ends in a NUL.
+  wrestool -x --raw --type=version "$exe" > "$work/version.bin" || fail "no version information in orvel.exe"
+  # The strings are UTF-16, each name followed by its value.
   strings -el "$work/version.bin" > "$work/version.txt"
   for pair in "ProductName orvel" "ProductVersion $version" "FileVersion $version"; do
     grep -A1 -x "${pair%% *}" "$work/version.txt" | tail -n 1 | grep -qx "${pair#* }" \
