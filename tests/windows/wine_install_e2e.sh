@@ -14,6 +14,7 @@
 #   no-data    demodata renamed: a message box naming the data and the
 #              folders looked in, no show window, and after OK an exit
 #              code that is not 0
+#   no-sound   no audio output: a message box saying why, exit code 1
 set -euo pipefail
 
 case_name="$1"
@@ -64,6 +65,35 @@ DRIVER
   [ -f "$work/exit_code" ] || fail "the show did not end: $(cat "$work/driver.log" "$work/stderr.txt" 2>/dev/null)"
 }
 
+# Starts the show from START and waits for Wine's message box titled orvel;
+# presses OK once it is seen. With NO_SHOW_WINDOW=yes the show's own window
+# must never appear. The exit code must then not be 0, nor the time limit's.
+expect_message_box() {
+  local start="$1" no_show_window="$2"
+  in_x "$start" "
+for _ in \$(seq 300); do
+  kill -0 \"\$pid\" 2>/dev/null || break
+  xdotool search --name \"^$title\$\" >/dev/null 2>&1 && echo shown > \"$work/show_window\"
+  box=\"\$(xdotool search --onlyvisible --name '^orvel\$' 2>/dev/null | head -n 1)\"
+  if [ -n \"\$box\" ]; then
+    echo \"\$box\" > \"$work/box\"
+    sleep 0.5
+    xdotool windowactivate --sync \"\$box\" 2>/dev/null; xdotool key --window \"\$box\" Return
+    sleep 1
+    kill -0 \"\$pid\" 2>/dev/null && xdotool windowclose \"\$box\" 2>/dev/null
+    break
+  fi
+  sleep 0.1
+done"
+  [ -s "$work/box" ] || fail "no message box appeared; stderr: $(cat "$work/stderr.txt")"
+  [ "$no_show_window" = no ] || [ ! -e "$work/show_window" ] || fail "the show's window opened"
+  local code
+  code="$(cat "$work/exit_code")"
+  [ "$code" != 0 ] || fail "exit code 0 after the message box"
+  [ "$code" != 124 ] || fail "the program did not end after OK"
+  echo "message box, exit code $code: $(tr -d '\r' < "$work/stderr.txt")"
+}
+
 case "$case_name" in
 resources)
   exe="$dist/orvel-windows/orvel.exe"
@@ -103,32 +133,16 @@ fi"
   ;;
 no-data)
   mv "$folder/demodata" "$folder/demodata-renamed"
-  # The message box is Wine's window titled orvel; the show's own window
-  # must never appear. OK is pressed once the box is seen.
-  in_x "$folder" "
-for _ in \$(seq 300); do
-  kill -0 \"\$pid\" 2>/dev/null || break
-  xdotool search --name \"^$title\$\" >/dev/null 2>&1 && echo shown > \"$work/show_window\"
-  box=\"\$(xdotool search --onlyvisible --name '^orvel\$' 2>/dev/null | head -n 1)\"
-  if [ -n \"\$box\" ]; then
-    echo \"\$box\" > \"$work/box\"
-    xdotool getwindowname \"\$box\" > \"$work/box_title\"
-    sleep 0.5
-    xdotool windowactivate --sync \"\$box\" 2>/dev/null; xdotool key --window \"\$box\" Return
-    sleep 1
-    kill -0 \"\$pid\" 2>/dev/null && xdotool windowclose \"\$box\" 2>/dev/null
-    break
-  fi
-  sleep 0.1
-done"
-  [ -s "$work/box" ] || fail "no message box appeared; stderr: $(cat "$work/stderr.txt")"
-  [ ! -e "$work/show_window" ] || fail "the show's window opened"
-  code="$(cat "$work/exit_code")"
-  [ "$code" != 0 ] || fail "exit code 0 without data"
-  [ "$code" != 124 ] || fail "the program did not end after OK"
+  expect_message_box "$folder" yes
   tr -d '\r' < "$work/stderr.txt" | grep -q "^orvel: cannot find the show's data (the folder demodata and the music" \
     || fail "stderr does not name the data: $(cat "$work/stderr.txt")"
-  echo "message box '$(cat "$work/box_title")', exit code $code: $(tr -d '\r' < "$work/stderr.txt")"
+  ;;
+no-sound)
+  export SDL_AUDIODRIVER=no-such-driver
+  expect_message_box "$folder" no
+  [ "$(cat "$work/exit_code")" = 1 ] || fail "exit code $(cat "$work/exit_code"), expected 1"
+  tr -d '\r' < "$work/stderr.txt" | grep -q 'SDL_AUDIODRIVER=dummy runs the show without sound' \
+    || fail "stderr does not say how to watch without sound: $(cat "$work/stderr.txt")"
   ;;
 *)
   fail "unknown case"
