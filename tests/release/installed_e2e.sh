@@ -78,12 +78,19 @@ apt_install() {
     || { tail -20 "$work/apt.log" >&2; fail "apt-get install $* failed"; }
 }
 
-# A display of our own, free at this moment.
-display=$((100 + RANDOM % 400))
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp > "$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+# A display of our own: another test's server may take a free number at the
+# same moment, so a server that does not stay up is tried again elsewhere.
+for attempt in 1 2 3; do
+  display=$((100 + RANDOM % 400))
+  while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp > "$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+  sleep 0.5
+  kill -0 "$xvfb_pid" 2>/dev/null && break
+  xvfb_pid=""
+done
+[ -n "$xvfb_pid" ] || fail "Xvfb does not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$display"
 
 # Plays the show as USER in DIR inside the chroot (COMMAND from there),
@@ -96,7 +103,7 @@ play() {
     PATH=/usr/local/bin:/usr/bin:/bin:/usr/games sh -c "cd '$dir' && exec $command" \
     > "$work/stdout.txt" 2> "$work/stderr.txt" &
   local pid=$! window full before after
-  window="$("$here/../full_screen_window.sh" "$pid" "$title" "${screen%x*}" 300)"
+  window="$("$here/../full_screen_window.sh" "$pid" "$title" "${screen%x*}" 300)" || true
   if [ -n "$window" ]; then
     full="$(date +%s.%N)"
     sleep 2.5
