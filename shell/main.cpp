@@ -4,9 +4,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
 
+#include "desktop/build_info.h"
+#include "desktop/desktop.h"
 #include "shell/audio.h"
+#include "shell/data_places.h"
 #include "shell/framing.h"
 #include "shell/schedule.h"
 #include "shell/show_runner.h"
@@ -15,13 +21,60 @@
 namespace {
 
 const char* const kWindowTitle = "orvel zivuvaruro v1.0b";
+const char* const kProgram = "orvel";
 const char* const kSyncFile = "sync.txt";
+const char* const kUsage =
+    "usage: orvel [--version | --help] [GLUT's X options, such as -display DISPLAY]\n"
+    "Plays the show full screen. END records a sync mark; ESC ends the show and writes sync.txt\n"
+    "into the directory it was started in.";
 
 ShowRunner show;
+// sync.txt in the directory the show was started in, wherever its data lies;
+// "" when that directory was gone already.
+std::string syncPath;
 
 [[noreturn]] void fail(const std::string& message) {
-    std::fprintf(stderr, "orvel: %s\n", message.c_str());
+    desktop::reportFailure(kProgram, message);
     std::exit(1);
+}
+
+// Handles the show's own options; GLUT takes its X options (-display,
+// -geometry, ...) later. Returns the exit code when the program ends here.
+bool handleOptions(int argc, char** argv, int* exitCode) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--version") {
+            std::printf("orvel %s\n", build_info::kVersion);
+            *exitCode = 0;
+            return true;
+        }
+        if (argument == "--help") {
+            std::printf("%s\n", kUsage);
+            *exitCode = 0;
+            return true;
+        }
+        if (argument.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "orvel: unknown option %s\n%s\n", argument.c_str(), kUsage);
+            *exitCode = 2;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Finds the data before any window opens, and makes its place the working
+// directory, from which every scene, texture and the music are read.
+void enterDataFolder(const char* argv0) {
+    std::error_code unknown;
+    const std::filesystem::path started = std::filesystem::current_path(unknown);
+    const std::vector<std::string> places =
+        dataPlaces(started.string(), desktop::programFolder(argv0), build_info::kInstalledDataFolder);
+    const std::string place = firstDataPlace(places);
+    if (place.empty()) fail(noDataMessage(places));
+    if (!started.empty()) syncPath = (started / kSyncFile).string();
+    std::error_code entered;
+    std::filesystem::current_path(place, entered);
+    if (entered) fail("cannot enter the data folder " + place + ": " + entered.message());
 }
 
 // The window's fixed state, the shade table and the scenes, in that order.
@@ -66,7 +119,8 @@ void onKeyboard(unsigned char key, int, int) {
     if (key != kKeyEscape) return;
     endShow();
     std::string error;
-    if (!writeSyncFile(kSyncFile, show.state(), &error)) fail(std::string("cannot write ") + kSyncFile + ": " + error);
+    if (syncPath.empty()) fail(std::string("cannot write ") + kSyncFile + ": the directory the show started in is gone");
+    if (!writeSyncFile(syncPath.c_str(), show.state(), &error)) fail("cannot write " + syncPath + ": " + error);
     std::exit(0);
 }
 
@@ -83,6 +137,9 @@ void createRenderModeMenu() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    int exitCode = 0;
+    if (handleOptions(argc, argv, &exitCode)) return exitCode;
+    enterDataFolder(argv[0]);
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(-1, -1);

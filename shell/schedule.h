@@ -47,7 +47,12 @@ enum class SceneId : int {
 
 constexpr int kSceneCount = 15;
 
-// The file of each scene, relative to the show's working directory.
+// The folder of the scenes and textures. The place that holds it is the
+// show's data folder (shell/data_places.h), from which every file name below
+// is read.
+constexpr const char* kDataFolder = "demodata";
+
+// The file of each scene, relative to the show's data folder.
 constexpr const char* kSceneFiles[kSceneCount] = {
     "demodata/test.3ds",      "demodata/zentrik.3ds",  "demodata/quickbite.3ds", "demodata/direradeduziv.3ds",
     "demodata/velmora.3ds",   "demodata/tornvik.3ds",  "demodata/radidar.3ds",   "demodata/zengreet.3ds",
@@ -57,7 +62,7 @@ constexpr const char* kSceneFiles[kSceneCount] = {
 
 constexpr const char* sceneFile(SceneId scene) { return kSceneFiles[int(scene)]; }
 
-// The music, in the show's working directory.
+// The music, in the show's data folder beside kDataFolder.
 constexpr const char* kMusicFile = "dj ranko - quickbite.mp3";
 
 // The camera flights: the segment and the title scene it flies past. A

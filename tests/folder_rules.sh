@@ -5,7 +5,9 @@
 # of the four includes it, and it includes none of them. Above the show sit
 # the programs: the tools and the page (web). Below them all, the OpenGL 1.1
 # layer of the web build (gl11) knows nothing of what is drawn: it includes
-# nothing of this tree. No program includes another's headers. The four
+# nothing of this tree; nor does desktop, what the programs ask of the
+# platform (their folder, a message box). No program includes another's
+# headers. The four
 # folders never ask which platform they are built for: what differs stays in
 # the libraries below them (GLUT, SDL2_mixer, the C runtime), or is asked of
 # those by what they offer (the C runtime's binary mode for texture files).
@@ -33,7 +35,8 @@ for ((i = 0; i < ${#order[@]}; i++)); do
   forbid "${order[i]}" tools
   forbid "${order[i]}" web
 done
-for folder in "${order[@]}" offscreen tools web; do forbid gl11 "$folder"; done
+for folder in "${order[@]}" offscreen tools web desktop; do forbid gl11 "$folder"; done
+for folder in "${order[@]}" offscreen tools web gl11; do forbid desktop "$folder"; done
 forbid web tools
 forbid web offscreen
 forbid offscreen tools

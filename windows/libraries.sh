@@ -5,7 +5,12 @@
 # done when PREFIX already holds this build: its versions.txt names the
 # versions, the compiler and this script.
 #
-#   windows/libraries.sh PREFIX WORK
+#   windows/libraries.sh PREFIX WORK [linux]
+#
+# With "linux", the same libraries are built static for the machine itself,
+# for the portable Linux folder (scripts/release): SDL without video (GLUT
+# opens the window) and with its ALSA and PulseAudio outputs loaded at run
+# time, so the program needs no sound library to start.
 #
 # WORK holds a private apt source list (deb-src lines derived from the
 # machine's own sources), the downloaded sources and the build trees; it is
@@ -14,14 +19,37 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 prefix="$1"
 work="$2"
+target="${3:-windows}"
 toolchain="$here/toolchain.cmake"
+case "$target" in
+windows)
+  compiler=x86_64-w64-mingw32-gcc-posix
+  target_options=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DORVEL_WINDOWS_LIBS="$prefix")
+  sdl_options=(-DSDL_LOCALE=OFF -DSDL_MISC=OFF -DSDL_FILESYSTEM=OFF)
+  ;;
+linux)
+  compiler=gcc
+  # Debian's compilers make position-independent programs.
+  target_options=(-DCMAKE_POSITION_INDEPENDENT_CODE=ON)
+  sdl_options=(-DSDL_VIDEO=OFF -DSDL_X11=OFF -DSDL_WAYLAND=OFF -DSDL_KMSDRM=OFF -DSDL_OPENGL=OFF
+    -DSDL_OPENGLES=OFF -DSDL_VULKAN=OFF -DSDL_LOCALE=OFF -DSDL_MISC=OFF -DSDL_FILESYSTEM=OFF
+    -DSDL_ALSA=ON -DSDL_ALSA_SHARED=ON -DSDL_PULSEAUDIO=ON -DSDL_PULSEAUDIO_SHARED=ON -DSDL_PIPEWIRE=OFF
+    -DSDL_JACK=OFF -DSDL_SNDIO=OFF -DSDL_ESD=OFF -DSDL_ARTS=OFF -DSDL_NAS=OFF -DSDL_LIBSAMPLERATE=OFF
+    -DSDL_DBUS=OFF -DSDL_IBUS=OFF -DSDL_LIBUDEV=OFF)
+  ;;
+*)
+  echo "libraries: the target is windows or linux, not $target" >&2
+  exit 2
+  ;;
+esac
 
 # The source package and version of each library's -dev package.
 source_of() { dpkg-query -W -f='${source:Package}=${source:Version}' "$1"; }
 sources=("$(source_of libglut-dev)" "$(source_of libsdl2-dev)" "$(source_of libsdl2-mixer-dev)")
 
 wanted="$(printf '%s\n' "${sources[@]}"
-  x86_64-w64-mingw32-gcc-posix -dumpfullversion
+  echo "$target"
+  "$compiler" -dumpfullversion
   sha256sum "$0" "$toolchain" | cut -d' ' -f1)"
 if [ -f "$prefix/versions.txt" ] && [ "$(cat "$prefix/versions.txt")" = "$wanted" ]; then
   echo "libraries: ${sources[*]} already built in $prefix"
@@ -66,7 +94,7 @@ build() {
   local name="$1" dir="$2"
   shift 2
   echo "== libraries: building $name"
-  cmake -S "$dir" -B "$work/build-$name" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DORVEL_WINDOWS_LIBS="$prefix" \
+  cmake -S "$dir" -B "$work/build-$name" "${target_options[@]}" \
     -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release "$@" >"$work/$name.log" 2>&1 \
     && cmake --build "$work/build-$name" -j2 >>"$work/$name.log" 2>&1 \
     && cmake --install "$work/build-$name" >>"$work/$name.log" 2>&1 \
@@ -77,7 +105,7 @@ build() {
 # this version does not link for Windows without it.
 build SDL2 "$work/src/libsdl2" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
   -DSDL_RENDER=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_POWER=OFF -DSDL_SENSOR=OFF \
-  -DSDL_LOCALE=OFF -DSDL_MISC=OFF -DSDL_FILESYSTEM=OFF
+  "${sdl_options[@]}"
 # The show's music is MP3: dr_mp3, built in; WAV comes at no cost.
 build SDL2_mixer "$work/src/libsdl2-mixer" -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_SAMPLES=OFF \
   -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF \

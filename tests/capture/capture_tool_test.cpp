@@ -20,7 +20,7 @@
 namespace {
 
 const std::string kUsage =
-    "usage: orvel-capture [--fps N] [--size WxH] [--supersample N] [--from T0] [--to T1] "
+    "usage: orvel-capture [--version] [--fps N] [--size WxH] [--supersample N] [--from T0] [--to T1] "
     "(--png DIR | --video OUT.mp4)\n";
 
 // Runs orvel-capture with args in dir, with env put before it (NAME=value ...).
@@ -152,11 +152,24 @@ TEST(CaptureTool, VideoThatCannotBeWrittenExitsWithOneBeforeDrawing) {
     EXPECT_EQ(run.err.find("frame "), std::string::npos) << "no frame is drawn: " << run.err;
 }
 
-TEST(CaptureTool, DirectoryWithoutTheShowExitsWithOne) {
+TEST(CaptureTool, NoDataAnywhereNamesEveryPlaceLookedInAndExitsWithOne) {
     TempDir temp;
     const ToolRun run = capture("--png frames", temp.path());
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("orvel-capture: no scene could be loaded"), std::string::npos) << run.err;
+    const std::string programFolder = std::string(CAPTURE_PATH).substr(0, std::string(CAPTURE_PATH).rfind('/'));
+    EXPECT_EQ(run.err, "orvel-capture: cannot find the show's data (the folder demodata and the music "
+                       "\"dj ranko - quickbite.mp3\"); looked in " +
+                           temp.path() + ", " + programFolder + " and " + INSTALLED_DATA_FOLDER + "\n");
+    EXPECT_FALSE(exists(temp.file("frames"))) << "nothing is made before the data is found";
+}
+
+TEST(CaptureTool, DataFolderWithoutScenesExitsWithOne) {
+    TempDir temp;
+    ASSERT_EQ(::mkdir(temp.file("demodata").c_str(), 0755), 0);
+    const ToolRun run = capture("--png frames", temp.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("orvel-capture: no scene could be loaded from the data folder"), std::string::npos)
+        << run.err;
 }
 
 TEST(CaptureTool, WritesOnePictureForEachFrameOfTheRange) {

@@ -6,7 +6,7 @@
 #include "shell/timeline.h"
 
 const char* const kCaptureUsage =
-    "usage: orvel-capture [--fps N] [--size WxH] [--supersample N] [--from T0] [--to T1] "
+    "usage: orvel-capture [--version] [--fps N] [--size WxH] [--supersample N] [--from T0] [--to T1] "
     "(--png DIR | --video OUT.mp4)";
 
 namespace {

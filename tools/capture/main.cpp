@@ -1,7 +1,8 @@
 // orvel-capture: plays the show offscreen with a fixed step instead of the
 // clock, and writes its frames as PNG pictures or as an MP4 video with the
-// music. No display and no sound card needed. Run it in the show's
-// directory (build/show), where the scenes and the music are.
+// music. No display and no sound card needed. It finds the show's data as
+// the show does (shell/data_places.h); relative output paths are taken from
+// the directory it was started in.
 
 #include <unistd.h>
 
@@ -12,6 +13,9 @@
 #include <system_error>
 #include <vector>
 
+#include "desktop/build_info.h"
+#include "desktop/desktop.h"
+#include "shell/data_places.h"
 #include "shell/schedule.h"
 #include "tools/capture/capture_options.h"
 #include "shell/frame_schedule.h"
@@ -163,9 +167,34 @@ void printTotals(const CaptureOptions& options, const FrameSchedule& schedule, l
     std::fprintf(stderr, "\n");
 }
 
+// Finds the show's data and makes its place the working directory, with the
+// output paths made absolute first. Empty when it could; else why not.
+std::string enterDataFolder(const char* argv0, CaptureOptions& options) {
+    namespace fs = std::filesystem;
+    std::error_code unknown;
+    const fs::path started = fs::current_path(unknown);
+    const std::vector<std::string> places =
+        dataPlaces(started.string(), desktop::programFolder(argv0), build_info::kInstalledDataFolder);
+    const std::string place = firstDataPlace(places);
+    if (place.empty()) return noDataMessage(places);
+    for (std::string* path : {&options.pngDir, &options.videoPath}) {
+        if (path->empty() || fs::path(*path).is_absolute()) continue;
+        if (started.empty()) return "the directory orvel-capture started in is gone: give an absolute output path";
+        *path = (started / *path).string();
+    }
+    std::error_code entered;
+    fs::current_path(place, entered);
+    if (entered) return "cannot enter the data folder " + place + ": " + entered.message();
+    return "";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("orvel-capture %s\n", build_info::kVersion);
+        return 0;
+    }
     const Clock::time_point begin = Clock::now();
     CaptureOptions options;
     std::string error;
@@ -188,6 +217,9 @@ int main(int argc, char** argv) {
     error = checkDrawingSize(options, largestWidth, largestHeight);
     if (!error.empty()) return usageError(error);
 
+    error = enterDataFolder(argv[0], options);
+    if (!error.empty()) return failure(nullptr, error);
+
     const bool video = !options.videoPath.empty();
     if (!video) {
         error = makeDirectory(options.pngDir);
@@ -202,7 +234,7 @@ int main(int argc, char** argv) {
     timings.load = secondsSince(loadBegin);
     for (const std::string& f : failures) std::fprintf(stderr, "orvel-capture: cannot load %s\n", f.c_str());
     if (failures.size() == size_t(kSceneCount))
-        return failure(nullptr, "no scene could be loaded: run orvel-capture in the show's directory (build/show)");
+        return failure(nullptr, "no scene could be loaded from the data folder");
 
     VideoEncoder encoder;
     if (video && !startVideo(encoder, options, schedule, &error)) return failure(nullptr, error);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+// What the programs ask of the desktop they run on: where they were started
+// from, and how to tell a person that they cannot go on. One implementation
+// a platform: desktop/desktop_linux.cpp, windows/desktop_windows.cpp.
+namespace desktop {
+
+// The folder that holds the running program, or "" when it cannot be known.
+// argv0 is the program's first argument, for platforms that have nothing
+// better.
+std::string programFolder(const char* argv0);
+
+// Says message, one line, where the person who started program is looking:
+// standard error ("program: message") and, where a program is started by a
+// double-click and its console closes with it, a message box too.
+void reportFailure(const char* program, const std::string& message);
+
+}  // namespace desktop

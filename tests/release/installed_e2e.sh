@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# The releases as a person installs them, each on a fresh minimal Debian 12
+# (debootstrap --variant=minbase, made once and kept as a tarball in CACHE),
+# played in a virtual X server of the test's own. Needs root (chroot, mount).
+#
+#   installed_e2e.sh CASE DIST NATIVE_BUILD CACHE
+#
+# DIST holds what scripts/release made; NATIVE_BUILD is the native build with
+# orvel-capture and the generated content in show/. CASE is one of:
+#   deb       apt-get installs dist/orvel_*.deb with its Depends; an ordinary
+#             user runs orvel from their home: its screen matches
+#             orvel-capture's frame, ESC writes sync.txt in the home and exits
+#             0, nothing is made under the package's folders; a purge leaves
+#             no file of the package
+#   portable  a Debian with only the runtime libraries a desktop has (libGL,
+#             libGLU, X11, ALSA): ldd finds every library of the tarball's
+#             orvel, which, started from another folder, plays and ESC ends
+#             it with 0 and sync.txt where it was started
+set -euo pipefail
+
+case_name="$1"
+dist="$(realpath "$2")"
+native="$(realpath "$3")"
+mkdir -p "$4"
+cache="$(realpath "$4")"
+title="orvel zivuvaruro v1.0b"
+screen=800x600
+here="$(cd "$(dirname "$0")" && pwd)"
+base="$cache/debian12-minbase.tar.gz"
+desktop_libs=(libgl1 libglu1-mesa libx11-6 libxext6 libxi6 libxrandr2 libxxf86vm1 libasound2)
+
+fail() { echo "installed_e2e $case_name: $*" >&2; exit 1; }
+say() { echo "installed_e2e $case_name: $*"; }
+[ "$(id -u)" = 0 ] || fail "needs root for chroot and mount"
+for tool in debootstrap Xvfb xdotool ffmpeg node readelf; do
+  command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps installs it)"
+done
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/orvel-installed-XXXXXX")"
+root="$work/root"
+xvfb_pid=""
+# Everything mounted into the chroot is unmounted before anything is removed.
+cleanup() {
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  for m in "$root/tmp/.X11-unix" "$root/proc"; do
+    if mountpoint -q "$m" 2>/dev/null; then umount "$m" || umount -l "$m"; fi
+  done
+  if grep -q " $work/" /proc/mounts; then
+    echo "installed_e2e: still mounted under $work, left in place" >&2
+  else
+    rm -rf "$work"
+  fi
+}
+trap cleanup EXIT
+
+# The minimal Debian, made once: the suites of this machine's Debian sources.
+if [ ! -s "$base" ]; then
+  say "making a minimal Debian 12 in $base (once, about 3 minutes)"
+  mirror="$(sed -n 's/^URIs: *\(http[^ ]*debian\)$/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)"
+  mirror="${mirror:-http://deb.debian.org/debian}"
+  debootstrap --variant=minbase bookworm "$work/base" "$mirror" > "$work/debootstrap.log" 2>&1 \
+    || { tail -20 "$work/debootstrap.log" >&2; fail "debootstrap failed"; }
+  cp /etc/apt/sources.list.d/debian.sources "$work/base/etc/apt/sources.list.d/" 2>/dev/null || true
+  tar -C "$work/base" -czf "$base.part" . && mv "$base.part" "$base"
+  rm -rf "$work/base"
+fi
+
+mkdir "$root"
+tar -C "$root" -xzf "$base"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+mount -t proc proc "$root/proc"
+mkdir -p "$root/tmp/.X11-unix"
+mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
+apt_install() {
+  in_root apt-get update -q > "$work/apt.log" 2>&1 \
+    && in_root apt-get install -y -q --no-install-recommends "$@" >> "$work/apt.log" 2>&1 \
+    || { tail -20 "$work/apt.log" >&2; fail "apt-get install $* failed"; }
+}
+
+# A display of our own: another test's server may take a free number at the
+# same moment, so a server that does not stay up is tried again elsewhere.
+for attempt in 1 2 3; do
+  display=$((100 + RANDOM % 400))
+  while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp > "$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+  sleep 0.5
+  kill -0 "$xvfb_pid" 2>/dev/null && break
+  xvfb_pid=""
+done
+[ -n "$xvfb_pid" ] || fail "Xvfb does not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$display"
+
+# Plays the show as USER in DIR inside the chroot (COMMAND from there),
+# grabs the screen 2.5 s after the window went full screen, presses ESC,
+# and leaves the exit code in $work/exit_code.
+play() {
+  local user="$1" dir="$2" command="$3"
+  rm -f "$work/exit_code" "$work/screen.png"
+  chroot --userspec="$user" "$root" env -i HOME="$dir" DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy \
+    PATH=/usr/local/bin:/usr/bin:/bin:/usr/games sh -c "cd '$dir' && exec $command" \
+    > "$work/stdout.txt" 2> "$work/stderr.txt" &
+  local pid=$! window full before after
+  window="$("$here/../full_screen_window.sh" "$pid" "$title" "${screen%x*}" 300)" || true
+  if [ -n "$window" ]; then
+    full="$(date +%s.%N)"
+    sleep 2.5
+    # Without a window manager the full-screen window keeps its border: the
+    # picture starts at the window's origin, and what falls off the screen
+    # is left black.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    before="$(date +%s.%N)"
+    timeout 20 ffmpeg -v error -f x11grab -draw_mouse 0 -video_size "$screen" -i "$DISPLAY" -frames:v 1 \
+      -vf "crop=iw-$X:ih-$Y:$X:$Y,pad=iw+$X:ih+$Y:0:0" -y "$work/screen.png" || echo "cannot grab the screen" >&2
+    after="$(date +%s.%N)"
+    awk -v b="$before" -v a="$after" -v f="$full" 'BEGIN { printf "%.3f\n", (b + a) / 2 - f }' > "$work/shot_time.txt"
+    timeout 10 xdotool windowfocus --sync "$window"
+    timeout 10 xdotool key Escape
+  fi
+  timeout 30 tail --pid="$pid" -f /dev/null || kill "$pid"
+  wait "$pid" && echo 0 > "$work/exit_code" || echo $? > "$work/exit_code"
+  [ -n "$window" ] || fail "no full-screen window titled $title: $(cat "$work/stderr.txt")"
+  [ "$(cat "$work/exit_code")" = 0 ] || fail "exit code $(cat "$work/exit_code"): $(cat "$work/stderr.txt")"
+  ! grep -q 'cannot load' "$work/stderr.txt" || fail "the data was not found: $(cat "$work/stderr.txt")"
+  "$here/../match_screen.sh" "$work/screen.png" "$(cat "$work/shot_time.txt")" "$native" "$screen" "$work/frames" \
+    || fail "the screen matches no frame of orvel-capture"
+}
+
+case "$case_name" in
+deb)
+  debs=("$dist"/orvel_*_amd64.deb)
+  [ "${#debs[@]}" = 1 ] && [ -f "${debs[0]}" ] || fail "not one orvel_*_amd64.deb in $dist (scripts/release makes it)"
+  cp "${debs[0]}" "$root/tmp/"
+  say "apt-get install ./$(basename "${debs[0]}") with its Depends"
+  apt_install "./tmp/$(basename "${debs[0]}")"
+  in_root useradd --create-home viewer
+  # What the package holds, and its folders as they are before the show runs.
+  in_root dpkg -L orvel > "$work/package-files.txt"
+  listing() { (cd "$root" && find usr/games usr/share/games/orvel | sort); }
+  listing > "$work/before.txt"
+  [ "$(in_root /usr/games/orvel --version)" = "orvel $(dpkg-deb -f "${debs[0]}" Version)" ] || fail "orvel --version"
+  say "the show, played by an ordinary user from their home"
+  play viewer /home/viewer orvel
+  grep -q 'frames per second' "$root/home/viewer/sync.txt" || fail "no sync.txt in the home"
+  listing | diff "$work/before.txt" - || fail "the show made files under the package's folders"
+  say "apt-get remove --purge orvel"
+  in_root apt-get remove --purge -y -q orvel > "$work/purge.log" 2>&1 || { cat "$work/purge.log" >&2; fail "purge failed"; }
+  left=""
+  while IFS= read -r path; do
+    [ "$path" = /. ] && continue
+    # Folders that other packages share stay; anything of orvel's own goes.
+    if [ -e "$root$path" ] && { [ ! -d "$root$path" ] || [[ "$path" == *orvel* ]]; }; then left+="$path "; fi
+  done < "$work/package-files.txt"
+  [ -z "$left" ] || fail "the purge left: $left"
+  ;;
+portable)
+  tarball="$dist/orvel-linux-x86_64.tar.gz"
+  [ -f "$tarball" ] || fail "no orvel-linux-x86_64.tar.gz in $dist (scripts/release makes it)"
+  say "a Debian with only ${desktop_libs[*]}"
+  apt_install "${desktop_libs[@]}"
+  mkdir -p "$root/opt" "$root/root/elsewhere"
+  tar -C "$root/opt" -xzf "$tarball"
+  [ "$(ls "$root/opt")" = orvel-linux-x86_64 ] || fail "the tarball does not hold one folder orvel-linux-x86_64"
+  head -c 4 "$root/opt/orvel-linux-x86_64/orvel" | grep -q 'ELF' || fail "orvel in the tarball is not the program itself"
+  in_root ldd /opt/orvel-linux-x86_64/orvel > "$work/ldd.txt" || fail "ldd failed: $(cat "$work/ldd.txt")"
+  ! grep -q 'not found' "$work/ldd.txt" || fail "libraries missing: $(grep 'not found' "$work/ldd.txt")"
+  # What the program itself asks for: the C library, OpenGL and X11's
+  # client libraries; freeglut, SDL, the JPEG decoder and the C++ runtime
+  # are inside it.
+  allowed=" ld-linux-x86-64.so.2 libc.so.6 libm.so.6 libGL.so.1 libGLU.so.1 libX11.so.6 libXext.so.6 libXi.so.6 libXrandr.so.2 libXxf86vm.so.1 "
+  for lib in $(readelf -d "$root/opt/orvel-linux-x86_64/orvel" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+    [[ "$allowed" == *" $lib "* ]] || fail "orvel needs $lib, which is not the C library, OpenGL or X11"
+  done
+  say "libraries: $(awk '{ print $1 }' "$work/ldd.txt" | tr '\n' ' ')"
+  play 0:0 /root/elsewhere /opt/orvel-linux-x86_64/orvel
+  grep -q 'frames per second' "$root/root/elsewhere/sync.txt" || fail "no sync.txt where it was started"
+  ;;
+*)
+  fail "unknown case"
+  ;;
+esac
+say "passed"

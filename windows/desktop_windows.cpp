@@ -1,0 +1,36 @@
+#include "desktop/desktop.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace desktop {
+
+std::string programFolder(const char*) {
+    // argv[0] is whatever the starter wrote (often the bare name); Windows
+    // knows the file it loaded. A path longer than the buffer is cut short:
+    // that is no folder, so the buffer grows until it fits.
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0) return "";
+        if (length < path.size()) {
+            std::string file(path.data(), length);
+            const size_t slash = file.find_last_of("\\/");
+            return slash == std::string::npos ? "" : file.substr(0, slash);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+void reportFailure(const char* program, const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", program, message.c_str());
+    std::fflush(stderr);
+    // A double-clicked program's console closes when it ends: the message
+    // stays in front of the person until they press OK.
+    MessageBoxA(nullptr, message.c_str(), program, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+}  // namespace desktop
