@@ -27,6 +27,7 @@ screen=1024x768
 here="$(cd "$(dirname "$0")" && pwd)"
 
 fail() { echo "wine_install_e2e $case_name: $*" >&2; exit 1; }
+source "$here/../show_run.sh"
 for tool in wine wineserver xvfb-run xdotool ffmpeg unzip node wrestool icotool; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps installs it)"
 done
@@ -37,12 +38,13 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/orvel-wine-install-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 (cd "$work" && unzip -q "$dist/orvel-windows.zip")
 folder="$work/orvel-windows"
+show_folder="$work"
 mkdir "$work/elsewhere"
 
 # Runs SCRIPT (given as text) in a virtual X server with the show started
 # from START in the background as $pid; Wine's server ends with the run.
 in_x() {
-  local start="$1" script="$2" attempt
+  local start="$1" script="$2"
   cat > "$work/driver.sh" <<DRIVER
 #!/usr/bin/env bash
 set -uo pipefail
@@ -57,12 +59,7 @@ wineserver -w 2>/dev/null
 exit 0
 DRIVER
   chmod +x "$work/driver.sh"
-  for attempt in 1 2 3; do
-    rm -f "$work/exit_code"
-    xvfb-run -a -n $((100 + RANDOM % 400)) -s "-screen 0 ${screen}x24" "$work/driver.sh" > "$work/driver.log" 2>&1 || true
-    grep -q 'failed to open display' "$work/stderr.txt" 2>/dev/null || break
-  done
-  [ -f "$work/exit_code" ] || fail "the show did not end: $(cat "$work/driver.log" "$work/stderr.txt" 2>/dev/null)"
+  run_in_xvfb "$screen" "$work/driver.sh" > /dev/null
 }
 
 # Starts the show from START and waits for Wine's message box titled orvel;
