@@ -7,10 +7,11 @@ namespace {
 EM_JS(void, jsAddMenuEntry, (const char* label, int value), {
     Module.orvelPage.addMenuEntry(UTF8ToString(label), value);
 });
-EM_JS(void, jsLoaded, (const uint8_t* music, int size, int width, int height), {
-    Module.orvelPage.loaded(size > 0 ? HEAPU8.slice(music, music + size) : null, width, height);
+EM_JS(void, jsLoaded, (const uint8_t* music, int size, int width, int height, const char* musicName), {
+    Module.orvelPage.loaded(size > 0 ? HEAPU8.slice(music, music + size) : null, width, height, UTF8ToString(musicName));
 });
 EM_JS(void, jsPlaying, (), { Module.orvelPage.playing(); });
+EM_JS(void, jsPlayedFrame, (double t), { Module.orvelPage.playedFrame(t); });
 EM_JS(void, jsEnded, (const char* text), { Module.orvelPage.ended(UTF8ToString(text)); });
 EM_JS(void, jsAuthorFrame, (double t, int playing), { Module.orvelPage.authorFrame(t, playing !== 0); });
 EM_JS(void, jsMarks, (const float* marks, int count), {
@@ -32,10 +33,11 @@ EM_JS(double, jsNow, (), { return performance.now(); });
 namespace page {
 
 void addMenuEntry(const char* label, int value) { jsAddMenuEntry(label, value); }
-void loaded(const uint8_t* music, std::size_t size, int width, int height) {
-    jsLoaded(music, int(size), width, height);
+void loaded(const uint8_t* music, std::size_t size, int width, int height, const char* musicName) {
+    jsLoaded(music, int(size), width, height, musicName);
 }
 void playing() { jsPlaying(); }
+void playedFrame(double t) { jsPlayedFrame(t); }
 void ended(const std::string& syncText) { jsEnded(syncText.c_str()); }
 void authorFrame(double t, bool playing) { jsAuthorFrame(t, playing ? 1 : 0); }
 void marks(const float* list, int count) { jsMarks(list, count); }

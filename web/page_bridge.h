@@ -12,9 +12,12 @@ namespace page {
 void addMenuEntry(const char* label, int value);
 // Everything is loaded: the page decodes the music (size 0: there is none)
 // and waits for the click. The show's picture is width x height: the page
-// draws it larger on a larger screen, never smaller.
-void loaded(const uint8_t* music, std::size_t size, int width, int height);
+// draws it larger on a larger screen, never smaller. musicName is the
+// music file's name, "ARTIST - TITLE.mp3", for the browser's media controls.
+void loaded(const uint8_t* music, std::size_t size, int width, int height, const char* musicName);
 void playing();
+// Play mode: the frame just drawn shows demo time t.
+void playedFrame(double t);
 // The show is over; syncText is what ESC writes, empty at the natural end.
 void ended(const std::string& syncText);
 // Author mode: the frame on screen shows demo time t; playing or paused.

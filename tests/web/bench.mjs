@@ -103,13 +103,13 @@ try {
   await waitForState(played.page, 'waiting', 60000);
   await played.page.keyboard.press('Enter');
   await waitForState(played.page, 'playing', 10000);
-  const begin = Date.now();
   const bounds = schedule.segmentBounds;
   const seen = bounds.slice(1).map(() => []);
-  while ((await state(played.page)).orvel === 'playing') {
-    const t = (Date.now() - begin) / 1000;
+  for (let now = await state(played.page); now.orvel === 'playing'; now = await state(played.page)) {
+    // The time of the picture on screen.
+    const t = Number(now.time);
     const s = bounds.findIndex((b, i) => i > 0 && t < b);
-    if (s > 0 && t > (bounds[s - 1] + bounds[s]) / 2) seen[s - 1].push(Number((await state(played.page)).scale));
+    if (s > 0 && t > (bounds[s - 1] + bounds[s]) / 2) seen[s - 1].push(Number(now.scale));
     await new Promise((r) => setTimeout(r, 200));
   }
   await played.page.close();
