@@ -1,11 +1,12 @@
 // The show in a web browser. The page (web/page.js) chooses the way it
 // runs with the program's arguments: none to play it with its music after a
-// click ("--from T": from demo time T), "--edit" for the authors' mode (pause, seek, step, marks on the
-// music), "--at T" for the one frame at demo time T, "--bench [FPS [WxH]]" to
-// time every segment's frames drawn back to back (at FPS frames a second of
-// demo time, 30 unless told; into a canvas of WxH pixels instead of the
-// picture's own size: a few pixels tell the cost of filling pixels from the
-// rest, a large screen's size what the page costs there).
+// click ("--from T": from demo time T), "--edit" for the authors' mode
+// (pause, seek, step, marks on the music), "--at T" for the one frame at
+// demo time T, "--bench [FPS [WxH]]" to time every segment's frames drawn
+// back to back (at FPS frames a second of demo time, 30 unless told; into a
+// canvas of WxH pixels instead of the picture's own size: a few pixels tell
+// the cost of filling pixels from the rest, a large screen's size what the
+// page costs there).
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
