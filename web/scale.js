@@ -93,6 +93,9 @@
       frame(now, playing, lowestScale) {
         lowest = lowestScale;
         const gap = last ? now - last : 0;
+        // A play again starts playing at the new rule's first frame: its
+        // first second is judged whole too.
+        if (!last) windowStart = now;
         last = now;
         if (!playing) {
           if (gap > 2) displayMs = Math.min(displayMs, gap);

@@ -67,6 +67,12 @@ describe('play mode draws as many pixels as the picture covers', () => {
         scale: Number(document.documentElement.dataset.scale), width: canvas.width, height: canvas.height }));
       assert.ok(width >= 640 && height >= 480, `${width}x${height} at scale ${scale}`);
       assert.equal(width, Math.round(2048 * scale), `the buffer at scale ${scale}`);
+      // "Play again" starts where the first play started.
+      await page.keyboard.press('Escape');
+      await waitForState(page, 'ended', 10000);
+      await page.click('#sync-again');
+      await waitForState(page, 'playing', 10000);
+      assert.deepEqual(await page.evaluate(() => [document.documentElement.dataset.scale, canvas.width]), ['1', 2048]);
       assert.deepEqual(faults(record), []);
     } finally {
       await page.close();

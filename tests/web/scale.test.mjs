@@ -91,9 +91,14 @@ describe('late frames lower the scale where fewer pixels help', () => {
   });
 });
 
-test('each play starts at scale 1: a new rule', () => {
+test('each play starts at scale 1: a new rule, which judges a whole second first', () => {
   const rule = createScaleRule();
   assert.equal(rule.frame(16, false, 0.5), 1);
   assert.equal(rule.frame(32, true, 0.5), 1);
+  // "Play again": playing from the new rule's first frame, late frames
+  // lower nothing before a second of them.
+  const again = createScaleRule();
+  for (const now of [60000, 60100, 60200, 60900]) assert.equal(again.frame(now, true, 0.5), 1, `at ${now} ms`);
+  assert.equal(again.frame(61000, true, 0.5), 0.8, 'after a second of late frames');
   assert.equal(createScaleRule().frame(0, true, 1.2), 1.2, 'never below the lowest');
 });
