@@ -8,27 +8,27 @@
 
 namespace {
 
-FrameRequest refused(const std::string& text, const char* why) {
+FrameRequest refused(const std::string& name, const std::string& text, const char* why) {
     FrameRequest request;
-    request.error = "at=" + text + ": " + why;
+    request.error = name + "=" + text + ": " + why;
     return request;
 }
 
 }  // namespace
 
-FrameRequest parseFrameRequest(const std::string& text, int fps) {
+FrameRequest parseFrameRequest(const std::string& name, const std::string& text, int fps) {
     double t = 0.0;
     if (!parsePlainDecimal(text, &t)) {
         double before = 0.0;
         if (!text.empty() && text[0] == '-' && parsePlainDecimal(text.substr(1), &before))
-            return refused(text, "a time before the show's start");
-        return refused(text, "not a number of seconds");
+            return refused(name, text, "a time before the show's start");
+        return refused(name, text, "not a number of seconds");
     }
-    if (t >= kShowEnd) return refused(text, "a time at or past the show's end");
+    if (t >= kShowEnd) return refused(name, text, "a time at or past the show's end");
     const long k = std::lround(t * fps);
     // Rounding up may land past the last frame the show draws.
     const FrameSchedule schedule(fps, double(k) / fps, double(k) / fps);
-    if (schedule.writtenCount() != 1) return refused(text, "a time at or past the show's end");
+    if (schedule.writtenCount() != 1) return refused(name, text, "a time at or past the show's end");
     FrameRequest request;
     request.ok = true;
     request.frame = k;

@@ -1,11 +1,12 @@
 // The show in a web browser. The page (web/page.js) chooses the way it
 // runs with the program's arguments: none to play it with its music after a
-// click, "--edit" for the authors' mode (pause, seek, step, marks on the
-// music), "--at T" for the one frame at demo time T, "--bench [FPS [WxH]]" to
-// time every segment's frames drawn back to back (at FPS frames a second of
-// demo time, 30 unless told; into a canvas of WxH pixels instead of the
-// picture's own size: a few pixels tell the cost of filling pixels from the
-// rest, a large screen's size what the page costs there).
+// click ("--from T": from demo time T), "--edit" for the authors' mode
+// (pause, seek, step, marks on the music), "--at T" for the one frame at
+// demo time T, "--bench [FPS [WxH]]" to time every segment's frames drawn
+// back to back (at FPS frames a second of demo time, 30 unless told; into a
+// canvas of WxH pixels instead of the picture's own size: a few pixels tell
+// the cost of filling pixels from the rest, a large screen's size what the
+// page costs there).
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
@@ -39,6 +40,8 @@ constexpr double kStepMilliseconds = 40.0;
 
 WebShow show;
 bool playing = false;
+// Play mode's first demo time: 0, or the time of the frame that ?t= names.
+double playFrom = 0.0;
 
 void checkWebGl(const char* when) {
     const uint32_t error = show.takeWebGlError();
@@ -65,10 +68,12 @@ void endShow(bool escape) {
 EM_BOOL onAnimationFrame(double, void*) {
     if (!playing) return EM_FALSE;
     const bool first = show.state().frameCount == 0;
+    const double t = show.state().demoTime;
     if (!show.drawNextFrame()) {
         endShow(false);
         return EM_FALSE;
     }
+    page::playedFrame(t);
     if (first) logMilliseconds("first frame of the show drawn");
     return EM_TRUE;
 }
@@ -142,7 +147,8 @@ void startPlayMode(bool authorMode) {
     std::ifstream file(schedule::kMusicFile, std::ios::binary);
     const std::vector<uint8_t> music((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (music.empty()) std::fprintf(stderr, "orvel: no \"%s\" here, the show runs silent\n", schedule::kMusicFile);
-    page::loaded(music.data(), music.size(), WebShow::kWidth, WebShow::kHeight, kMaxCanvasSide, kMaxSyncFileBytes);
+    page::loaded(music.data(), music.size(), WebShow::kWidth, WebShow::kHeight, kMaxCanvasSide, kMaxSyncFileBytes,
+                 schedule::kMusicFile, ORVEL_VERSION);
 }
 
 // Frame mode: every frame from 0 as orvel-capture plays them (only the last
@@ -230,7 +236,18 @@ extern "C" {
 // first sample is heard outputLatency seconds from now.
 EMSCRIPTEN_KEEPALIVE void orvel_start(double outputLatency) {
     if (show.started()) return;
-    show.startClock(outputLatency);
+    if (playFrom > 0.0) {
+        // What the frames before leave behind, as orvel-capture --from has it.
+        const FrameSchedule schedule(kFrameGridFps, playFrom, playFrom);
+        for (long k = show.playUntilPictures(schedule); k + 1 < schedule.endFrame(); ++k)
+            show.drawFrameAt(schedule.time(k));
+        // sync.txt's frame rate counts the frames drawn while the clock runs.
+        show.state().frameCount = 0;
+        show.startClockFrom(outputLatency, playFrom);
+        show.markStarted();
+    } else {
+        show.startClock(outputLatency);
+    }
     playing = true;
     page::playing();
     emscripten_request_animation_frame_loop(onAnimationFrame, nullptr);
@@ -243,6 +260,9 @@ EMSCRIPTEN_KEEPALIVE void orvel_menu_choose(int value) {
 
 // The page sized the canvas's drawing buffer to the screen.
 EMSCRIPTEN_KEEPALIVE void orvel_resize(int width, int height) { show.setViewport(width, height); }
+
+// Where the page starts the music: the demo time play mode starts from.
+EMSCRIPTEN_KEEPALIVE double orvel_play_from() { return playFrom; }
 
 // "Play again": back to the state of start-up; the page starts the music
 // and the show as after the first click.
@@ -304,16 +324,18 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_save() {
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const bool frameMode = !args.empty() && args[0] == "--at";
+    const bool fromMode = !args.empty() && args[0] == "--from";
     const bool benchMode = !args.empty() && args[0] == "--bench";
     const bool authorMode = !args.empty() && args[0] == "--edit";
 
     FrameRequest request;
-    if (frameMode) {
-        request = parseFrameRequest(args.size() > 1 ? args[1] : std::string(), kFrameGridFps);
+    if (frameMode || fromMode) {
+        request = parseFrameRequest(frameMode ? "at" : "t", args.size() > 1 ? args[1] : std::string(), kFrameGridFps);
         if (!request.ok) {
             page::fail(request.error);
             return 0;
         }
+        if (fromMode) playFrom = double(request.frame) / kFrameGridFps;
     }
     std::string error;
     if (!show.start(frameMode || authorMode, &error)) {

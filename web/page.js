@@ -151,7 +151,8 @@
       audio.onstatechange = () => {
         if (audio && audio.state === 'running') root.dataset.audio = 'playing';
       };
-      playMusic(0, 0, true);
+      // From the demo time that play mode starts from (?t=).
+      playMusic(Module._orvel_play_from(), 0, true);
       if (audio.state === 'running') root.dataset.audio = 'playing';
     } catch (e) {
       silent('the music cannot be played (' + e + ')');
@@ -183,11 +184,42 @@
   }
 
   function playAgain() {
-    for (const id of ['end-screen', 'result', 'sync-again']) byId(id).hidden = true;
+    for (const id of ['end-screen', 'result', 'sync-again', 'moment']) byId(id).hidden = true;
     byId('fullscreen').hidden = false;
     Module._orvel_play_again();
+    if (!pinned) {
+      rule = window.orvelScale.createScaleRule();
+      scale = 1;
+      fit();
+    }
     setState('waiting');
     start();
+  }
+
+  // After ESC: a link that plays the show from the picture on screen then.
+  function offerMoment() {
+    const link = byId('moment');
+    const url = new URL(location.href);
+    url.searchParams.set('t', root.dataset.time || '0');
+    link.href = url.href;
+    link.textContent = 'Link to this moment (' + (root.dataset.time || '0') + ' s)';
+    link.hidden = false;
+  }
+
+  // The browser's media controls (a phone's lock screen show them): the
+  // show's title and the music's artist, from its file's name "ARTIST -
+  // TITLE.mp3". Their play and pause act as SPACE where the mode has a
+  // pause (author mode); play mode has none.
+  function describeMedia(musicName) {
+    if (!('mediaSession' in navigator) || typeof MediaMetadata !== 'function') return;
+    const [artist, track = ''] = musicName.replace(/\.[^.]*$/, '').split(' - ');
+    navigator.mediaSession.metadata = new MediaMetadata({ title: document.title, artist, album: track });
+    if (mode !== 'edit') return;
+    const spaceWhen = (state) => () => {
+      if (root.dataset.orvel === state) document.body.dispatchEvent(new KeyboardEvent('keydown', { key: ' ', bubbles: true }));
+    };
+    navigator.mediaSession.setActionHandler('play', spaceWhen('paused'));
+    navigator.mediaSession.setActionHandler('pause', spaceWhen('playing'));
   }
 
   function showMenu(x, y) {
@@ -233,39 +265,14 @@
     Module._orvel_resize(width, height);
   }
 
-  // Frames that come later than the display's interval lower the scale a
-  // step; a long run of frames in time raises it again. The interval is
-  // the shortest gap between animation frames seen while nothing is drawn.
-  const watch = { interval: 1000 / 60, measured: Infinity, last: 0, gaps: [], calm: 0 };
+  // The scale follows the frames' times (web/scale.js); every play starts
+  // at scale 1.
+  let rule = window.orvelScale.createScaleRule();
   function watchFrames(now) {
-    if (watch.last) {
-      const gap = now - watch.last;
-      if (root.dataset.orvel === 'playing') {
-        watch.gaps.push(gap);
-      } else if (gap > 2) {
-        watch.measured = Math.min(watch.measured, gap);
-        watch.interval = Math.min(1000 / 30, watch.measured);
-      }
-    }
-    watch.last = now;
-    if (watch.gaps.length >= 30) {
-      const gaps = watch.gaps.sort((a, b) => a - b);
-      const typical = gaps[gaps.length >> 1];
-      watch.gaps = [];
-      const full = fullSize();
-      if (typical > watch.interval * 1.5 && scale > lowestScale(full)) {
-        scale = Math.max(lowestScale(full), scale * 0.8);
-        watch.calm = 0;
-        fit();
-      } else if (typical < watch.interval * 1.15 && scale < 1) {
-        if (++watch.calm >= 4) {
-          scale = Math.min(1, scale / 0.8);
-          watch.calm = 0;
-          fit();
-        }
-      } else {
-        watch.calm = 0;
-      }
+    const next = rule.frame(now, root.dataset.orvel === 'playing', picture ? lowestScale(fullSize()) : 1);
+    if (next !== scale) {
+      scale = next;
+      fit();
     }
     if (!failed) requestAnimationFrame(watchFrames);
   }
@@ -282,9 +289,11 @@
       byId('menu').appendChild(item);
     },
 
-    loaded(bytes, width, height, maxSide, maxFileBytes) {
+    loaded(bytes, width, height, maxSide, maxFileBytes, musicName, version) {
       picture = { width, height, maxSide };
       maxSyncFileBytes = maxFileBytes;
+      root.dataset.version = version;
+      describeMedia(musicName);
       fit();
       const ready = () => {
         setState('waiting');
@@ -318,6 +327,8 @@
       if (!music) root.dataset.audio = 'silent';
     },
 
+    playedFrame(t) { root.dataset.time = t.toFixed(3); },
+
     ended(syncText) {
       closeAudio();
       hideMenu();
@@ -331,6 +342,7 @@
         save.href = URL.createObjectURL(new Blob([syncText], { type: 'text/plain' }));
         save.hidden = false;
         byId('sync-again').hidden = false;
+        offerMoment();
         byId('result').hidden = false;
         byId('sync-again').focus();
       } else {
@@ -458,15 +470,32 @@
     if (document.fullscreenElement) {
       document.exitFullscreen().catch(() => {});
     } else {
-      root.requestFullscreen().catch((e) => say('No full screen here: ' + e.message, MESSAGE_SECONDS));
+      root.requestFullscreen().then(lockLandscape, (e) => say('No full screen here: ' + e.message, MESSAGE_SECONDS));
     }
   });
 
+  // A phone in full screen turns the picture sideways, where the browser
+  // lets a page lock the orientation (most refuse outside full screen, some
+  // always: the picture then follows the phone).
+  function lockLandscape() {
+    if (screen.orientation && screen.orientation.lock) screen.orientation.lock('landscape').catch(() => {});
+  }
+
   document.addEventListener('fullscreenchange', () => {
     byId('fullscreen').textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
-    if (!document.fullscreenElement && root.dataset.orvel === 'playing') say('Full screen left: ESC now ends the show', MESSAGE_SECONDS);
+    // A touch screen has no ESC to end the show with.
+    if (!document.fullscreenElement && root.dataset.orvel === 'playing' && !touch) {
+      say('Full screen left: ESC now ends the show', MESSAGE_SECONDS);
+    }
     fit();
   });
+
+  // A phone held upright shows the 4:3 picture in a third of its height:
+  // the page suggests turning it.
+  const upright = matchMedia('(orientation: portrait)');
+  function showUpright() { root.dataset.upright = String(touch && upright.matches); }
+  upright.addEventListener('change', showUpright);
+  showUpright();
   addEventListener('resize', fit);
 
   byId('start').textContent = touch ? 'Tap to start' : 'Click to start';
@@ -485,6 +514,7 @@
   window.Module = {
     canvas,
     arguments: mode === 'frame' ? ['--at', params.get('at')]
+      : mode === 'play' && params.has('t') ? ['--from', params.get('t')]
       : mode === 'bench' ? ['--bench', params.get('bench'), params.get('size') || '']
         : mode === 'edit' ? ['--edit'] : [],
     // The program's notices (the scene reader's lines, timings) are for

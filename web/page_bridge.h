@@ -14,9 +14,13 @@ void addMenuEntry(const char* label, int value);
 // and waits for the click. The show's picture is width x height: the page
 // draws it larger on a larger screen, never smaller, and never wider than
 // maxSide pixels. Author mode opens no file larger than maxSyncFileBytes.
+// musicName is the music file's name, "ARTIST - TITLE.mp3", for the
+// browser's media controls; version is the show's.
 void loaded(const uint8_t* music, std::size_t size, int width, int height, int maxSide,
-            std::size_t maxSyncFileBytes);
+            std::size_t maxSyncFileBytes, const char* musicName, const char* version);
 void playing();
+// Play mode: the frame just drawn shows demo time t.
+void playedFrame(double t);
 // The show is over; syncText is what ESC writes, empty at the natural end.
 void ended(const std::string& syncText);
 // Author mode: the frame on screen shows demo time t; playing or paused.

@@ -12,14 +12,16 @@
 // asserts nothing.
 //
 //   node tests/web/bench.mjs            (after scripts/web and the native build)
+//   node tests/web/bench.mjs scale      (only the scale of the show played at 1920x1080)
 import { execFileSync } from 'node:child_process';
 import { readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import { launchBrowser, openPage, repo, requireFile, serveSite, siteDir, state, waitForState } from './browser.mjs';
 import { showSchedule } from './schedule.mjs';
 
+const onlyScale = process.argv[2] === 'scale';
 const frameBench = join(repo, 'build', 'bench', 'frame_bench');
-requireFile(frameBench, 'build the native build/ with its benchmarks');
+if (!onlyScale) requireFile(frameBench, 'build the native build/ with its benchmarks');
 
 const schedule = showSchedule();
 const SEGMENTS = schedule.segmentMoments.length;
@@ -56,6 +58,14 @@ function nativeFigures(size) {
 const site = await serveSite();
 const browser = await launchBrowser();
 try {
+  if (!onlyScale) await segments();
+  await playedScale();
+} finally {
+  await browser.close();
+  await site.close();
+}
+
+async function segments() {
   const bytes = readdirSync(siteDir).filter((f) => /\.(html|js|wasm|data)$/.test(f))
     .reduce((sum, f) => sum + statSync(join(siteDir, f)).size, 0);
   console.log(`site: ${(bytes / 1e6).toFixed(2)} MB (index.html, page.js, orvel.js, orvel.wasm, orvel.data)`);
@@ -96,6 +106,9 @@ try {
     console.log(`${size} ${web.all}`);
   }
   console.log(`8x6 ${small.all}`);
+}
+
+async function playedScale() {
 
   // Played on a 1920x1080 screen: the scale in each segment's second half,
   // once the page has had time to settle.
@@ -103,13 +116,13 @@ try {
   await waitForState(played.page, 'waiting', 60000);
   await played.page.keyboard.press('Enter');
   await waitForState(played.page, 'playing', 10000);
-  const begin = Date.now();
   const bounds = schedule.segmentBounds;
   const seen = bounds.slice(1).map(() => []);
-  while ((await state(played.page)).orvel === 'playing') {
-    const t = (Date.now() - begin) / 1000;
+  for (let now = await state(played.page); now.orvel === 'playing'; now = await state(played.page)) {
+    // The time of the picture on screen.
+    const t = Number(now.time);
     const s = bounds.findIndex((b, i) => i > 0 && t < b);
-    if (s > 0 && t > (bounds[s - 1] + bounds[s]) / 2) seen[s - 1].push(Number((await state(played.page)).scale));
+    if (s > 0 && t > (bounds[s - 1] + bounds[s]) / 2) seen[s - 1].push(Number(now.scale));
     await new Promise((r) => setTimeout(r, 200));
   }
   await played.page.close();
@@ -118,7 +131,4 @@ try {
     const sorted = scales.sort((a, b) => a - b);
     console.log(`${String(i + 1).padStart(7)}  ${sorted.length ? sorted[sorted.length >> 1].toFixed(2) : '-'}`);
   });
-} finally {
-  await browser.close();
-  await site.close();
 }

@@ -1,7 +1,7 @@
 // A headless Chromium with SwiftShader's WebGL and a static server for the
 // site in dist/web/, both on this machine only, for the page's tests,
 // benchmark and screenshot. Beside Chromium, a Firefox whose WebGL runs on
-// Mesa.
+// Mesa, and WebKit (the engine of Safari) over plain WebDriver.
 import { spawn } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, statSync, existsSync } from 'node:fs';
 import { createServer } from 'node:http';
@@ -9,11 +9,14 @@ import { tmpdir } from 'node:os';
 import { dirname, extname, join, normalize, resolve, sep } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
+import { connectWebDriver } from './webdriver.mjs';
 
 export const repo = resolve(dirname(fileURLToPath(import.meta.url)), '..', '..');
 export const siteDir = join(repo, 'dist', 'web');
 export const chromiumPath = process.env.ORVEL_CHROMIUM || '/usr/bin/chromium';
 export const firefoxPath = process.env.ORVEL_FIREFOX || '/usr/bin/firefox-esr';
+const webKitDriverPath = '/usr/bin/WebKitWebDriver';
+const miniBrowserPath = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
 const xvfbPath = '/usr/bin/Xvfb';
 
 const TYPES = {
@@ -29,8 +32,10 @@ export function requireFile(path, hint) {
 }
 
 // Serves siteDir on 127.0.0.1 at a free port; resolves to { url, close }.
-// The files named in missing answer 404, as from a site copied in part.
-export function serveSite({ missing = [] } = {}) {
+// The files named in missing answer 404, as from a site copied in part;
+// prelude, a script, runs in index.html before the page's own scripts (as
+// no engine's plain WebDriver can run one there).
+export function serveSite({ missing = [], prelude = '' } = {}) {
   requireFile(join(siteDir, 'index.html'), 'build the site with scripts/web');
   const root = normalize(siteDir + sep);
   const server = createServer((request, response) => {
@@ -41,7 +46,9 @@ export function serveSite({ missing = [] } = {}) {
       response.writeHead(404, 'Not Found').end();
       return;
     }
-    const body = readFileSync(file);
+    let body = readFileSync(file);
+    if (prelude && file.endsWith('index.html'))
+      body = Buffer.from(body.toString('utf8').replace('<head>', `<head><script>${prelude}</script>`));
     response.writeHead(200, { 'Content-Type': TYPES[extname(file)] || 'application/octet-stream',
       'Content-Length': body.length });
     response.end(body);
@@ -86,8 +93,8 @@ export async function launchBrowser() {
 // chooses and names itself (-displayfd), so that two runs never race for a
 // number; resolves to { display, close }. It ends with this process at the
 // latest.
-function startXvfb() {
-  const server = spawn(xvfbPath, ['-displayfd', '3', '-nolisten', 'tcp', '-screen', '0', '1280x1024x24'],
+function startXvfb(size = '1280x1024') {
+  const server = spawn(xvfbPath, ['-displayfd', '3', '-nolisten', 'tcp', '-screen', '0', `${size}x24`],
     { stdio: ['ignore', 'ignore', 'pipe', 'pipe'] });
   let told = '';
   server.stderr.on('data', (text) => { told += text; });
@@ -147,6 +154,60 @@ export async function launchFirefox() {
   return browser;
 }
 
+// A port that nothing listens on now.
+function freePort() {
+  return new Promise((found, failed) => {
+    const probe = createServer();
+    probe.once('error', failed);
+    probe.listen(0, '127.0.0.1', () => {
+      const { port } = probe.address();
+      probe.close(() => found(port));
+    });
+  });
+}
+
+// WebKit, the engine of Safari and of every browser on an iPhone: WebKitGTK's
+// MiniBrowser, driven by WebKitWebDriver on 127.0.0.1 over plain WebDriver,
+// with a window on an X server of its own (large enough for a 1920x1080
+// viewport). Its WebGL 2 runs on Mesa.
+export async function launchWebKit() {
+  requireFile(webKitDriverPath, 'install webkit2gtk-driver (scripts/deps does)');
+  requireFile(miniBrowserPath, 'install webkit2gtk-driver, which brings MiniBrowser (scripts/deps does)');
+  requireFile(xvfbPath, 'install xvfb (scripts/deps does)');
+  const screen = await startXvfb('2048x1536');
+  let driver;
+  const close = async () => {
+    if (driver && driver.exitCode === null && driver.signalCode === null) {
+      const ended = new Promise((r) => driver.once('exit', r));
+      driver.kill();
+      await ended;
+    }
+    await screen.close();
+  };
+  try {
+    const port = await freePort();
+    driver = spawn(webKitDriverPath, [`--port=${port}`, '--host=127.0.0.1'],
+      { env: { ...process.env, DISPLAY: screen.display }, stdio: ['ignore', 'ignore', 'pipe'] });
+    let told = '';
+    driver.stderr.on('data', (text) => { told += text; });
+    const base = `http://127.0.0.1:${port}`;
+    for (let tries = 0; ; ++tries) {
+      if (driver.exitCode !== null) throw new Error(`${webKitDriverPath} ended (${driver.exitCode}): ${told}`);
+      try {
+        if ((await (await fetch(`${base}/status`)).json()).value.ready) break;
+      } catch (e) {
+        if (tries >= 100) throw new Error(`${webKitDriverPath} did not answer on ${base} within 10 s: ${told}`);
+      }
+      await new Promise((r) => setTimeout(r, 100));
+    }
+    return await connectWebDriver(base,
+      { 'webkitgtk:browserOptions': { binary: miniBrowserPath, args: ['--automation'] } }, { close });
+  } catch (e) {
+    await close();
+    throw e;
+  }
+}
+
 // The engines that the page's tests run in, each with its launcher and the
 // page's dataset.audio while the show plays and after it: headless
 // Chromium plays the music into an output of its own; Firefox is given no
@@ -154,6 +215,7 @@ export async function launchFirefox() {
 export const engines = [
   { name: 'Chromium', launch: launchBrowser, music: { playing: 'playing', ended: 'stopped' } },
   { name: 'Firefox', launch: launchFirefox, music: { playing: 'silent', ended: 'silent' } },
+  { name: 'WebKit', launch: launchWebKit, music: { playing: 'playing', ended: 'stopped' } },
 ];
 
 // A new tab at url with everything it says kept: console messages (type,
@@ -164,10 +226,12 @@ export async function openPage(browser, url, viewport = { width: 800, height: 60
   const record = { console: [], exceptions: [], failedRequests: [] };
   page.on('console', (message) => record.console.push({ type: message.type(), text: message.text() }));
   page.on('pageerror', (error) => record.exceptions.push(String(error)));
-  page.on('requestfailed', (request) => record.failedRequests.push(request.url()));
-  page.on('response', (response) => {
-    if (response.status() >= 400) record.failedRequests.push(`${response.status()} ${response.url()}`);
-  });
+  if (page.watchesRequests !== false) {
+    page.on('requestfailed', (request) => record.failedRequests.push(request.url()));
+    page.on('response', (response) => {
+      if (response.status() >= 400) record.failedRequests.push(`${response.status()} ${response.url()}`);
+    });
+  }
   await page.goto(url);
   return { page, record };
 }

@@ -3,11 +3,14 @@
 // click during it kept, failures said in words, Enter and touch.
 // Run by scripts/test after scripts/web: node --test tests/web/page.test.mjs
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
 import { readdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, before, describe, test } from 'node:test';
-import { faults, launchBrowser, openPage, serveSite, siteDir, state, waitForState } from './browser.mjs';
+import {
+  faults, launchBrowser, openPage, repo, serveSite, siteDir, state, waitForState,
+} from './browser.mjs';
 import { showSchedule } from './schedule.mjs';
 
 const MAX_SIDE = showSchedule().canvasMaxSide;
@@ -26,7 +29,7 @@ after(async () => {
 });
 
 test('the site folder holds the site and nothing else', () => {
-  assert.deepEqual(readdirSync(siteDir).sort(), ['author.js', 'index.html', 'orvel.data', 'orvel.js', 'orvel.wasm', 'page.js']);
+  assert.deepEqual(readdirSync(siteDir).sort(), ['author.js', 'index.html', 'orvel.data', 'orvel.js', 'orvel.wasm', 'page.js', 'scale.js']);
 });
 
 describe('play mode draws as many pixels as the picture covers', () => {
@@ -68,6 +71,12 @@ describe('play mode draws as many pixels as the picture covers', () => {
         scale: Number(document.documentElement.dataset.scale), width: canvas.width, height: canvas.height }));
       assert.ok(width >= 640 && height >= 480, `${width}x${height} at scale ${scale}`);
       assert.equal(width, Math.round(MAX_SIDE * scale), `the buffer at scale ${scale}`);
+      // "Play again" starts where the first play started.
+      await page.keyboard.press('Escape');
+      await waitForState(page, 'ended', 10000);
+      await page.click('#sync-again');
+      await waitForState(page, 'playing', 10000);
+      assert.deepEqual(await page.evaluate(() => [document.documentElement.dataset.scale, canvas.width]), ['1', MAX_SIDE]);
       assert.deepEqual(faults(record), []);
     } finally {
       await page.close();
@@ -111,11 +120,13 @@ describe('loading is shown, and a click during it is kept', () => {
     }
   });
 
-  test('Enter starts the show, and the start control has the focus', async () => {
+  test('Enter starts the show, the start control has the focus, the page carries the show\'s version', async () => {
     const { page, record } = await openPage(browser, `${site.url}index.html`);
     try {
       await waitForState(page, 'waiting', 60000);
       assert.equal(await page.evaluate(() => document.activeElement.id), 'start');
+      const version = execFileSync(join(repo, 'build', 'orvel'), ['--version'], { encoding: 'utf8' }).trim();
+      assert.equal(`orvel ${await page.evaluate(() => document.documentElement.dataset.version)}`, version);
       await page.keyboard.press('Enter');
       await waitForState(page, 'playing', 10000);
       assert.deepEqual(faults(record), []);
@@ -130,6 +141,127 @@ describe('loading is shown, and a click during it is kept', () => {
     try {
       await waitForState(page, 'waiting', 60000);
       assert.equal(await page.$eval('#start', (e) => e.textContent), 'Tap to start');
+    } finally {
+      await page.close();
+    }
+  });
+});
+
+describe('on a phone', () => {
+  const PHONE = { width: 390, height: 844, isMobile: true, hasTouch: true };
+  // The boxes of the shown elements among ids, and the pairs that overlap.
+  const overlaps = (page, ids) => page.evaluate((ids) => {
+    const boxes = ids.map((id) => [id, document.getElementById(id)])
+      .filter(([, e]) => e && !e.hidden && getComputedStyle(e).display !== 'none')
+      .map(([id, e]) => [id, e.getBoundingClientRect()]);
+    const pairs = [];
+    for (let i = 0; i < boxes.length; ++i) {
+      for (let j = i + 1; j < boxes.length; ++j) {
+        const [a, b] = [boxes[i][1], boxes[j][1]];
+        if (a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom) pairs.push(`${boxes[i][0]} and ${boxes[j][0]}`);
+      }
+    }
+    return { shown: boxes.map(([id]) => id), pairs };
+  }, ids);
+  const shownText = (page, id) => page.$eval(`#${id}`, (e) => (getComputedStyle(e).display === 'none' ? '' : e.textContent));
+
+  test('held upright: the page suggests turning it, says "tap", and nothing covers a control', async () => {
+    const { page, record } = await openPage(browser, `${site.url}index.html`, PHONE);
+    try {
+      await waitForState(page, 'waiting', 60000);
+      assert.deepEqual(await overlaps(page, ['warning', 'turn', 'start', 'fullscreen', 'message']),
+        { shown: ['warning', 'turn', 'start', 'fullscreen'], pairs: [] });
+      assert.equal(await shownText(page, 'turn'), 'Turn your phone sideways for a larger picture.');
+      assert.equal(await shownText(page, 'start'), 'Tap to start');
+
+      // Full screen locks the phone sideways, where the browser allows it.
+      await page.evaluate(() => {
+        window.locked = [];
+        screen.orientation.lock = (o) => { locked.push(o); return Promise.resolve(); };
+      });
+      await page.tap('#fullscreen');
+      await page.waitForFunction(() => locked.length > 0, { timeout: 5000 });
+      assert.deepEqual(await page.evaluate(() => locked), ['landscape']);
+      await page.evaluate(() => document.exitFullscreen());
+      await page.waitForFunction(() => !document.fullscreenElement, { timeout: 5000 });
+
+      await page.tap('#start');
+      await waitForState(page, 'playing', 10000);
+      assert.deepEqual(await overlaps(page, ['warning', 'turn', 'canvas', 'fullscreen', 'message']),
+        { shown: ['turn', 'canvas', 'fullscreen'], pairs: [] }, 'the suggestion stays in the black above the picture');
+      // Leaving full screen says nothing of an ESC that a phone lacks.
+      await page.evaluate(() => document.dispatchEvent(new Event('fullscreenchange')));
+      assert.equal(await shownText(page, 'message'), '');
+
+      await page.setViewport({ ...PHONE, width: PHONE.height, height: PHONE.width });
+      await page.waitForFunction(() => document.documentElement.dataset.upright === 'false', { timeout: 5000 });
+      assert.equal(await shownText(page, 'turn'), '');
+      assert.deepEqual(faults(record), []);
+    } finally {
+      await page.close();
+    }
+  });
+
+  test('a desktop window taller than wide suggests nothing', async () => {
+    const { page } = await openPage(browser, `${site.url}index.html`, { width: 600, height: 900 });
+    try {
+      await waitForState(page, 'waiting', 60000);
+      assert.equal(await shownText(page, 'turn'), '');
+      await page.keyboard.press('Enter');
+      await waitForState(page, 'playing', 10000);
+      await page.evaluate(() => document.dispatchEvent(new Event('fullscreenchange')));
+      assert.equal(await shownText(page, 'message'), 'Full screen left: ESC now ends the show');
+    } finally {
+      await page.close();
+    }
+  });
+});
+
+describe("the browser's media controls", () => {
+  // The handlers that the page gives the media session, kept for the test.
+  const keepHandlers = () => {
+    window.mediaHandlers = {};
+    const set = navigator.mediaSession.setActionHandler.bind(navigator.mediaSession);
+    navigator.mediaSession.setActionHandler = (action, handler) => {
+      mediaHandlers[action] = handler;
+      set(action, handler);
+    };
+  };
+  const music = readdirSync(join(repo, 'build', 'show')).filter((f) => f.endsWith('.mp3'));
+
+  test("play mode: the show's title and the music's artist, and no pause", async () => {
+    const page = await browser.newPage();
+    try {
+      await page.evaluateOnNewDocument(keepHandlers);
+      await page.goto(`${site.url}index.html`);
+      await waitForState(page, 'waiting', 60000);
+      const media = await page.evaluate(() => {
+        const { title, artist, album } = navigator.mediaSession.metadata;
+        return { title, music: `${artist} - ${album}.mp3`, handlers: Object.keys(mediaHandlers) };
+      });
+      assert.deepEqual(media, { title: 'orvel', music: music[0], handlers: [] });
+      assert.equal(music.length, 1);
+    } finally {
+      await page.close();
+    }
+  });
+
+  test('author mode: pause and play act as SPACE', async () => {
+    const page = await browser.newPage();
+    try {
+      await page.evaluateOnNewDocument(keepHandlers);
+      await page.goto(`${site.url}index.html?edit`);
+      await waitForState(page, 'waiting', 60000);
+      await page.mouse.click(300, 200);
+      await waitForState(page, 'playing', 10000);
+      await page.evaluate(() => mediaHandlers.play());
+      assert.equal((await state(page)).orvel, 'playing', 'play while playing changes nothing');
+      await page.evaluate(() => mediaHandlers.pause());
+      await waitForState(page, 'paused', 5000);
+      await page.evaluate(() => mediaHandlers.pause());
+      assert.equal((await state(page)).orvel, 'paused', 'pause while paused changes nothing');
+      await page.evaluate(() => mediaHandlers.play());
+      await waitForState(page, 'playing', 5000);
     } finally {
       await page.close();
     }

@@ -1,7 +1,7 @@
 // PNG pictures as RGBA pixels, and how far two pictures differ. Reads the
 // 8-bit, non-interlaced RGB and RGBA files that orvel-capture and Chromium
 // write; anything else is refused with an error.
-import { inflateSync } from 'node:zlib';
+import { crc32, deflateSync, inflateSync } from 'node:zlib';
 
 const SIGNATURE = Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]);
 
@@ -62,6 +62,35 @@ export function decodePng(bytes) {
     rgba[4 * i + 3] = channels === 4 ? rows[channels * i + 3] : 255;
   }
   return { width, height, rgba };
+}
+
+// The rectangle of a picture from (x, y), width by height pixels.
+export function cropPicture(picture, x, y, width, height) {
+  if (x < 0 || y < 0 || x + width > picture.width || y + height > picture.height)
+    throw new Error(`${width}x${height} at ${x},${y} lies outside a ${picture.width}x${picture.height} picture`);
+  const rgba = Buffer.alloc(width * height * 4);
+  for (let row = 0; row < height; ++row)
+    picture.rgba.copy(rgba, row * width * 4, 4 * ((y + row) * picture.width + x), 4 * ((y + row) * picture.width + x + width));
+  return { width, height, rgba };
+}
+
+// An 8-bit RGBA PNG file of a picture, unfiltered.
+export function encodePng({ width, height, rgba }) {
+  const chunk = (type, body) => {
+    const head = Buffer.alloc(8);
+    head.writeUInt32BE(body.length, 0);
+    head.write(type, 4, 'latin1');
+    const crc = Buffer.alloc(4);
+    crc.writeUInt32BE(crc32(Buffer.concat([head.subarray(4), body])), 0);
+    return Buffer.concat([head, body, crc]);
+  };
+  const header = Buffer.alloc(13);
+  header.writeUInt32BE(width, 0);
+  header.writeUInt32BE(height, 4);
+  header.set([8, 6, 0, 0, 0], 8);
+  const rows = Buffer.alloc(height * (4 * width + 1));
+  for (let y = 0; y < height; ++y) rgba.copy(rows, y * (4 * width + 1) + 1, 4 * width * y, 4 * width * (y + 1));
+  return Buffer.concat([SIGNATURE, chunk('IHDR', header), chunk('IDAT', deflateSync(rows)), chunk('IEND', Buffer.alloc(0))]);
 }
 
 // Two pictures of the same frame match when at most MATCH_SHARE of their

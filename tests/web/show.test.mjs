@@ -1,7 +1,7 @@
 // The show's page: in headless Chromium every frame of the contact sheet
 // and two outline frames against orvel-capture's pictures and the refusal
-// of a bad ?at=; in Chromium and in Firefox play mode with its keys, menu,
-// sync.txt and end, and the show without its music.
+// of a bad ?at=; in Chromium, Firefox and WebKit play mode with its keys,
+// menu, sync.txt and end, and the show without its music.
 // Run by scripts/test after scripts/web: node --test tests/web/show.test.mjs
 import assert from 'node:assert/strict';
 import { mkdtempSync, rmSync } from 'node:fs';
@@ -9,7 +9,8 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import {
-  engines, faults, launchBrowser, openPage, serveSite, state, syncFileMarks, syncFileRate, waitForState,
+  engines, faults, launchBrowser, openAuthorMode, openPage, serveSite, state, syncFileMarks, syncFileRate,
+  waitForState,
 } from './browser.mjs';
 import { nativeFrame } from './capture.mjs';
 import { decodePng, differingShare, MATCH_LEVELS as LEVELS, MATCH_SHARE as MAX_SHARE } from './png.mjs';
@@ -90,16 +91,18 @@ describe('frame mode draws what orvel-capture draws', () => {
   }
 });
 
-describe('a bad ?at= is refused', () => {
+describe('a bad ?at= or ?t= is refused', () => {
   // The show's end, and a hundredth of a second before it: that lies before
   // the end, but its frame after it.
   const end = schedule.showEnd;
   const beforeEnd = (Number(end) - 0.01).toFixed(2);
   assert.ok(Number(beforeEnd) < Number(end) && Math.round(FPS * Number(beforeEnd)) / FPS > Number(end),
     `${beforeEnd} s, before the show's end, has its frame after it`);
-  for (const at of ['abc', '-1', end, beforeEnd, '', '1e9', 'NaN']) {
-    test(`?at=${at}`, async () => {
-      const { page, record } = await openPage(browser, `${site.url}index.html?at=${encodeURIComponent(at)}`);
+  const cases = [...['abc', '-1', end, beforeEnd, '', '1e9', 'NaN'].map((at) => ['at', at]),
+    ...['abc', '-1', end].map((t) => ['t', t])];
+  for (const [name, at] of cases) {
+    test(`?${name}=${at}`, async () => {
+      const { page, record } = await openPage(browser, `${site.url}index.html?${name}=${encodeURIComponent(at)}`);
       try {
         await waitForState(page, ['error', 'frame'], 30000);
         const shown = await page.evaluate(() => ({
@@ -107,7 +110,8 @@ describe('a bad ?at= is refused', () => {
           message: document.getElementById('message').hidden ? '' : document.getElementById('message').textContent,
         }));
         assert.equal(shown.state, 'error');
-        assert.match(shown.message, /^at=.*: [^\n]+$/);
+        assert.equal(shown.message.slice(0, name.length + at.length + 3), `${name}=${at}: `);
+        assert.doesNotMatch(shown.message, /\n/);
         assert.ok(record.console.some((m) => m.text === `orvel: ${shown.message}`), 'the reason on the console');
         assert.deepEqual(faults(record), []);
       } finally {
@@ -119,14 +123,18 @@ describe('a bad ?at= is refused', () => {
 
 async function startShow(page, audio) {
   await waitForState(page, 'waiting', 60000);
+  // The warning before the flashes, on the first screen only.
+  const warning = () => page.$eval('#warning', (w) => (getComputedStyle(w).display === 'none' ? '' : w.textContent));
   const overlay = await page.evaluate(() => {
     const start = document.getElementById('start');
     const canvases = [...document.querySelectorAll('canvas')].filter((c) => c.offsetParent !== null).length;
     return { visible: !start.hidden, text: start.textContent, canvases };
   });
   assert.deepEqual(overlay, { visible: true, text: 'Click to start', canvases: 1 });
+  assert.match(await warning(), /^This show contains flashing lights and fast-moving patterns\.$/);
   await page.mouse.click(200, 150);
   await waitForState(page, 'playing', 10000);
+  assert.equal(await warning(), '', 'no warning over the show');
   await page.waitForFunction((a) => document.documentElement.dataset.audio === a, { timeout: 5000 }, audio);
 }
 
@@ -159,14 +167,9 @@ function withoutMusic() {
   };
   for (const [name, [breakAudio, warning]] of Object.entries(cases)) {
     test(name, async () => {
-      const page = await player.browser.newPage();
-      await page.evaluateOnNewDocument(breakAudio);
-      const record = { console: [], exceptions: [], failedRequests: [] };
-      page.on('console', (m) => record.console.push({ type: m.type(), text: m.text() }));
-      page.on('pageerror', (e) => record.exceptions.push(String(e)));
+      const broken = await serveSite({ prelude: `(${breakAudio})();` });
+      const { page, record } = await openPage(player.browser, `${broken.url}${PLAY}`);
       try {
-        await page.setViewport({ width: 800, height: 600 });
-        await page.goto(`${site.url}${PLAY}`);
         await startShow(page, 'silent');
         assert.ok(record.console.some((m) => m.type === 'warn' && m.text === warning),
           `a console warning "${warning}"`);
@@ -178,23 +181,78 @@ function withoutMusic() {
         assert.deepEqual(faults(record), []);
       } finally {
         await page.close();
+        await broken.close();
       }
     });
   }
 }
 
+// The demo time of the first frame that the page draws, and the offsets
+// that the music was started from, recorded from before the click on.
+async function watchStart(page) {
+  await page.evaluate(() => {
+    window.seen = { times: [], offsets: [] };
+    new MutationObserver(() => seen.times.push(document.documentElement.dataset.time))
+      .observe(document.documentElement, { attributeFilter: ['data-time'] });
+    const start = AudioBufferSourceNode.prototype.start;
+    AudioBufferSourceNode.prototype.start = function (when, offset) {
+      seen.offsets.push(offset);
+      return start.call(this, when, offset);
+    };
+  });
+}
+
+// Until the picture on screen is of a frame 0.2 s of show time after now's.
+async function drawnOn(page) {
+  const now = Number((await state(page)).time);
+  await page.waitForFunction((t) => Number(document.documentElement.dataset.time) > t + 0.2, { timeout: 5000 }, now);
+}
+
 function playMode() {
+  test('?t= plays picture and music from that moment; after ESC a link plays from the picture then', async () => {
+    const { page, record } = await openPage(player.browser, `${site.url}${PLAY}&t=50`);
+    try {
+      await watchStart(page);
+      await startShow(page, player.engine.music.playing);
+      await page.waitForFunction(() => seen.times.length > 0, { timeout: 5000 });
+      assert.deepEqual(await page.evaluate(() => [seen.times[0], seen.offsets]), ['50.000', [50]]);
+      await page.keyboard.press('Escape');
+      await waitForState(page, 'ended', 10000);
+      const end = await page.evaluate(() => ({
+        time: document.documentElement.dataset.time,
+        href: document.getElementById('moment').href,
+        text: document.getElementById('moment').textContent,
+      }));
+      assert.match(end.time, /^\d+\.\d{3}$/);
+      assert.ok(Number(end.time) >= 50, `ESC after 50 s: ${end.time}`);
+      assert.equal(end.href, `${site.url}${PLAY}&t=${end.time}`);
+      assert.equal(end.text, `Link to this moment (${end.time} s)`);
+
+      // The link starts at the frame of that time on the grid of ?at=.
+      await page.goto(end.href);
+      await watchStart(page);
+      await startShow(page, player.engine.music.playing);
+      await page.waitForFunction(() => seen.times.length > 0, { timeout: 5000 });
+      const frame = (Math.round(FPS * Number(end.time)) / FPS).toFixed(3);
+      assert.deepEqual(await page.evaluate(() => [seen.times[0], seen.offsets.map((o) => o.toFixed(3))]),
+        [frame, [frame]]);
+      assert.deepEqual(faults(record), []);
+    } finally {
+      await page.close();
+    }
+  });
+
   test('HOME stops and starts the opening spin; END three times, then ESC: sync.txt on the page', async () => {
     const { page, record } = await openPage(player.browser, `${site.url}${PLAY}`);
     const pause = (ms) => new Promise((r) => setTimeout(r, ms));
     try {
       await startShow(page, player.engine.music.playing);
       await page.keyboard.press('Home');
-      await pause(200);
+      await drawnOn(page);
       const still = [await canvasPicture(page), (await pause(300), await canvasPicture(page))];
       assert.equal(differingShare(still[0], still[1], 0), 0, 'after HOME the opening stands still');
       await page.keyboard.press('Home');
-      await pause(200);
+      await drawnOn(page);
       const turning = [await canvasPicture(page), (await pause(300), await canvasPicture(page))];
       assert.ok(differingShare(turning[0], turning[1], LEVELS) > 0.05, 'after HOME again it turns');
       for (let i = 0; i < 3; ++i) {
@@ -243,8 +301,7 @@ function playMode() {
         await page.mouse.click(400, 300, { button: 'right' });
         const labels = await page.$$eval('#menu li', (items) => items.map((i) => i.textContent));
         assert.deepEqual(labels, MENU);
-        const [item] = await page.$$(`xpath/.//ul[@id="menu"]/li[text()="${label}"]`);
-        await item.click();
+        await page.click(`#menu li:nth-child(${labels.indexOf(label) + 1})`);
         assert.equal(await page.$eval('#menu', (m) => m.hidden), true);
         await new Promise((r) => setTimeout(r, 300));
         return canvasPicture(page);
@@ -303,5 +360,19 @@ for (const engine of engines) {
     });
     describe('without its music the show runs silent', withoutMusic);
     describe('with its keys, menu and end', playMode);
+    test('author mode: SPACE pauses on a frame of the grid of ?at= and plays on', async () => {
+      const { page, record } = await openAuthorMode(player.browser, site.url);
+      try {
+        await page.keyboard.press('Space');
+        await waitForState(page, 'paused', 5000);
+        const frames = FPS * Number((await state(page)).time);
+        assert.ok(Math.abs(frames - Math.round(frames)) < 0.01, `paused at frame ${frames}`);
+        await page.keyboard.press('Space');
+        await waitForState(page, 'playing', 5000);
+        assert.deepEqual(faults(record), []);
+      } finally {
+        await page.close();
+      }
+    });
   });
 }
