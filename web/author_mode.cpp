@@ -196,31 +196,20 @@ void AuthorMode::restore(std::string_view text) {
     page::say(openedMessage("This browser's storage", read, "restored"));
 }
 
-void AuthorMode::undo() {
-    if (undo_.empty()) {
-        page::say("Nothing to undo");
-        return;
-    }
-    SyncMarks& marks = show_.state().syncMarks;
-    Step step = std::move(undo_.back());
-    undo_.pop_back();
-    std::swap(marks, step.marks);
-    page::say("Undone: " + step.what);
-    redo_.push_back(std::move(step));
-    marksChanged();
-}
+void AuthorMode::undo() { swapStep(undo_, redo_, "undo", "Undone"); }
 
-void AuthorMode::redo() {
-    if (redo_.empty()) {
-        page::say("Nothing to redo");
+void AuthorMode::redo() { swapStep(redo_, undo_, "redo", "Redone"); }
+
+void AuthorMode::swapStep(std::vector<Step>& from, std::vector<Step>& to, const char* verb, const char* done) {
+    if (from.empty()) {
+        page::say(std::string("Nothing to ") + verb);
         return;
     }
-    SyncMarks& marks = show_.state().syncMarks;
-    Step step = std::move(redo_.back());
-    redo_.pop_back();
-    std::swap(marks, step.marks);
-    page::say("Redone: " + step.what);
-    undo_.push_back(std::move(step));
+    Step step = std::move(from.back());
+    from.pop_back();
+    std::swap(show_.state().syncMarks, step.marks);
+    page::say(std::string(done) + ": " + step.what);
+    to.push_back(std::move(step));
     marksChanged();
 }
 

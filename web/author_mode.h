@@ -67,6 +67,8 @@ private:
     void showFrame(long frame);
     void stopPlaying();
     void tellPage() const;
+    // Undo or redo: the last step of from is taken back and handed to to.
+    void swapStep(std::vector<Step>& from, std::vector<Step>& to, const char* verb, const char* done);
     // The marks replaced by changed, undoable as what.
     void change(const SyncMarks& changed, std::string what);
     void marksChanged() const;
