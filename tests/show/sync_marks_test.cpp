@@ -25,6 +25,7 @@ TEST(SyncMarks, RefusalsLeaveTheListAsItWas) {
         MarkResult result;
     } cases[] = {{3.25, MarkResult::Taken},
                  {3.2500004, MarkResult::Taken},
+                 {3.2499995, MarkResult::Taken},
                  {-0.001, MarkResult::OutsideShow},
                  {schedule::kShowEnd + 0.001, MarkResult::OutsideShow},
                  {std::nan(""), MarkResult::OutsideShow},
@@ -54,6 +55,18 @@ TEST(SyncMarks, DeleteMovesTheLaterMarksUp) {
     EXPECT_EQ(marks.times[1], 3.0f);
     EXPECT_EQ(addSyncMark(marks, 1.0), MarkResult::Added) << "a deleted mark's time is free again";
     EXPECT_EQ(addSyncMark(marks, 1.000001), MarkResult::Added) << "a microsecond apart is another line";
+}
+
+TEST(SyncMarks, TwoTimesWrittenAsOneLineAreOneMark) {
+    // 15.0078125 is exact in a float and lies half way: sync.txt writes it
+    // 15.007812, as it writes the float nearest 15.007812.
+    SyncMarks marks;
+    ASSERT_EQ(addSyncMark(marks, 15.0078125), MarkResult::Added);
+    EXPECT_EQ(addSyncMark(marks, 15.007812), MarkResult::Taken);
+    EXPECT_EQ(addSyncMark(marks, 15.007813), MarkResult::Added);
+    ASSERT_EQ(addSyncMark(marks, -0.0), MarkResult::Added);
+    EXPECT_FALSE(std::signbit(marks.times[3])) << "the start is written 0.000000";
+    EXPECT_EQ(addSyncMark(marks, 0.0), MarkResult::Taken);
 }
 
 }  // namespace
