@@ -23,6 +23,8 @@ const SIZE = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
 // line strips and byte colours.
 const TIMES = [...schedule.segmentMoments, ...schedule.outlineMoments];
 const MENU = ['Dot', 'Wireframe', 'Flat', 'Texturemap'];
+// The opening is the show's first segment.
+const OPENING_END = schedule.segmentBounds[1];
 // Play mode at its full size: pictures taken a moment apart are compared,
 // which a lowered scale between them would tell apart.
 const PLAY = 'index.html?scale=1';
@@ -301,10 +303,19 @@ function playMode() {
         await page.mouse.click(400, 300, { button: 'right' });
         const labels = await page.$$eval('#menu li', (items) => items.map((i) => i.textContent));
         assert.deepEqual(labels, MENU);
+        const chosen = await page.evaluate(() => Number(document.documentElement.dataset.time));
         await page.click(`#menu li:nth-child(${labels.indexOf(label) + 1})`);
         assert.equal(await page.$eval('#menu', (m) => m.hidden), true);
-        await new Promise((r) => setTimeout(r, 300));
-        return canvasPicture(page);
+        // Two frames on, the picture is one drawn in the chosen mode.
+        await page.waitForFunction((t) => Number(document.documentElement.dataset.time) > t,
+          { timeout: 10000, polling: 20 }, chosen);
+        const next = await page.evaluate(() => Number(document.documentElement.dataset.time));
+        await page.waitForFunction((t) => Number(document.documentElement.dataset.time) > t,
+          { timeout: 10000, polling: 20 }, next);
+        const picture = await canvasPicture(page);
+        const shown = await page.evaluate(() => Number(document.documentElement.dataset.time));
+        assert.ok(shown < OPENING_END, `"${label}" seen in the opening (at ${shown} s)`);
+        return picture;
       };
       // The opening draws only in "Texturemap"; the other modes leave it black.
       const dot = await choose('Dot');
