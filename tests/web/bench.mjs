@@ -56,7 +56,9 @@ function nativeFigures(size) {
 }
 
 const site = await serveSite();
-const browser = await launchBrowser();
+// The longest wait is a whole ?bench run at 1440x1080: up to 15 minutes.
+const BENCH_RUN_MS = 900000;
+const browser = await launchBrowser({ protocolTimeout: BENCH_RUN_MS + 60000 });
 try {
   if (!onlyScale) await segments();
   await playedScale();
@@ -84,7 +86,7 @@ async function segments() {
 
   const bench = async (query) => {
     const { page } = await openPage(browser, `${site.url}index.html?${query}`);
-    await page.waitForFunction(() => document.documentElement.dataset.bench === 'done', { timeout: 900000 });
+    await page.waitForFunction(() => document.documentElement.dataset.bench === 'done', { timeout: BENCH_RUN_MS });
     const report = await page.$eval('#bench', (e) => e.textContent);
     await page.close();
     const fps = {};

@@ -63,11 +63,14 @@ export function serveSite({ missing = [], prelude = '' } = {}) {
   });
 }
 
-export async function launchBrowser() {
+// protocolTimeout: the milliseconds one call into the page may take, for a
+// caller (a benchmark) that waits on the page longer than puppeteer's 180 s.
+export async function launchBrowser({ protocolTimeout } = {}) {
   requireFile(chromiumPath, 'install chromium (scripts/deps does)');
   const profile = mkdtempSync(join(tmpdir(), 'orvel-chromium-'));
   const browser = await puppeteer.launch({
     executablePath: chromiumPath,
+    ...(protocolTimeout ? { protocolTimeout } : {}),
     headless: true,
     userDataDir: profile,
     args: [
