@@ -35,3 +35,12 @@ std::string noDataMessage(const std::vector<std::string>& places) {
     }
     return message;
 }
+
+std::string enterFirstDataPlace(const std::vector<std::string>& places) {
+    const std::string place = firstDataPlace(places);
+    if (place.empty()) return noDataMessage(places);
+    std::error_code entered;
+    std::filesystem::current_path(place, entered);
+    if (entered) return "cannot enter the data folder " + place + ": " + entered.message();
+    return "";
+}

@@ -18,3 +18,8 @@ std::string firstDataPlace(const std::vector<std::string>& places);
 // The one-line message for a person when no place holds the data: what was
 // looked for and every place looked in, in order.
 std::string noDataMessage(const std::vector<std::string>& places);
+
+// Makes the first of places that holds the data the working directory, from
+// which every scene, texture and the music are then read. Empty when it
+// could; else the one-line message that says why not.
+std::string enterFirstDataPlace(const std::vector<std::string>& places);

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #include "desktop/build_info.h"
 #include "desktop/desktop.h"
@@ -63,18 +62,14 @@ bool handleOptions(int argc, char** argv, int* exitCode) {
 }
 
 // Finds the data before any window opens, and makes its place the working
-// directory, from which every scene, texture and the music are read.
+// directory.
 void enterDataFolder(const char* argv0) {
     std::error_code unknown;
     const std::filesystem::path started = std::filesystem::current_path(unknown);
-    const std::vector<std::string> places =
-        dataPlaces(started.string(), desktop::programFolder(argv0), build_info::kInstalledDataFolder);
-    const std::string place = firstDataPlace(places);
-    if (place.empty()) fail(noDataMessage(places));
+    const std::string error = enterFirstDataPlace(
+        dataPlaces(started.string(), desktop::programFolder(argv0), build_info::kInstalledDataFolder));
+    if (!error.empty()) fail(error);
     if (!started.empty()) syncPath = (started / kSyncFile).string();
-    std::error_code entered;
-    std::filesystem::current_path(place, entered);
-    if (entered) fail("cannot enter the data folder " + place + ": " + entered.message());
 }
 
 // The window's fixed state, the shade table and the scenes, in that order.

@@ -173,19 +173,13 @@ std::string enterDataFolder(const char* argv0, CaptureOptions& options) {
     namespace fs = std::filesystem;
     std::error_code unknown;
     const fs::path started = fs::current_path(unknown);
-    const std::vector<std::string> places =
-        dataPlaces(started.string(), desktop::programFolder(argv0), build_info::kInstalledDataFolder);
-    const std::string place = firstDataPlace(places);
-    if (place.empty()) return noDataMessage(places);
     for (std::string* path : {&options.pngDir, &options.videoPath}) {
         if (path->empty() || fs::path(*path).is_absolute()) continue;
         if (started.empty()) return "the directory orvel-capture started in is gone: give an absolute output path";
         *path = (started / *path).string();
     }
-    std::error_code entered;
-    fs::current_path(place, entered);
-    if (entered) return "cannot enter the data folder " + place + ": " + entered.message();
-    return "";
+    return enterFirstDataPlace(
+        dataPlaces(started.string(), desktop::programFolder(argv0), build_info::kInstalledDataFolder));
 }
 
 }  // namespace
