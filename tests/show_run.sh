@@ -4,8 +4,9 @@
 # show runs in, where its driver leaves exit_code and stderr.txt.
 
 # The drivers, which run inside the virtual X server, wait for the show's
-# window with this.
+# window and grab the screen with these.
 export FULL_SCREEN_WINDOW="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/full_screen_window.sh"
+export GRAB_SCREEN="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/grab_screen.sh"
 
 # Runs DRIVER ARGS... from show_folder in a virtual X server with a screen
 # of SCREEN (WIDTHxHEIGHT) and prints the show's exit code. xvfb-run -a can

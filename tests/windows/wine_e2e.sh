@@ -70,12 +70,7 @@ if [ -n "$keys$shot" ]; then
     xdotool getwindowgeometry --shell "$window" > geometry.txt
     if [ -n "$shot" ]; then
       sleep "$shot"
-      # The moment of the picture: halfway through the grab.
-      before="$(date +%s.%N)"
-      timeout 20 ffmpeg -v error -f x11grab -draw_mouse 0 -video_size "$screen" -i "$DISPLAY" -frames:v 1 -y screen.png \
-        || echo "cannot grab the screen" >&2
-      after="$(date +%s.%N)"
-      awk -v b="$before" -v a="$after" -v f="$full_screen" 'BEGIN { printf "%.3f\n", (b + a) / 2 - f }' > shot_time.txt
+      "$GRAB_SCREEN" screen.png "$screen" "$full_screen" > shot_time.txt || echo "cannot grab the screen" >&2
     fi
     # Wine gives the window the keys once it is clicked; the left button
     # does nothing in the show.

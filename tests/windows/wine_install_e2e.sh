@@ -112,10 +112,7 @@ window=\"\$(\"$here/../full_screen_window.sh\" \"\$pid\" \"$title\" ${screen%x*}
 if [ -n \"\$window\" ]; then
   full=\"\$(date +%s.%N)\"
   sleep 2.5
-  before=\"\$(date +%s.%N)\"
-  timeout 20 ffmpeg -v error -f x11grab -draw_mouse 0 -video_size $screen -i \"\$DISPLAY\" -frames:v 1 -y \"$work/screen.png\"
-  after=\"\$(date +%s.%N)\"
-  awk -v b=\"\$before\" -v a=\"\$after\" -v f=\"\$full\" 'BEGIN { printf \"%.3f\\n\", (b + a) / 2 - f }' > \"$work/shot_time.txt\"
+  \"$GRAB_SCREEN\" \"$work/screen.png\" $screen \"\$full\" > \"$work/shot_time.txt\"
   xdotool mousemove --sync 10 10 click 1
   sleep 0.4
   timeout 10 xdotool key Escape
