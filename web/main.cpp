@@ -1,4 +1,4 @@
-// The show in a web browser. The page (web/page.js) chooses the way it
+// The show in a web browser. The page (web/site/page/main.js) chooses the way it
 // runs with the program's arguments: none to play it with its music after a
 // click ("--from T": from demo time T), "--edit" for the authors' mode
 // (pause, seek, step, marks on the music), "--at T" for the one frame at

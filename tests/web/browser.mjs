@@ -31,6 +31,14 @@ export function requireFile(path, hint) {
   if (!existsSync(path)) throw new Error(`${path} is missing: ${hint}`);
 }
 
+// The site's files, as the build lists them (web/CMakeLists.txt names them,
+// scripts/web copies them into siteDir).
+export function siteFiles() {
+  const list = join(repo, 'build-web', 'site.txt');
+  requireFile(list, 'build the site with scripts/web');
+  return readFileSync(list, 'utf8').split('\n').filter(Boolean);
+}
+
 // Serves siteDir on 127.0.0.1 at a free port; resolves to { url, close }.
 // The files named in missing answer 404, as from a site copied in part;
 // prelude, a script, runs in index.html before the page's own scripts (as

@@ -4,12 +4,12 @@
 // Run by scripts/test after scripts/web: node --test tests/web/page.test.mjs
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { readdirSync } from 'node:fs';
+import { readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, before, describe, test } from 'node:test';
 import {
-  faults, launchBrowser, openPage, repo, serveSite, siteDir, state, waitForState,
+  faults, launchBrowser, openPage, repo, serveSite, siteDir, siteFiles, state, waitForState,
 } from './browser.mjs';
 import { showSchedule } from './schedule.mjs';
 
@@ -29,7 +29,8 @@ after(async () => {
 });
 
 test('the site folder holds the site and nothing else', () => {
-  assert.deepEqual(readdirSync(siteDir).sort(), ['author.js', 'index.html', 'orvel.data', 'orvel.js', 'orvel.wasm', 'page.js', 'scale.js']);
+  const files = readdirSync(siteDir, { recursive: true }).filter((f) => statSync(join(siteDir, f)).isFile());
+  assert.deepEqual(files.sort(), siteFiles().sort());
 });
 
 describe('play mode draws as many pixels as the picture covers', () => {
@@ -285,12 +286,18 @@ describe('a page that cannot play says why', () => {
     assert.deepEqual(record.exceptions, [], 'no uncaught exception');
   }
 
-  for (const missing of ['orvel.data', 'orvel.wasm', 'orvel.js']) {
+  const said = {
+    'orvel.data': /^orvel\.data could not be loaded/,
+    'orvel.wasm': /^orvel\.wasm could not be loaded/,
+    'orvel.js': /^orvel\.js could not be loaded/,
+    'page/sound.js': /^The page's scripts could not be loaded/,
+  };
+  for (const [missing, pattern] of Object.entries(said)) {
     test(`without ${missing}`, async () => {
       const partial = await serveSite({ missing: [missing] });
       const { page, record } = await openPage(browser, `${partial.url}index.html`);
       try {
-        await expectFailure(page, record, new RegExp(`^${missing.replace('.', '\\.')} could not be loaded`));
+        await expectFailure(page, record, pattern);
       } finally {
         await page.close();
         await partial.close();
