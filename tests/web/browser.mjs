@@ -230,8 +230,10 @@ export const engines = [
 ];
 
 // A new tab at url with everything it says kept: console messages (type,
-// text), uncaught exceptions and failed requests.
-export async function openPage(browser, url, viewport = { width: 800, height: 600 }) {
+// text), uncaught exceptions and failed requests. prepare(page), where
+// given, runs before the page loads (a script for every document, a slow
+// network).
+export async function openPage(browser, url, viewport = { width: 800, height: 600 }, prepare = null) {
   const page = await browser.newPage();
   await page.setViewport(viewport);
   const record = { console: [], exceptions: [], failedRequests: [] };
@@ -243,6 +245,7 @@ export async function openPage(browser, url, viewport = { width: 800, height: 60
       if (response.status() >= 400) record.failedRequests.push(`${response.status()} ${response.url()}`);
     });
   }
+  if (prepare) await prepare(page);
   await page.goto(url);
   return { page, record };
 }

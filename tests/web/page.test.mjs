@@ -87,12 +87,9 @@ describe('play mode draws as many pixels as the picture covers', () => {
 
 describe('loading is shown, and a click during it is kept', () => {
   test('at 8 Mbit/s the progress moves, and the show starts by itself when loaded', async () => {
-    const page = await browser.newPage();
-    const record = { exceptions: [] };
-    page.on('pageerror', (e) => record.exceptions.push(String(e)));
+    const { page, record } = await openPage(browser, `${site.url}index.html`, undefined,
+      (opening) => opening.emulateNetworkConditions({ download: 1e6, upload: 1e6, latency: 20 }));
     try {
-      await page.emulateNetworkConditions({ download: 1e6, upload: 1e6, latency: 20 });
-      await page.goto(`${site.url}index.html`);
       await page.waitForFunction(() => Number(document.documentElement.dataset.progress) > 0, { timeout: 10000 });
       const seen = new Set();
       let look;
@@ -220,21 +217,19 @@ describe('on a phone', () => {
 
 describe("the browser's media controls", () => {
   // The handlers that the page gives the media session, kept for the test.
-  const keepHandlers = () => {
+  const keepingHandlers = (page) => page.evaluateOnNewDocument(() => {
     window.mediaHandlers = {};
     const set = navigator.mediaSession.setActionHandler.bind(navigator.mediaSession);
     navigator.mediaSession.setActionHandler = (action, handler) => {
       mediaHandlers[action] = handler;
       set(action, handler);
     };
-  };
+  });
   const music = readdirSync(join(repo, 'build', 'show')).filter((f) => f.endsWith('.mp3'));
 
   test("play mode: the show's title and the music's artist, and no pause", async () => {
-    const page = await browser.newPage();
+    const { page } = await openPage(browser, `${site.url}index.html`, undefined, keepingHandlers);
     try {
-      await page.evaluateOnNewDocument(keepHandlers);
-      await page.goto(`${site.url}index.html`);
       await waitForState(page, 'waiting', 60000);
       const media = await page.evaluate(() => {
         const { title, artist, album } = navigator.mediaSession.metadata;
@@ -248,10 +243,8 @@ describe("the browser's media controls", () => {
   });
 
   test('author mode: pause and play act as SPACE', async () => {
-    const page = await browser.newPage();
+    const { page } = await openPage(browser, `${site.url}index.html?edit`, undefined, keepingHandlers);
     try {
-      await page.evaluateOnNewDocument(keepHandlers);
-      await page.goto(`${site.url}index.html?edit`);
       await waitForState(page, 'waiting', 60000);
       await page.mouse.click(300, 200);
       await waitForState(page, 'playing', 10000);
@@ -306,17 +299,14 @@ describe('a page that cannot play says why', () => {
   }
 
   test('without WebGL 2', async () => {
-    const page = await browser.newPage();
-    const record = { exceptions: [] };
-    page.on('pageerror', (e) => record.exceptions.push(String(e)));
-    await page.evaluateOnNewDocument(() => {
-      const getContext = HTMLCanvasElement.prototype.getContext;
-      HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
-        return kind === 'webgl2' ? null : getContext.call(this, kind, ...rest);
-      };
-    });
+    const { page, record } = await openPage(browser, `${site.url}index.html`, undefined,
+      (opening) => opening.evaluateOnNewDocument(() => {
+        const getContext = HTMLCanvasElement.prototype.getContext;
+        HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
+          return kind === 'webgl2' ? null : getContext.call(this, kind, ...rest);
+        };
+      }));
     try {
-      await page.goto(`${site.url}index.html`);
       await expectFailure(page, record, /WebGL 2/);
     } finally {
       await page.close();
