@@ -204,11 +204,14 @@ describe('author mode', () => {
       'picture.txt: 1 mark opened');
     assert.deepEqual(await listed(), ['30.000']);
 
+    await page.click('#marks li:first-child');
     const bad = 'time: 500.000000\ntime: -1.000000\ntime: nan\ntime: 12.000000\ntime: 12.000000\ntime: 9.000000\n';
     assert.equal(await said(() => drop('#strip', 'bad.txt', bad)),
       `bad.txt: 2 marks opened; 4 left out: 1 past the show's end (${END.toFixed(3)} s), 1 negative, ` +
       '1 not a number, 1 repeated');
     assert.deepEqual(await listed(), ['9.000', '12.000'], 'in order of time');
+    assert.deepEqual([await page.$$eval('#marks li.selected', (s) => s.length), await page.$eval('#delete-mark',
+      (b) => b.disabled)], [0, true], 'the mark selected before is gone: none is');
 
     assert.equal(await said(() => drop('#marks', 'sync.txt', 'time: 1.000000\n')),
       'sync.txt was not opened: drop a sync.txt on the picture or on the strip');

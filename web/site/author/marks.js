@@ -23,10 +23,14 @@ function listMarks() {
   drawMarks(marks, selected);
 }
 
-// The program's marks, in the order recorded.
+// The program's marks, in the order recorded. The selected mark stays
+// selected where it still is; a list that put another mark at its index (a
+// file opened, an undo) selects none, so that Delete takes out only a mark
+// the author chose.
 export function setMarks(list) {
+  const was = marks.find((m) => m.index === selected);
   marks = list.map((time, index) => ({ time, index })).sort((a, b) => a.time - b.time);
-  if (!marks.some((m) => m.index === selected)) selected = -1;
+  if (!was || list[selected] !== was.time) selected = -1;
   listMarks();
 }
 
