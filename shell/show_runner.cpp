@@ -57,6 +57,12 @@ long ShowRunner::playUntilPictures(const FrameSchedule& schedule) {
     return k;
 }
 
+long ShowRunner::reachFirstWritten(const FrameSchedule& schedule, const std::function<FrameResult(float)>& draw) {
+    long k = playUntilPictures(schedule);
+    for (; k < schedule.firstWritten(); ++k) draw(schedule.time(k));
+    return k;
+}
+
 void ShowRunner::startClock(double outputLatency, double from) {
     clock_.startWithMusic(outputLatency);
     clockFrom_ = from;

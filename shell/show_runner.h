@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,13 @@ public:
     // picture: those before the first written one but the frame just before
     // it. Returns the first frame to draw.
     long playUntilPictures(const FrameSchedule& schedule);
+    // Reaches the schedule's first written frame as orvel-capture does: the
+    // frames before it played (playUntilPictures), and the one just before
+    // it drawn with draw, since a first frame on a window bound draws
+    // nothing and shows that picture. draw is drawAt and whatever the
+    // program adds to a frame (a finish, an average). Returns the first
+    // written frame, for the caller to draw.
+    long reachFirstWritten(const FrameSchedule& schedule, const std::function<FrameResult(float)>& draw);
 
     // The show's clock starts as its music does; the first sample is heard
     // outputLatency seconds later. Music started from a later point of the

@@ -71,10 +71,8 @@ void AuthorMode::settingsChanged() {
 
 void AuthorMode::showFrame(long frame) {
     frame_ = std::clamp(frame, 0L, lastFrame_);
-    const FrameSchedule schedule(kFrameGridFps, double(frame_) / kFrameGridFps, double(frame_) / kFrameGridFps);
     show_.rewind();
-    for (long k = show_.playUntilPictures(schedule); k < schedule.endFrame(); ++k) show_.drawFrameAt(schedule.time(k));
-    shown_ = schedule.time(frame_);
+    shown_ = show_.drawGridFrame(frame_);
     tellPage();
 }
 

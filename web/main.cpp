@@ -1,4 +1,4 @@
-// The show in a web browser. The page (web/page.js) chooses the way it
+// The show in a web browser. The page (web/site/page/main.js) chooses the way it
 // runs with the program's arguments: none to play it with its music after a
 // click ("--from T": from demo time T), "--edit" for the authors' mode
 // (pause, seek, step, marks on the music), "--at T" for the one frame at
@@ -34,8 +34,7 @@
 namespace {
 
 constexpr long kMaxBenchFps = 240;
-// The frames a step of the frame and bench modes draws before it lets the
-// page breathe.
+// The frames a step of the bench mode draws before it lets the page breathe.
 constexpr double kStepMilliseconds = 40.0;
 
 WebShow show;
@@ -151,26 +150,12 @@ void startPlayMode(bool authorMode) {
                  schedule::kMusicFile, ORVEL_VERSION);
 }
 
-// Frame mode: every frame from 0 as orvel-capture plays them (only the last
-// two drawn), a step at a time.
+// Frame mode: the frame that ?at= names, as orvel-capture writes it.
 
-struct FrameRun {
-    FrameSchedule schedule{kFrameGridFps, 0.0, 0.0};
-    long next = 0;
-};
-FrameRun frameRun;
+long requestedFrame = 0;
 
-void frameStep(void*) {
-    const double begin = emscripten_get_now();
-    const FrameSchedule& schedule = frameRun.schedule;
-    while (frameRun.next < schedule.endFrame()) {
-        const float t = schedule.time(frameRun.next++);
-        if (show.drawFrameAt(t) == FrameResult::Ended) break;
-        if (emscripten_get_now() - begin > kStepMilliseconds && frameRun.next < schedule.endFrame()) {
-            emscripten_async_call(frameStep, nullptr, 0);
-            return;
-        }
-    }
+void drawRequestedFrame(void*) {
+    show.drawGridFrame(requestedFrame);
     checkWebGl("while drawing the frame");
     logMilliseconds("frame on the canvas");
     page::frameDone();
@@ -238,9 +223,7 @@ EMSCRIPTEN_KEEPALIVE void orvel_start(double outputLatency) {
     if (show.started()) return;
     if (playFrom > 0.0) {
         // What the frames before leave behind, as orvel-capture --from has it.
-        const FrameSchedule schedule(kFrameGridFps, playFrom, playFrom);
-        for (long k = show.playUntilPictures(schedule); k + 1 < schedule.endFrame(); ++k)
-            show.drawFrameAt(schedule.time(k));
+        show.reachFirstWritten(FrameSchedule(kFrameGridFps, playFrom, playFrom));
         // sync.txt's frame rate counts the frames drawn while the clock runs.
         show.state().frameCount = 0;
         show.startClockFrom(outputLatency, playFrom);
@@ -344,10 +327,8 @@ int main(int argc, char** argv) {
     }
     logMilliseconds("scenes loaded");
     if (frameMode) {
-        const double t = double(request.frame) / kFrameGridFps;
-        frameRun.schedule = FrameSchedule(kFrameGridFps, t, t);
-        frameRun.next = show.playUntilPictures(frameRun.schedule);
-        emscripten_async_call(frameStep, nullptr, 0);
+        requestedFrame = request.frame;
+        emscripten_async_call(drawRequestedFrame, nullptr, 0);
     } else if (benchMode) {
         // A rate or a size that cannot be read leaves the default.
         long fps = kFrameGridFps;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-// What the show tells its page (web/page.js): each call lands in one method
+// What the show tells its page (web/site/page/main.js): each call lands in one method
 // of the page object that the page hands to the program as Module.orvelPage.
 namespace page {
 

@@ -50,6 +50,13 @@ FrameResult WebShow::drawFrameAt(float t) {
     return result;
 }
 
+float WebShow::drawGridFrame(long k) {
+    const FrameSchedule schedule(kFrameGridFps, double(k) / kFrameGridFps, double(k) / kFrameGridFps);
+    const float t = schedule.time(reachFirstWritten(schedule));
+    drawFrameAt(t);
+    return t;
+}
+
 void WebShow::clearPicture() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     gl_->flush();

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "shell/frame_schedule.h"
 #include "shell/framing.h"
 #include "shell/show_runner.h"
 #include "gl11/gl11_context.h"
@@ -44,12 +45,17 @@ public:
     ShellState& state() { return runner_.state(); }
     bool started() const { return started_; }
 
-    // Frame and benchmark modes: the frame at demo time t, drawn whole and
-    // finished. The frames of a schedule before those that need a picture
-    // are only played, as orvel-capture plays them; returns the first frame
-    // to draw.
+    // The frame at demo time t, drawn whole and finished.
     FrameResult drawFrameAt(float t);
-    long playUntilPictures(const FrameSchedule& schedule) { return runner_.playUntilPictures(schedule); }
+    // The schedule's first written frame reached as orvel-capture reaches
+    // it, the frames before drawn with drawFrameAt; returns that frame, for
+    // the caller to draw.
+    long reachFirstWritten(const FrameSchedule& schedule) {
+        return runner_.reachFirstWritten(schedule, [this](float t) { return drawFrameAt(t); });
+    }
+    // Frame k of a run at kFrameGridFps frames a second, reached and drawn
+    // as orvel-capture writes it; returns its demo time.
+    float drawGridFrame(long k);
     // Draws whole frames into width x height pixels from now on: the
     // canvas's drawing buffer, or part of it (the benchmark's measure of
     // filling).

@@ -417,6 +417,7 @@ TEST_F(ShowFrames, ResetReturnsToTheStartUpStateAndItsFirstFrame) {
 
 // A late start plays the frames before it, but for the one just before the
 // first written frame: a first frame on a window bound shows its picture.
+// Reaching the first written frame draws that one frame before it.
 TEST_F(ShowFrames, LateStartPlaysEveryFrameButTheTwoItDraws) {
     EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(30, 50.0, 50.0)), 1499);
     EXPECT_EQ(state().frameCount, 1499);
@@ -424,6 +425,19 @@ TEST_F(ShowFrames, LateStartPlaysEveryFrameButTheTwoItDraws) {
     runner_->reset();
     EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(30, 0.0, 1.0)), 0);
     EXPECT_EQ(state().frameCount, 0);
+
+    std::vector<float> drawn;
+    const auto draw = [&drawn](float t) {
+        drawn.push_back(t);
+        return runner_->drawAt(t);
+    };
+    EXPECT_EQ(runner_->reachFirstWritten(FrameSchedule(30, 50.0, 50.0), draw), 1500);
+    EXPECT_EQ(drawn, std::vector<float>{FrameSchedule(30, 0.0, -1.0).time(1499)});
+    EXPECT_EQ(state().frameCount, 1500);
+    runner_->reset();
+    drawn.clear();
+    EXPECT_EQ(runner_->reachFirstWritten(FrameSchedule(30, 0.0, 1.0), draw), 0);
+    EXPECT_EQ(drawn, std::vector<float>{});
 }
 
 // An author's seek replays the frames under the settings of now: rewind()

@@ -14,9 +14,9 @@
 //   node tests/web/bench.mjs            (after scripts/web and the native build)
 //   node tests/web/bench.mjs scale      (only the scale of the show played at 1920x1080)
 import { execFileSync } from 'node:child_process';
-import { readdirSync, statSync } from 'node:fs';
+import { statSync } from 'node:fs';
 import { join } from 'node:path';
-import { launchBrowser, openPage, repo, requireFile, serveSite, siteDir, state, waitForState } from './browser.mjs';
+import { launchBrowser, openPage, repo, requireFile, serveSite, siteDir, siteFiles, state, waitForState } from './browser.mjs';
 import { showSchedule } from './schedule.mjs';
 
 const onlyScale = process.argv[2] === 'scale';
@@ -68,9 +68,9 @@ try {
 }
 
 async function segments() {
-  const bytes = readdirSync(siteDir).filter((f) => /\.(html|js|wasm|data)$/.test(f))
-    .reduce((sum, f) => sum + statSync(join(siteDir, f)).size, 0);
-  console.log(`site: ${(bytes / 1e6).toFixed(2)} MB (index.html, page.js, orvel.js, orvel.wasm, orvel.data)`);
+  const files = siteFiles();
+  const bytes = files.reduce((sum, f) => sum + statSync(join(siteDir, f)).size, 0);
+  console.log(`site: ${(bytes / 1e6).toFixed(2)} MB in ${files.length} files`);
 
   const first = await openPage(browser, `${site.url}index.html?at=0`);
   await waitForState(first.page, 'frame', 30000);

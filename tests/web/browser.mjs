@@ -31,6 +31,14 @@ export function requireFile(path, hint) {
   if (!existsSync(path)) throw new Error(`${path} is missing: ${hint}`);
 }
 
+// The site's files, as the build lists them (web/CMakeLists.txt names them,
+// scripts/web copies them into siteDir).
+export function siteFiles() {
+  const list = join(repo, 'build-web', 'site.txt');
+  requireFile(list, 'build the site with scripts/web');
+  return readFileSync(list, 'utf8').split('\n').filter(Boolean);
+}
+
 // Serves siteDir on 127.0.0.1 at a free port; resolves to { url, close }.
 // The files named in missing answer 404, as from a site copied in part;
 // prelude, a script, runs in index.html before the page's own scripts (as
@@ -222,8 +230,10 @@ export const engines = [
 ];
 
 // A new tab at url with everything it says kept: console messages (type,
-// text), uncaught exceptions and failed requests.
-export async function openPage(browser, url, viewport = { width: 800, height: 600 }) {
+// text), uncaught exceptions and failed requests. prepare(page), where
+// given, runs before the page loads (a script for every document, a slow
+// network).
+export async function openPage(browser, url, viewport = { width: 800, height: 600 }, prepare = null) {
   const page = await browser.newPage();
   await page.setViewport(viewport);
   const record = { console: [], exceptions: [], failedRequests: [] };
@@ -235,6 +245,7 @@ export async function openPage(browser, url, viewport = { width: 800, height: 60
       if (response.status() >= 400) record.failedRequests.push(`${response.status()} ${response.url()}`);
     });
   }
+  if (prepare) await prepare(page);
   await page.goto(url);
   return { page, record };
 }

@@ -3,7 +3,8 @@
 // strip under the picture, the marks (opened, dropped, refused, undone,
 // kept across a reload), the keys after a click on any control, one drawing
 // loop, and the music in step after a seek; in Firefox, with no sound
-// output, the silent start.
+// output, the silent start. Each case starts from the marks and the time it
+// names (authorAt), so that any case runs alone (--test-name-pattern).
 // Run by scripts/test after scripts/web: node --test tests/web/edit.test.mjs
 import assert from 'node:assert/strict';
 import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
@@ -31,7 +32,6 @@ before(async () => {
   work = mkdtempSync(join(tmpdir(), 'orvel-edit-test-'));
   site = await serveSite();
   browser = await launchBrowser();
-  ({ page, record } = await openAuthorMode(browser, site.url));
 });
 
 after(async () => {
@@ -95,10 +95,39 @@ async function saveSyncText() {
   return page.evaluate(async () => (await fetch(document.getElementById('save').href)).text());
 }
 
-const onGrid = (t) => Math.abs(t * FPS - Math.round(t * FPS)) < 1e-6;
+// A time of data-time, 3 decimals, on the grid: within half a millisecond of a frame.
+const onGrid = (t) => Math.abs(t - Math.round(t * FPS) / FPS) <= 0.0005;
+
+// Author mode paused on the frame at time (on the grid), with the marks
+// given (in seconds, in the order recorded) and no other: what each case
+// starts from, whatever the case before left. The page is opened once, and
+// again when it no longer plays.
+async function authorAt(time, marks = []) {
+  const now = page ? await state(page).then((s) => s.orvel, () => null) : null;
+  if (now === 'waiting') {
+    await page.mouse.click(300, 200);
+    await waitForState(page, 'playing', 10000);
+  } else if (now !== 'playing' && now !== 'paused') {
+    if (page) await page.close().catch(() => {});
+    ({ page, record } = await openAuthorMode(browser, site.url));
+  }
+  if ((await state(page)).orvel === 'playing') {
+    await page.keyboard.press('Space');
+    await waitForState(page, 'paused', 5000);
+  }
+  await page.evaluate((t) => Module._orvel_edit_seek(t), time);
+  await page.waitForFunction((t) => document.documentElement.dataset.time === t, { timeout: 5000 }, time.toFixed(3));
+  const text = `${marks.map((t) => `time: ${t.toFixed(6)}\n`).join('')}${FPS}.00 frames per second\n`;
+  assert.equal(await said(() => drop('#strip', 'start.txt', text)),
+    `start.txt: ${marks.length} mark${marks.length === 1 ? '' : 's'} opened`);
+}
 
 describe('author mode', () => {
   test('pause, ten seconds on, a frame on: the times and the pictures of orvel-capture', async () => {
+    await authorAt(0);
+    await page.keyboard.press('Space');
+    await waitForState(page, 'playing', 5000);
+    await page.waitForFunction(() => Number(document.documentElement.dataset.time) > 0.5, { timeout: 5000 });
     await page.keyboard.press('Space');
     await waitForState(page, 'paused', 5000);
     const paused = await shownTime();
@@ -117,6 +146,7 @@ describe('author mode', () => {
   });
 
   test('a click on the strip seeks where the strip says', async () => {
+    await authorAt(0);
     const [x, y, width] = await stripBox();
     await page.mouse.click(x + width * 0.25, y + 60);
     await page.waitForFunction(() => document.documentElement.dataset.orvel === 'paused');
@@ -129,6 +159,7 @@ describe('author mode', () => {
 
   test('END marks the picture\'s time once; Delete takes it out; a saved sync.txt opened again gives the same marks',
     async () => {
+      await authorAt(30);
       const t = await shownTime();
       await page.keyboard.press('End');
       assert.deepEqual(await listed(), [t.toFixed(3)]);
@@ -163,6 +194,7 @@ describe('author mode', () => {
     });
 
   test('a sync.txt opened or dropped on the picture or the strip replaces the marks; its bad values are said', async () => {
+    await authorAt(30);
     const file = join(work, 'sync.txt');
     writeFileSync(file, 'time: 12.500000\r\nnot a mark\r\ntime: 7.250000\r\n61.00 frames per second\r\n');
     assert.equal(await said(async () => (await page.$('#open-sync')).uploadFile(file)), 'sync.txt: 2 marks opened');
@@ -172,11 +204,14 @@ describe('author mode', () => {
       'picture.txt: 1 mark opened');
     assert.deepEqual(await listed(), ['30.000']);
 
+    await page.click('#marks li:first-child');
     const bad = 'time: 500.000000\ntime: -1.000000\ntime: nan\ntime: 12.000000\ntime: 12.000000\ntime: 9.000000\n';
     assert.equal(await said(() => drop('#strip', 'bad.txt', bad)),
       `bad.txt: 2 marks opened; 4 left out: 1 past the show's end (${END.toFixed(3)} s), 1 negative, ` +
       '1 not a number, 1 repeated');
     assert.deepEqual(await listed(), ['9.000', '12.000'], 'in order of time');
+    assert.deepEqual([await page.$$eval('#marks li.selected', (s) => s.length), await page.$eval('#delete-mark',
+      (b) => b.disabled)], [0, true], 'the mark selected before is gone: none is');
 
     assert.equal(await said(() => drop('#marks', 'sync.txt', 'time: 1.000000\n')),
       'sync.txt was not opened: drop a sync.txt on the picture or on the strip');
@@ -184,6 +219,7 @@ describe('author mode', () => {
   });
 
   test('a file that is no sync.txt is refused by name and reason, and the marks stay', async () => {
+    await authorAt(30, [9, 12]);
     const limit = schedule.syncFileMaxBytes;
     const cases = [
       ['big.txt', { size: limit + 1, bytes: [...Buffer.from('time: 1.000000\n')] },
@@ -222,6 +258,7 @@ describe('author mode', () => {
 
   test('a 10,000-line sync.txt: its first marks to the limit, said, listed once for the whole file; END past the limit refused',
     async () => {
+      await authorAt(30);
       const max = schedule.syncMarksMax;
       const lines = Array.from({ length: 10000 }, (_, i) => `time: ${(i / 100).toFixed(6)}\n`).join('');
       // A list built again for each mark read (with the strip drawn again
@@ -250,7 +287,11 @@ describe('author mode', () => {
     });
 
   test('undo and redo of END, Delete, Open and Clear, with Ctrl and with ⌘', async () => {
-    const full = await listed();
+    await authorAt(30, [9, 12]);
+    assert.equal(await said(() => drop('#strip', 'three.txt', 'time: 1.000000\ntime: 2.000000\ntime: 3.000000\n')),
+      'three.txt: 3 marks opened');
+    const full = ['1.000', '2.000', '3.000'];
+    assert.deepEqual(await listed(), full);
     assert.equal(await said(() => page.click('#clear-marks')), 'Marks cleared (Ctrl+Z brings them back)');
     assert.deepEqual(await listed(), []);
     const t = (await shownTime()).toFixed(3);
@@ -265,9 +306,9 @@ describe('author mode', () => {
     assert.deepEqual(await listed(), []);
     assert.equal(await said(() => chord(['Control'], 'z')), 'Undone: Clear marks');
     assert.deepEqual(await listed(), full);
-    assert.equal(await said(() => chord(['Control'], 'z')), 'Undone: Open long.txt');
+    assert.equal(await said(() => chord(['Control'], 'z')), 'Undone: Open three.txt');
     assert.deepEqual(await listed(), ['9.000', '12.000']);
-    assert.equal(await said(() => chord(['Control', 'Shift'], 'z')), 'Redone: Open long.txt');
+    assert.equal(await said(() => chord(['Control', 'Shift'], 'z')), 'Redone: Open three.txt');
     assert.deepEqual(await listed(), full);
     assert.equal(await said(() => chord(['Control'], 'y')), 'Redone: Clear marks');
     assert.equal(await said(() => chord(['Meta', 'Shift'], 'z')), `Redone: END at ${t} s`);
@@ -279,6 +320,7 @@ describe('author mode', () => {
   });
 
   test('after a click on any control, the keys reach the timeline, once', async () => {
+    await authorAt(30);
     await press('ArrowLeft');
     await page.keyboard.press('End');
     const controls = ['#play-pause', '#save-sync', '#delete-mark', '#clear-marks', '#show-keys', 'label'];
@@ -312,8 +354,7 @@ describe('author mode', () => {
   });
 
   test('↑ and ↓ go to the mark before and after', async () => {
-    await drop('#strip', 'marks.txt', 'time: 20.000000\ntime: 10.000000\ntime: 30.000000\n');
-    await page.waitForFunction(() => document.querySelectorAll('#marks li').length === 3, { timeout: 5000 });
+    await authorAt(0, [20, 10, 30]);
     await page.click('#marks li:nth-child(2)');
     await press('ArrowLeft');
     await press('ArrowUp');
@@ -326,6 +367,7 @@ describe('author mode', () => {
   });
 
   test('one drawing loop after ten seeks while playing, and the saved frame rate is the picture\'s', async () => {
+    await authorAt(30, [20, 10, 30]);
     // Every animation-frame callback of the page counted, and beside them
     // the display's frames.
     await page.evaluateOnNewDocument(() => {
@@ -371,6 +413,7 @@ describe('author mode', () => {
   });
 
   test('resumed after a seek, the demo clock and the music heard stay within the sync tolerance', async () => {
+    await authorAt(30);
     await page.keyboard.press('Space');
     await waitForState(page, 'playing', 5000);
     await page.keyboard.press('ArrowLeft');
@@ -382,8 +425,7 @@ describe('author mode', () => {
   });
 
   test('at the end it pauses on the last frame', async () => {
-    await page.keyboard.press('Space');
-    await waitForState(page, 'paused', 5000);
+    await authorAt(30);
     const box = await stripBox();
     await page.mouse.click(box[0] + box[2] - 1, box[1] + 60);
     await page.keyboard.press('Space');
@@ -395,22 +437,19 @@ describe('author mode', () => {
 });
 
 describe('Firefox, with no sound output', () => {
-  let firefox;
-  before(async () => {
-    firefox = await launchFirefox();
-  });
-  after(async () => {
-    if (firefox) await firefox.close();
-  });
-
   test('author mode starts silent after 2 s, and says so', async () => {
-    const { page: silent, record: told } = await openAuthorMode(firefox, site.url);
-    const now = await state(silent);
-    assert.deepEqual([now.orvel, now.audio], ['playing', 'silent']);
-    assert.equal(await silent.$eval('#message', (m) => m.textContent),
-      'No sound: no audio output started; author mode plays silent');
-    await silent.keyboard.press(' ');
-    await waitForState(silent, 'paused', 5000);
-    assert.deepEqual(faults(told), []);
+    const firefox = await launchFirefox();
+    try {
+      const { page: silent, record: told } = await openAuthorMode(firefox, site.url);
+      const now = await state(silent);
+      assert.deepEqual([now.orvel, now.audio], ['playing', 'silent']);
+      assert.equal(await silent.$eval('#message', (m) => m.textContent),
+        'No sound: no audio output started; author mode plays silent');
+      await silent.keyboard.press(' ');
+      await waitForState(silent, 'paused', 5000);
+      assert.deepEqual(faults(told), []);
+    } finally {
+      await firefox.close();
+    }
   });
 });

@@ -4,12 +4,12 @@
 // Run by scripts/test after scripts/web: node --test tests/web/page.test.mjs
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { readdirSync } from 'node:fs';
+import { readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, before, describe, test } from 'node:test';
 import {
-  faults, launchBrowser, openPage, repo, serveSite, siteDir, state, waitForState,
+  faults, launchBrowser, openPage, repo, serveSite, siteDir, siteFiles, state, waitForState,
 } from './browser.mjs';
 import { showSchedule } from './schedule.mjs';
 
@@ -29,7 +29,8 @@ after(async () => {
 });
 
 test('the site folder holds the site and nothing else', () => {
-  assert.deepEqual(readdirSync(siteDir).sort(), ['author.js', 'index.html', 'orvel.data', 'orvel.js', 'orvel.wasm', 'page.js', 'scale.js']);
+  const files = readdirSync(siteDir, { recursive: true }).filter((f) => statSync(join(siteDir, f)).isFile());
+  assert.deepEqual(files.sort(), siteFiles().sort());
 });
 
 describe('play mode draws as many pixels as the picture covers', () => {
@@ -86,12 +87,9 @@ describe('play mode draws as many pixels as the picture covers', () => {
 
 describe('loading is shown, and a click during it is kept', () => {
   test('at 8 Mbit/s the progress moves, and the show starts by itself when loaded', async () => {
-    const page = await browser.newPage();
-    const record = { exceptions: [] };
-    page.on('pageerror', (e) => record.exceptions.push(String(e)));
+    const { page, record } = await openPage(browser, `${site.url}index.html`, undefined,
+      (opening) => opening.emulateNetworkConditions({ download: 1e6, upload: 1e6, latency: 20 }));
     try {
-      await page.emulateNetworkConditions({ download: 1e6, upload: 1e6, latency: 20 });
-      await page.goto(`${site.url}index.html`);
       await page.waitForFunction(() => Number(document.documentElement.dataset.progress) > 0, { timeout: 10000 });
       const seen = new Set();
       let look;
@@ -219,21 +217,19 @@ describe('on a phone', () => {
 
 describe("the browser's media controls", () => {
   // The handlers that the page gives the media session, kept for the test.
-  const keepHandlers = () => {
+  const keepingHandlers = (page) => page.evaluateOnNewDocument(() => {
     window.mediaHandlers = {};
     const set = navigator.mediaSession.setActionHandler.bind(navigator.mediaSession);
     navigator.mediaSession.setActionHandler = (action, handler) => {
       mediaHandlers[action] = handler;
       set(action, handler);
     };
-  };
+  });
   const music = readdirSync(join(repo, 'build', 'show')).filter((f) => f.endsWith('.mp3'));
 
   test("play mode: the show's title and the music's artist, and no pause", async () => {
-    const page = await browser.newPage();
+    const { page } = await openPage(browser, `${site.url}index.html`, undefined, keepingHandlers);
     try {
-      await page.evaluateOnNewDocument(keepHandlers);
-      await page.goto(`${site.url}index.html`);
       await waitForState(page, 'waiting', 60000);
       const media = await page.evaluate(() => {
         const { title, artist, album } = navigator.mediaSession.metadata;
@@ -247,10 +243,8 @@ describe("the browser's media controls", () => {
   });
 
   test('author mode: pause and play act as SPACE', async () => {
-    const page = await browser.newPage();
+    const { page } = await openPage(browser, `${site.url}index.html?edit`, undefined, keepingHandlers);
     try {
-      await page.evaluateOnNewDocument(keepHandlers);
-      await page.goto(`${site.url}index.html?edit`);
       await waitForState(page, 'waiting', 60000);
       await page.mouse.click(300, 200);
       await waitForState(page, 'playing', 10000);
@@ -285,12 +279,18 @@ describe('a page that cannot play says why', () => {
     assert.deepEqual(record.exceptions, [], 'no uncaught exception');
   }
 
-  for (const missing of ['orvel.data', 'orvel.wasm', 'orvel.js']) {
+  const said = {
+    'orvel.data': /^orvel\.data could not be loaded/,
+    'orvel.wasm': /^orvel\.wasm could not be loaded/,
+    'orvel.js': /^orvel\.js could not be loaded/,
+    'page/sound.js': /^The page's scripts could not be loaded/,
+  };
+  for (const [missing, pattern] of Object.entries(said)) {
     test(`without ${missing}`, async () => {
       const partial = await serveSite({ missing: [missing] });
       const { page, record } = await openPage(browser, `${partial.url}index.html`);
       try {
-        await expectFailure(page, record, new RegExp(`^${missing.replace('.', '\\.')} could not be loaded`));
+        await expectFailure(page, record, pattern);
       } finally {
         await page.close();
         await partial.close();
@@ -299,17 +299,14 @@ describe('a page that cannot play says why', () => {
   }
 
   test('without WebGL 2', async () => {
-    const page = await browser.newPage();
-    const record = { exceptions: [] };
-    page.on('pageerror', (e) => record.exceptions.push(String(e)));
-    await page.evaluateOnNewDocument(() => {
-      const getContext = HTMLCanvasElement.prototype.getContext;
-      HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
-        return kind === 'webgl2' ? null : getContext.call(this, kind, ...rest);
-      };
-    });
+    const { page, record } = await openPage(browser, `${site.url}index.html`, undefined,
+      (opening) => opening.evaluateOnNewDocument(() => {
+        const getContext = HTMLCanvasElement.prototype.getContext;
+        HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
+          return kind === 'webgl2' ? null : getContext.call(this, kind, ...rest);
+        };
+      }));
     try {
-      await page.goto(`${site.url}index.html`);
       await expectFailure(page, record, /WebGL 2/);
     } finally {
       await page.close();

@@ -1,15 +1,12 @@
-// Play mode's scale rule (web/scale.js) fed the animation frames of
+// Play mode's scale rule (web/site/page/scale.js) fed the animation frames of
 // emulated displays and machines: a frame that costs c ms is shown at the
 // display's next refresh after it, so its gap is a whole number of
 // refreshes. No browser, no clock.
 // Run by scripts/test: node --test tests/web/scale.test.mjs
 import assert from 'node:assert/strict';
-import { createRequire } from 'node:module';
-import { join } from 'node:path';
 import { describe, test } from 'node:test';
-import { repo } from './browser.mjs';
+import { createScaleRule } from '../../web/site/page/scale.js';
 
-const { createScaleRule } = createRequire(import.meta.url)(join(repo, 'web', 'scale.js'));
 // The show's 640x480 in 1440x1080 pixels (1920x1080 screen).
 const LOWEST = 640 / 1440;
 

@@ -1,0 +1,37 @@
+// The page's state, data-orvel on the root element (the style and the tests
+// read it), and its status line: a message for a few seconds, or the one
+// line that says why the show cannot play.
+export const root = document.documentElement;
+export const byId = (id) => document.getElementById(id);
+
+// How long a message stays on the status line.
+const MESSAGE_SECONDS = 6;
+
+let failed = false;
+let hintTimer = 0;
+
+export const hasFailed = () => failed;
+
+export function setState(state) {
+  if (!failed) root.dataset.orvel = state;
+}
+
+// The text on the status line; it goes after seconds, or stays.
+function show(text, seconds) {
+  const message = byId('message');
+  message.textContent = text;
+  message.hidden = false;
+  clearTimeout(hintTimer);
+  if (seconds) hintTimer = setTimeout(() => { message.hidden = true; }, seconds * 1000);
+}
+
+export function say(text) { show(text, MESSAGE_SECONDS); }
+
+export function fail(reason) {
+  if (failed) return;
+  console.warn('orvel: ' + reason);
+  for (const id of ['loading', 'start', 'end-screen', 'fullscreen', 'menu']) byId(id).hidden = true;
+  show(reason);
+  setState('error');
+  failed = true;
+}
