@@ -301,7 +301,7 @@ TEST_F(ShowFrames, MeshWhoseMaterialIsMissingIsDrawnUntextured) {
     ASSERT_EQ(strips->scene(SceneId::Test).getMaterial(0), nullptr);
 
     restoreCarriedState(state());
-    const FramePlan plan = planFrame(state(), *strips, 45.0f);
+    const FramePlan plan = planFrame(state(), *strips, builtInTiming(), 45.0f);
     ASSERT_EQ(plan.segment, 5);
     drawPlan(plan, state(), *strips);
     const Picture p = readPicture();
@@ -331,7 +331,7 @@ public:
 
     void play(const SceneTable& scenes, float t) {
         ++state_.frameCount;
-        const FramePlan plan = planFrame(state_, scenes, t);
+        const FramePlan plan = planFrame(state_, scenes, builtInTiming(), t);
         if (plan.ended || plan.segment == 0) return;
         glViewport(0, 0, 1, 1);
         drawPlan(plan, state_, scenes);
@@ -366,7 +366,7 @@ TEST_F(ShowFrames, PlayedStateEqualsTheReplayedStateBeforeEveryFrame) {
         ReplayedShow replayed(state());
         // The reference starts from the OpenGL state of start-up.
         restoreCarriedState(state());
-        const FrameSchedule schedule(fps, 0.0, -1.0);
+        const FrameSchedule schedule(builtInTiming(), fps, 0.0, -1.0);
         for (long k = 0; k < schedule.endFrame(); ++k) {
             const GlCarried drawn = readCarried();
             restoreCarriedState(state());
@@ -394,7 +394,7 @@ TEST_F(ShowFrames, ResetReturnsToTheStartUpStateAndItsFirstFrame) {
     const Picture first = readPicture();
     state().renderMode = kRenderFlat;
     state().zoom = 3.0f;
-    ASSERT_EQ(addSyncMark(state().syncMarks, 5.0), MarkResult::Added);
+    ASSERT_EQ(addSyncMark(state().syncMarks, 5.0, builtInTiming().end()), MarkResult::Added);
     for (float t : {10.0f, 20.0f, 50.0f}) runner_->playAt(t);
     ASSERT_TRUE(state().textureMatrix.translated);
     ASSERT_TRUE(state().colour.isShade);
@@ -418,11 +418,11 @@ TEST_F(ShowFrames, ResetReturnsToTheStartUpStateAndItsFirstFrame) {
 // A late start plays the frames before it, but for the one just before the
 // first written frame: a first frame on a window bound shows its picture.
 TEST_F(ShowFrames, LateStartPlaysEveryFrameButTheTwoItDraws) {
-    EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(30, 50.0, 50.0)), 1499);
+    EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(builtInTiming(), 30, 50.0, 50.0)), 1499);
     EXPECT_EQ(state().frameCount, 1499);
-    EXPECT_EQ(state().demoTime, FrameSchedule(30, 0.0, -1.0).time(1498));
+    EXPECT_EQ(state().demoTime, FrameSchedule(builtInTiming(), 30, 0.0, -1.0).time(1498));
     runner_->reset();
-    EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(30, 0.0, 1.0)), 0);
+    EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(builtInTiming(), 30, 0.0, 1.0)), 0);
     EXPECT_EQ(state().frameCount, 0);
 }
 
@@ -432,7 +432,7 @@ TEST_F(ShowFrames, RewindKeepsTheSettingsAndMarksButNotTheFrames) {
     state().renderMode = kRenderFlat;
     state().autoRotate = 1;
     state().zoom = -2.0f;
-    ASSERT_EQ(addSyncMark(state().syncMarks, 12.5), MarkResult::Added);
+    ASSERT_EQ(addSyncMark(state().syncMarks, 12.5, builtInTiming().end()), MarkResult::Added);
     for (float t : {20.0f, 50.0f, 60.0f}) runner_->playAt(t);
     runner_->rewind();
     const ShellState& s = state();
