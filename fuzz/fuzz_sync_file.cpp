@@ -11,7 +11,8 @@
 #include "shell/sync_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const SyncFileMarks read = parseSyncFile(std::string_view(reinterpret_cast<const char*>(data), size), schedule::kShowEnd);
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const SyncFileMarks read = parseSyncFile(bytes, schedule::kShowEnd);
     const SyncMarks& marks = read.marks;
     if (marks.count < 0 || marks.count > kMaxSyncMarks) std::abort();
     for (int i = 0; i < marks.count; ++i) {

@@ -104,7 +104,6 @@ void startShow() {
 }
 
 void initDemo() {
-
     std::string error;
     if (!audio::checkVersion(&error)) fail(error);
     if (!audio::open(&error)) {
@@ -141,7 +140,8 @@ void onKeyboard(unsigned char key, int, int) {
     if (key != kKeyEscape) return;
     endShow();
     std::string error;
-    if (syncPath.empty()) fail(std::string("cannot write ") + kSyncFile + ": the directory the show started in is gone");
+    if (syncPath.empty())
+        fail(std::string("cannot write ") + kSyncFile + ": the directory the show started in is gone");
     if (!writeSyncFile(syncPath.c_str(), show.state(), &error)) fail("cannot write " + syncPath + ": " + error);
     std::exit(0);
 }

@@ -61,7 +61,7 @@ void texturedScene(FramePlan& plan, SceneId scene) {
 }
 
 void planFlight(FramePlan& plan, ShellState& state, const SceneTable& scenes, const Timing& timing, float t,
-                 const schedule::Flight& flight) {
+                const schedule::Flight& flight) {
     state.fieldOfView = schedule::kFlightFieldOfView;
     plan.scene = flight.scene;
     plan.materialScene = flight.scene;

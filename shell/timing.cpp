@@ -1,5 +1,6 @@
 #include "shell/timing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -67,8 +68,8 @@ std::string seconds(double t) {
 std::string span(double begin, double end) { return seconds(begin) + " to " + seconds(end) + " s"; }
 
 std::string segmentSpan(const Timing& timing, int segment) {
-    return "segment " + std::to_string(segment) + " (" + span(timing.segmentStart(segment), timing.segmentEnd(segment)) +
-           ")";
+    return "segment " + std::to_string(segment) + " (" +
+           span(timing.segmentStart(segment), timing.segmentEnd(segment)) + ")";
 }
 
 // True when the window of segment s holds a frame of the grid that ?at=,
@@ -90,16 +91,16 @@ struct Fault {
 Fault findFault(const Timing& t) {
     for (int s = 2; s <= kSegmentCount + 1; ++s) {
         if (t.bounds[s - 1] > t.bounds[s - 2]) continue;
-        const std::string before = s == 2 ? "the show's start (0 s)"
-                                          : "segment " + std::to_string(s - 1) + "'s start (" +
-                                                seconds(t.bounds[s - 2]) + " s)";
+        const std::string before =
+            s == 2 ? "the show's start (0 s)"
+                   : "segment " + std::to_string(s - 1) + "'s start (" + seconds(t.bounds[s - 2]) + " s)";
         const std::string what = s <= kSegmentCount ? "segment " + std::to_string(s) + " starts at " : "the end is at ";
         return {s <= kSegmentCount ? nameIndex(Kind::Start, s) : nameIndex(Kind::End),
                 what + seconds(t.bounds[s - 1]) + " s, not after " + before};
     }
     if (t.end() > kMaxShowEnd)
-        return {nameIndex(Kind::End), "the end is at " + seconds(t.end()) + " s, past the latest end, " +
-                                          seconds(kMaxShowEnd) + " s"};
+        return {nameIndex(Kind::End),
+                "the end is at " + seconds(t.end()) + " s, past the latest end, " + seconds(kMaxShowEnd) + " s"};
     for (int s = 1; s <= kSegmentCount; ++s) {
         if (holdsAFrame(t, s)) continue;
         return {endOfSegment(s), segmentSpan(t, s) + " holds no frame of a run at " + std::to_string(kFrameGridFps) +
@@ -123,10 +124,11 @@ Fault findFault(const Timing& t) {
         return {nameIndex(Kind::Stripes),
                 "the stripes start at " + seconds(t.stripes) + " s, not inside " + segmentSpan(t, 4)};
     if (!(t.waves > t.stripes))
-        return {nameIndex(Kind::Waves), "the waves start at " + seconds(t.waves) + " s, not after the stripes (" +
-                                            seconds(t.stripes) + " s)"};
+        return {nameIndex(Kind::Waves),
+                "the waves start at " + seconds(t.waves) + " s, not after the stripes (" + seconds(t.stripes) + " s)"};
     if (!(t.waves < t.segmentEnd(4)))
-        return {nameIndex(Kind::Waves), "the waves start at " + seconds(t.waves) + " s, not inside " + segmentSpan(t, 4)};
+        return {nameIndex(Kind::Waves),
+                "the waves start at " + seconds(t.waves) + " s, not inside " + segmentSpan(t, 4)};
     if (!(t.pulse > t.segmentStart(5) && t.pulse < t.segmentEnd(5)))
         return {nameIndex(Kind::Pulse),
                 "the pulse starts at " + seconds(t.pulse) + " s, not inside " + segmentSpan(t, 5)};
@@ -141,9 +143,13 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-// A file in the data folder: no folder part, nothing that leaves it.
+// A file in the data folder: no folder part, nothing that leaves it, and
+// no control character (a CR in the name would not be read back).
 bool isPlainFileName(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string_view::npos;
+    const bool control =
+        std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+    return !name.empty() && !control && name != "." && name != ".." &&
+           name.find_first_of("/\\:") == std::string_view::npos;
 }
 
 // One or two plain decimal times, separated by blanks.

@@ -1,9 +1,9 @@
+#include "tools/capture/capture_options.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "tools/capture/capture_options.h"
 
 namespace {
 
@@ -41,10 +41,10 @@ TEST(CaptureOptions, DefaultsAreThirtyFramesOfThePicturesSizeForTheWholeShow) {
 }
 
 TEST(CaptureOptions, ReadsEveryOptionWithSpaceOrEqualsSign) {
-    for (const auto& args : {std::vector<std::string>{"--fps", "10", "--size", "160x120", "--from", "50", "--to",
-                                                      "50.2", "--video", "out.mp4"},
-                             std::vector<std::string>{"--fps=10", "--size=160x120", "--from=50", "--to=50.2",
-                                                      "--video=out.mp4"}}) {
+    for (const auto& args :
+         {std::vector<std::string>{"--fps", "10", "--size", "160x120", "--from", "50", "--to", "50.2", "--video",
+                                   "out.mp4"},
+          std::vector<std::string>{"--fps=10", "--size=160x120", "--from=50", "--to=50.2", "--video=out.mp4"}}) {
         const Parsed p = parse(args);
         ASSERT_EQ(p.result, ParseResult::Ok) << joined(args) << ": " << p.error;
         EXPECT_EQ(p.options.fps, 10) << joined(args);
@@ -120,9 +120,15 @@ TEST(CaptureOptions, WritesTheFramesOfTheTimingOrSaysWhyNone) {
         {{"--from", "130"}, 200.0, 3900, 2101, ""},
         {{"--at", "130"}, 121.16, 0, 0, "--at lies past the end of the show (121.16 s)"},
         // 121.15 is before the end, but its nearest frame is not.
-        {{"--at", "121.15"}, 121.16, 0, 0,
+        {{"--at", "121.15"},
+         121.16,
+         0,
+         0,
          "--at names a frame past the end of the show (121.16 s) at 30 frames a second"},
-        {{"--from", "10.01", "--to", "10.02"}, 121.16, 0, 0,
+        {{"--from", "10.01", "--to", "10.02"},
+         121.16,
+         0,
+         0,
          "no frame of the show lies between --from and --to at 30 frames a second"},
     };
     for (const Case& c : cases) {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/test_support.h"
 #include "shell/timing.h"
+#include "tests/test_support.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/png_file.h"
 #include "tools/capture/video_encoder.h"
@@ -59,9 +59,15 @@ int countFiles(const std::string& dir) {
 
 // The streams of a media file as ffprobe sees them: one map of fields each.
 std::vector<std::map<std::string, std::string>> probeStreams(const std::string& path) {
-    const char* const argv[] = {"ffprobe", "-v", "error", "-show_entries",
+    const char* const argv[] = {"ffprobe",
+                                "-v",
+                                "error",
+                                "-show_entries",
                                 "stream=codec_type,codec_name,width,height,pix_fmt,nb_frames,duration",
-                                "-of", "compact=p=0", path.c_str(), nullptr};
+                                "-of",
+                                "compact=p=0",
+                                path.c_str(),
+                                nullptr};
     std::string output;
     std::string error;
     EXPECT_TRUE(runForOutput(argv, &output, &error)) << error;
@@ -157,9 +163,10 @@ TEST(CaptureTool, NoDataAnywhereNamesEveryPlaceLookedInAndExitsWithOne) {
     const ToolRun run = capture("--png frames", temp.path());
     EXPECT_EQ(run.exitCode, 1);
     const std::string programFolder = std::string(CAPTURE_PATH).substr(0, std::string(CAPTURE_PATH).rfind('/'));
-    EXPECT_EQ(run.err, "orvel-capture: cannot find the show's data (the folder demodata and the music "
-                       "\"dj ranko - quickbite.mp3\"); looked in " +
-                           temp.path() + ", " + programFolder + " and " + INSTALLED_DATA_FOLDER + "\n");
+    EXPECT_EQ(run.err,
+              "orvel-capture: cannot find the show's data (the folder demodata and the music "
+              "\"dj ranko - quickbite.mp3\"); looked in " +
+                  temp.path() + ", " + programFolder + " and " + INSTALLED_DATA_FOLDER + "\n");
     EXPECT_FALSE(exists(temp.file("frames"))) << "nothing is made before the data is found";
 }
 
@@ -189,8 +196,7 @@ TEST(CaptureTool, WritesOnePictureForEachFrameOfTheRange) {
     EXPECT_NE(pictures[1].rgb, pictures[2].rgb) << "the texture scrolls";
     // Progress on one line rewritten in place, then the totals.
     EXPECT_NE(run.err.find("\rframe 503/503  t   50.20 s"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("\norvel-capture: wrote 3 frames (50.00 to 50.20 s) to " + dir + " in "),
-              std::string::npos)
+    EXPECT_NE(run.err.find("\norvel-capture: wrote 3 frames (50.00 to 50.20 s) to " + dir + " in "), std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("; drew 503 frames at "), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(" render "), std::string::npos) << run.err;
@@ -266,10 +272,12 @@ TEST(CaptureTool, VideoWithoutTheMusicFileWarnsAndHasNoSound) {
 // ffmpeg exits with 0 on an input cut short: the frames in the file are counted.
 TEST(CaptureTool, VideoShortOfFramesIsAFailure) {
     TempDir temp;
-    const std::string env = fakeFfmpeg(temp, "args=(\"$@\"); out=\"${args[-1]}\"; unset 'args[-1]'\n"
-                                             "head -c " + std::to_string(160 * 120 * 4 * 3) + " | " +
-                                                 shellQuoted(realFfmpeg()) + " \"${args[@]}\" \"$out\"\n"
-                                             "cat >/dev/null");
+    const std::string env = fakeFfmpeg(temp,
+                                       "args=(\"$@\"); out=\"${args[-1]}\"; unset 'args[-1]'\n"
+                                       "head -c " +
+                                           std::to_string(160 * 120 * 4 * 3) + " | " + shellQuoted(realFfmpeg()) +
+                                           " \"${args[@]}\" \"$out\"\n"
+                                           "cat >/dev/null");
     const std::string out = temp.file("short.mp4");
     const ToolRun run = capture("--from 50 --to 51 --fps 10 --size 160x120 --video " + out, SHOW_DATA_DIR, env);
     EXPECT_EQ(run.exitCode, 1) << run.err;
@@ -333,8 +341,9 @@ TEST(CaptureTool, PlaysTheTimingItIsGivenOrFindsInItsDataFolder) {
     std::ofstream(data + "/timing.txt") << retimed << "end: 130\n";
     const ToolRun run = capture("--at 12 --png " + temp.file("refused"), data);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "orvel-capture: " + data + "/timing.txt:" + std::to_string(std::count(
-                           retimed.begin(), retimed.end(), '\n') + 1) + ": \"end\" again (first on line 21)\n");
+    EXPECT_EQ(run.err, "orvel-capture: " + data +
+                           "/timing.txt:" + std::to_string(std::count(retimed.begin(), retimed.end(), '\n') + 1) +
+                           ": \"end\" again (first on line 21)\n");
     EXPECT_FALSE(exists(temp.file("refused"))) << "nothing is made from a timing that cannot be played";
 }
 

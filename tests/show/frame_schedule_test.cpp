@@ -1,7 +1,8 @@
+#include "shell/frame_schedule.h"
+
 #include <gtest/gtest.h>
 
 #include "shell/timeline.h"
-#include "shell/frame_schedule.h"
 
 namespace {
 

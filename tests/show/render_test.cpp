@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "offscreen/offscreen_context.h"
+#include "shell/frame_schedule.h"
 #include "shell/framing.h"
 #include "shell/renderer.h"
-#include "shell/frame_schedule.h"
 #include "shell/show_runner.h"
 #include "tests/show/show_test_support.h"
 #include "tests/test_support.h"
@@ -214,7 +214,6 @@ TEST_F(ShowFrames, SegmentFiveLeavesItsTextureTranslationToLaterFrames) {
     EXPECT_EQ(m[14], 0.0f) << "segment 6 resets it";
 }
 
-
 TEST_F(ShowFrames, TexturedFrameAfterSegmentFourIsModulatedByTheCarriedColour) {
     // The last frame of segment 4 leaves the colour of its last face.
     draw(43.2f);
@@ -374,7 +373,8 @@ TEST_F(ShowFrames, PlayedStateEqualsTheReplayedStateBeforeEveryFrame) {
             for (int i = 0; i < 4; ++i)
                 ASSERT_EQ(played.colour[i], drawn.colour[i]) << fps << " fps, before frame " << k << ", colour " << i;
             for (int i = 0; i < 16; ++i)
-                ASSERT_EQ(played.texture[i], drawn.texture[i]) << fps << " fps, before frame " << k << ", texture " << i;
+                ASSERT_EQ(played.texture[i], drawn.texture[i])
+                    << fps << " fps, before frame " << k << ", texture " << i;
             const ShellState& a = state();
             const ShellState& b = replayed.state();
             ASSERT_TRUE(a.rotationX == b.rotationX && a.rotationY == b.rotationY && a.rotationZ == b.rotationZ &&

@@ -1,9 +1,10 @@
+#include "shell/shell_state.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "shell/shade_table.h"
-#include "shell/shell_state.h"
 #include "tests/show/show_test_support.h"
 
 namespace {

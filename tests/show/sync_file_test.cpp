@@ -1,3 +1,5 @@
+#include "shell/sync_file.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -5,7 +7,6 @@
 #include <string>
 
 #include "shell/schedule.h"
-#include "shell/sync_file.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -100,7 +101,8 @@ TEST(SyncFileParse, SkipsOtherLinesAndCountsEachKindLeftOut) {
         "time: 3.500000\n"
         "time:4.0\n"
         "\n"
-        "time: 9.25", schedule::kShowEnd);
+        "time: 9.25",
+        schedule::kShowEnd);
     EXPECT_EQ(read.formatLines, 8);
     ASSERT_EQ(read.marks.count, 2);
     EXPECT_EQ(read.marks.times[0], 3.5f);

@@ -1,16 +1,18 @@
+#include "shell/sync_marks.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
 #include "shell/schedule.h"
-#include "shell/sync_marks.h"
 
 namespace {
 
 TEST(SyncMarks, AMarkGoesAtTheEndOfTheListFromStartToEnd) {
     SyncMarks marks;
-    for (double t : {12.5, 0.0, schedule::kShowEnd}) EXPECT_EQ(addSyncMark(marks, t, schedule::kShowEnd), MarkResult::Added) << t;
+    for (double t : {12.5, 0.0, schedule::kShowEnd})
+        EXPECT_EQ(addSyncMark(marks, t, schedule::kShowEnd), MarkResult::Added) << t;
     ASSERT_EQ(marks.count, 3);
     EXPECT_EQ(marks.times[0], 12.5f);
     EXPECT_EQ(marks.times[1], 0.0f);
@@ -38,7 +40,8 @@ TEST(SyncMarks, RefusalsLeaveTheListAsItWas) {
 
 TEST(SyncMarks, OneHundredMarksTakeNoMore) {
     SyncMarks marks;
-    for (int i = 0; i < kMaxSyncMarks; ++i) ASSERT_EQ(addSyncMark(marks, i * 0.5, schedule::kShowEnd), MarkResult::Added) << i;
+    for (int i = 0; i < kMaxSyncMarks; ++i)
+        ASSERT_EQ(addSyncMark(marks, i * 0.5, schedule::kShowEnd), MarkResult::Added) << i;
     EXPECT_EQ(addSyncMark(marks, 100.25, schedule::kShowEnd), MarkResult::Full);
     EXPECT_EQ(marks.count, kMaxSyncMarks);
     EXPECT_EQ(marks.times[kMaxSyncMarks - 1], float(kMaxSyncMarks - 1) * 0.5f);
@@ -54,7 +57,8 @@ TEST(SyncMarks, DeleteMovesTheLaterMarksUp) {
     EXPECT_EQ(marks.times[0], 2.0f);
     EXPECT_EQ(marks.times[1], 3.0f);
     EXPECT_EQ(addSyncMark(marks, 1.0, schedule::kShowEnd), MarkResult::Added) << "a deleted mark's time is free again";
-    EXPECT_EQ(addSyncMark(marks, 1.000001, schedule::kShowEnd), MarkResult::Added) << "a microsecond apart is another line";
+    EXPECT_EQ(addSyncMark(marks, 1.000001, schedule::kShowEnd), MarkResult::Added)
+        << "a microsecond apart is another line";
 }
 
 TEST(SyncMarks, TwoTimesWrittenAsOneLineAreOneMark) {

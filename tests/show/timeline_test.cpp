@@ -1,10 +1,11 @@
+#include "shell/timeline.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 
 #include "shell/demo_clock.h"
-#include "shell/timeline.h"
 #include "tests/show/show_test_support.h"
 #include "tests/test_support.h"
 
@@ -25,11 +26,11 @@ TEST(Timeline, SegmentWindowsExcludeTheirBounds) {
         int segment;
     };
     const Case cases[] = {
-        {0.0f, 1},       {4.999f, 1},    {5.0f, 0},       {5.001f, 2},     {9.59f, 2},      {9.61f, 3},
-        {14.39f, 3},     {14.41f, 4},    {43.23f, 4},     {43.25f, 5},     {52.8f, 5},      {52.82f, 6},
-        {62.4f, 6},      {62.42f, 7},    {71.999f, 7},    {72.0f, 0},      {72.001f, 8},    {81.56f, 8},
-        {81.58f, 9},     {91.15f, 9},    {91.17f, 10},    {97.17f, 11},    {100.17f, 12},   {103.17f, 13},
-        {106.17f, 14},   {109.17f, 15},  {112.17f, 16},   {115.17f, 17},   {118.17f, 18},   {121.15f, 18},
+        {0.0f, 1},     {4.999f, 1},   {5.0f, 0},     {5.001f, 2},   {9.59f, 2},    {9.61f, 3},
+        {14.39f, 3},   {14.41f, 4},   {43.23f, 4},   {43.25f, 5},   {52.8f, 5},    {52.82f, 6},
+        {62.4f, 6},    {62.42f, 7},   {71.999f, 7},  {72.0f, 0},    {72.001f, 8},  {81.56f, 8},
+        {81.58f, 9},   {91.15f, 9},   {91.17f, 10},  {97.17f, 11},  {100.17f, 12}, {103.17f, 13},
+        {106.17f, 14}, {109.17f, 15}, {112.17f, 16}, {115.17f, 17}, {118.17f, 18}, {121.15f, 18},
     };
     for (const Case& c : cases) EXPECT_EQ(findSegment(builtInTiming(), c.t), c.segment) << "t = " << c.t;
 }
@@ -157,9 +158,9 @@ TEST(Timeline, SegmentFourOutlinesThenBandsThenWaves) {
         DrawStyle style;
         int groupSize;
     };
-    for (Case c : {Case{20.9f, DrawStyle::Outline, 0}, Case{21.0f, DrawStyle::Nothing, 0},
-                   Case{21.1f, DrawStyle::Banded, 0}, Case{23.0f, DrawStyle::Banded, 0},
-                   Case{24.0f, DrawStyle::Banded, 64}}) {
+    for (Case c :
+         {Case{20.9f, DrawStyle::Outline, 0}, Case{21.0f, DrawStyle::Nothing, 0}, Case{21.1f, DrawStyle::Banded, 0},
+          Case{23.0f, DrawStyle::Banded, 0}, Case{24.0f, DrawStyle::Banded, 64}}) {
         ShellState state;
         const FramePlan plan = planFrame(state, *scenes, builtInTiming(), c.t);
         EXPECT_EQ(plan.segment, 4) << "t = " << c.t;
@@ -224,10 +225,12 @@ TEST(Timeline, SegmentsSixAndNineMoveTheSceneAlongZ) {
 TEST(Timeline, WaveMovesGroupsOfSixtyFourFacesWithEqualXAndZ) {
     const Wave wave{10.0f, 64, 24.0f};
     const Vec3 first = waveOffset(wave, 0);
-    expectVec(first, Vec3{float(10 * std::cos(24.0)), float(10 * std::sin(24.0)), float(10 * std::cos(24.0))}, "face 0");
+    expectVec(first, Vec3{float(10 * std::cos(24.0)), float(10 * std::sin(24.0)), float(10 * std::cos(24.0))},
+              "face 0");
     for (int j = 1; j < 64; ++j) expectVec(waveOffset(wave, j), first, "faces 1 to 63");
     const Vec3 next = waveOffset(wave, 64);
-    expectVec(next, Vec3{float(10 * std::cos(25.0)), float(10 * std::sin(25.0)), float(10 * std::cos(25.0))}, "face 64");
+    expectVec(next, Vec3{float(10 * std::cos(25.0)), float(10 * std::sin(25.0)), float(10 * std::cos(25.0))},
+              "face 64");
     EXPECT_NE(next.y, first.y);
     for (int j : {0, 64, 200, 5000}) EXPECT_EQ(waveOffset(wave, j).x, waveOffset(wave, j).z) << "face " << j;
 }
@@ -259,9 +262,9 @@ TEST(Timeline, CameraFlightsUseTheirScenesAndStartTimes) {
         double start;
     };
     const Case cases[] = {
-        {2, SceneId::Zentrik, 5.0},          {3, SceneId::Ranko, 9.6},         {10, SceneId::Quickbite, 91.16},
-        {11, SceneId::Direradeduziv, 97.16}, {12, SceneId::Velmora, 100.16}, {13, SceneId::Tornvik, 103.16},
-        {14, SceneId::Radidar, 106.16},      {15, SceneId::Zengreet, 109.16},  {16, SceneId::Portal, 112.16},
+        {2, SceneId::Zentrik, 5.0},          {3, SceneId::Ranko, 9.6},        {10, SceneId::Quickbite, 91.16},
+        {11, SceneId::Direradeduziv, 97.16}, {12, SceneId::Velmora, 100.16},  {13, SceneId::Tornvik, 103.16},
+        {14, SceneId::Radidar, 106.16},      {15, SceneId::Zengreet, 109.16}, {16, SceneId::Portal, 112.16},
         {17, SceneId::Tornvik, 115.16},      {18, SceneId::Radidar, 118.16},
     };
     auto scenes = emptyScenes();

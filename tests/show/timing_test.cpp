@@ -2,6 +2,8 @@
 // refused in words with its line, and the show's moments placed in a
 // retimed show.
 
+#include "shell/timing.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,7 +11,6 @@
 #include <string>
 
 #include "shell/timeline.h"
-#include "shell/timing.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -77,20 +78,24 @@ TEST(Timing, EveryBrokenRuleIsRefusedWithItsLine) {
         {withLine("waves", "wave: 23.6"), lineOf("waves"), "unknown name \"wave\""},
         {withLine("waves", "segment 1: 0"), lineOf("waves"), "unknown name \"segment 1\""},
         {withLine("waves", "segment 19: 130"), lineOf("waves"), "unknown name \"segment 19\""},
-        {kBuiltIn + "end: 130\n", lineOf("pulse") + 1, "\"end\" again (first on line " + std::to_string(lineOf("end")) + ")"},
+        {kBuiltIn + "end: 130\n", lineOf("pulse") + 1,
+         "\"end\" again (first on line " + std::to_string(lineOf("end")) + ")"},
         {withLine("segment 3", "segment 3: 9,6"), lineOf("segment 3"),
          "segment 3 takes a time in plain decimal seconds, not \"9,6\""},
         {withLine("segment 3", "segment 3: -9.6"), lineOf("segment 3"),
          "segment 3 takes a time in plain decimal seconds, not \"-9.6\""},
         {withLine("end", "end: inf"), lineOf("end"), "end takes a time in plain decimal seconds, not \"inf\""},
         {withLine("end", "end:"), lineOf("end"), "end takes a time in plain decimal seconds, not \"\""},
-        {withLine("end", "end: 121.16 130"), lineOf("end"), "end takes a time in plain decimal seconds, not \"121.16 130\""},
+        {withLine("end", "end: 121.16 130"), lineOf("end"),
+         "end takes a time in plain decimal seconds, not \"121.16 130\""},
         {withLine("flash 2", "flash 2: 15.8"), lineOf("flash 2"),
          "flash 2 takes two times in seconds, its beginning and its end, not \"15.8\""},
         {withLine("music", "music: ../song.ogg"), lineOf("music"),
          "the music \"../song.ogg\" is not a file name of the data folder (no folder, no \"..\")"},
         {withLine("music", "music: music/song.ogg"), lineOf("music"),
          "the music \"music/song.ogg\" is not a file name of the data folder (no folder, no \"..\")"},
+        {withLine("music", "music: song\r\r.ogg"), lineOf("music"),
+         "the music \"song\r\r.ogg\" is not a file name of the data folder (no folder, no \"..\")"},
         {withLine("music", "music: .."), lineOf("music"),
          "the music \"..\" is not a file name of the data folder (no folder, no \"..\")"},
         {withLine("segment 2", "segment 2: 0"), lineOf("segment 2"),
@@ -102,13 +107,15 @@ TEST(Timing, EveryBrokenRuleIsRefusedWithItsLine) {
         // Frame 288 lies at 9.6 s, but the float that the show's clock hands
         // over is 9.6000004 s: a segment to 9.6000001 s holds no frame.
         {withLine("segment 4", "segment 4: 9.6000001"), lineOf("segment 4"),
-         "segment 3 (9.6 to 9.6000001 s) holds no frame of a run at 30 frames a second: a segment lasts at least a frame"},
+         "segment 3 (9.6 to 9.6000001 s) holds no frame of a run at 30 frames a second: a segment lasts at least a "
+         "frame"},
         {withLine("end", "end: 118.165"), lineOf("end"),
          "segment 18 (118.16 to 118.165 s) holds no frame of a run at 30 frames a second: a segment lasts at least "
          "a frame"},
         {withLine("flash 3", "flash 3: 18.08 18.08"), lineOf("flash 3"),
          "flash 3 ends at 18.08 s, not after it begins (18.08 s)"},
-        {withLine("flash 2", "flash 2: 15.6 16"), lineOf("flash 2"), "flash 2 begins at 15.6 s, before flash 1 ends (15.68 s)"},
+        {withLine("flash 2", "flash 2: 15.6 16"), lineOf("flash 2"),
+         "flash 2 begins at 15.6 s, before flash 1 ends (15.68 s)"},
         {withLine("flash 1", "flash 1: 14 14.5"), lineOf("flash 1"),
          "flash 1 (14 to 14.5 s) is not inside segment 4 (14.4 to 43.24 s)"},
         {withLine("flash 6", "flash 6: 43 43.5"), lineOf("flash 6"),

@@ -14,8 +14,8 @@ TEST(FrameRequest, RoundsTheTimeToTheNearestFrame) {
     const struct {
         const char* text;
         long frame;
-    } cases[] = {{"2.5", 75}, {"0", 0}, {"15.6", 468}, {"113.7", 3411}, {"0.016", 0}, {"0.017", 1},
-                 {"1e1", 300}, {"121.1", 3633}, {"121.14", 3634}};
+    } cases[] = {{"2.5", 75},  {"0", 0},     {"15.6", 468},   {"113.7", 3411}, {"0.016", 0},
+                 {"0.017", 1}, {"1e1", 300}, {"121.1", 3633}, {"121.14", 3634}};
     for (const auto& c : cases) {
         const FrameRequest r = parseFrameRequest(builtInTiming(), "at", c.text, 30);
         EXPECT_TRUE(r.ok) << c.text << ": " << r.error;

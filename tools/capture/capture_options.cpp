@@ -101,8 +101,8 @@ ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOption
     }
     // The H.264 encoder takes 4:2:0 pictures, whose sides must be even.
     if (!o.videoPath.empty() && (o.width % 2 != 0 || o.height % 2 != 0)) {
-        *error = "a video needs an even width and height, not " + std::to_string(o.width) + "x" +
-                 std::to_string(o.height);
+        *error =
+            "a video needs an even width and height, not " + std::to_string(o.width) + "x" + std::to_string(o.height);
         return ParseResult::Usage;
     }
     *options = o;
