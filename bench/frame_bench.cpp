@@ -175,7 +175,7 @@ void drawFrameArrays(float t, Arrays& arrays) {
     ShellState& state = runner->state();
     const SceneTable& scenes = runner->scenes();
     restoreCarriedState(state);
-    const FramePlan plan = planFrame(state, scenes, t);
+    const FramePlan plan = planFrame(state, scenes, builtInTiming(), t);
     // The renderer clears and sets up the view; the faces are drawn here.
     FramePlan setup = plan;
     setup.style = DrawStyle::Nothing;
@@ -197,7 +197,7 @@ long faceCount(SceneId id) {
 
 void setCounters(benchmark::State& bench, float t) {
     ShellState probe = runner->state();
-    const FramePlan plan = planFrame(probe, runner->scenes(), t);
+    const FramePlan plan = planFrame(probe, runner->scenes(), builtInTiming(), t);
     bench.counters["fps"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
     bench.counters["faces"] = double(faceCount(plan.scene));
 }
@@ -230,7 +230,7 @@ constexpr int kReachFps = 30;
 constexpr float kReachSeconds = 120.0f;
 
 void reachPlayed(benchmark::State& bench) {
-    const FrameSchedule schedule(kReachFps, kReachSeconds, kReachSeconds);
+    const FrameSchedule schedule(builtInTiming(), kReachFps, kReachSeconds, kReachSeconds);
     for (auto _ : bench) {
         runner->reset();
         for (long k = 0; k < schedule.firstWritten(); ++k) runner->playAt(schedule.time(k));
@@ -240,7 +240,7 @@ void reachPlayed(benchmark::State& bench) {
 }
 
 void reachDrawnIntoOnePixel(benchmark::State& bench) {
-    const FrameSchedule schedule(kReachFps, kReachSeconds, kReachSeconds);
+    const FrameSchedule schedule(builtInTiming(), kReachFps, kReachSeconds, kReachSeconds);
     for (auto _ : bench) {
         runner->reset();
         glViewport(0, 0, 1, 1);

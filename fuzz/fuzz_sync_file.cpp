@@ -11,7 +11,8 @@
 #include "shell/sync_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const SyncFileMarks read = parseSyncFile(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const SyncFileMarks read = parseSyncFile(bytes, schedule::kShowEnd);
     const SyncMarks& marks = read.marks;
     if (marks.count < 0 || marks.count > kMaxSyncMarks) std::abort();
     for (int i = 0; i < marks.count; ++i) {
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     state.endTicks = 1;
     const std::string text = formatSyncFile(state);
     ShellState again;
-    again.syncMarks = parseSyncFile(text).marks;
+    again.syncMarks = parseSyncFile(text, schedule::kShowEnd).marks;
     again.endTicks = 1;
     if (formatSyncFile(again) != text) std::abort();
     return 0;

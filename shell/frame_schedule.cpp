@@ -11,18 +11,20 @@ namespace {
 constexpr double kFrameSlack = 1e-6;
 
 // The first frame whose time the show no longer draws.
-long firstEndedFrame(int fps) {
-    long k = long(std::floor(kShowEnd * fps));
-    while (k > 0 && showHasEnded(float(double(k - 1) / fps))) --k;
-    while (!showHasEnded(float(double(k) / fps))) ++k;
+long firstEndedFrame(const Timing& timing, int fps) {
+    long k = long(std::floor(timing.end() * fps));
+    while (k > 0 && showHasEnded(timing, FrameSchedule::timeOf(k - 1, fps))) --k;
+    while (!showHasEnded(timing, FrameSchedule::timeOf(k, fps))) ++k;
     return k;
 }
 
 }  // namespace
 
-FrameSchedule::FrameSchedule(int fps, double from, double to) : fps_(fps) {
+long FrameSchedule::nearestFrame(double t, int fps) { return long(std::llround(t * fps)); }
+
+FrameSchedule::FrameSchedule(const Timing& timing, int fps, double from, double to) : fps_(fps) {
     first_ = long(std::ceil(from * fps - kFrameSlack));
-    const long ended = firstEndedFrame(fps);
+    const long ended = firstEndedFrame(timing, fps);
     end_ = ended;
     if (to >= 0.0) {
         const long last = long(std::floor(to * fps + kFrameSlack));
@@ -30,5 +32,3 @@ FrameSchedule::FrameSchedule(int fps, double from, double to) : fps_(fps) {
     }
     if (end_ < first_) end_ = first_;
 }
-
-float FrameSchedule::time(long k) const { return float(double(k) / fps_); }

@@ -1,5 +1,7 @@
 #pragma once
 
+struct Timing;
+
 // Which frames a capture plays, draws and writes. Frame k shows demo time
 // k / fps. Every frame from 0 on is played, in order, even when the capture
 // starts later: the show carries state from frame to frame (rotation
@@ -14,12 +16,18 @@ constexpr int kFrameGridFps = 30;
 
 class FrameSchedule {
 public:
-    // to < 0: until the show ends.
-    FrameSchedule(int fps, double from, double to);
+    // to < 0: until the show ends, as timing ends it.
+    FrameSchedule(const Timing& timing, int fps, double from, double to);
+
+    // The demo time of frame k of a run at fps frames a second, as the
+    // show's clock hands it over.
+    static float timeOf(long k, int fps) { return float(double(k) / fps); }
+    // The frame nearest to t on the grid of fps frames a second: a time
+    // that sync.txt writes to the microsecond names its frame.
+    static long nearestFrame(double t, int fps);
 
     int fps() const { return fps_; }
-    // The demo time of frame k, as the show's clock hands it over.
-    float time(long k) const;
+    float time(long k) const { return timeOf(k, fps_); }
     // The first frame written.
     long firstWritten() const { return first_; }
     // One past the last frame drawn: the last frame written, or the last

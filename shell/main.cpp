@@ -2,6 +2,7 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,7 +14,6 @@
 #include "shell/audio.h"
 #include "shell/data_places.h"
 #include "shell/framing.h"
-#include "shell/schedule.h"
 #include "shell/show_runner.h"
 #include "shell/sync_file.h"
 
@@ -23,25 +23,41 @@ const char* const kWindowTitle = "orvel zivuvaruro v1.0b";
 const char* const kProgram = "orvel";
 const char* const kSyncFile = "sync.txt";
 const char* const kUsage =
-    "usage: orvel [--version | --help] [GLUT's X options, such as -display DISPLAY]\n"
+    "usage: orvel [--version | --help] [--timing FILE] [GLUT's X options, such as -display DISPLAY]\n"
     "Plays the show full screen. END records a sync mark; ESC ends the show and writes sync.txt\n"
-    "into the directory it was started in.";
+    "into the directory it was started in. --timing FILE plays the show's times from FILE instead of\n"
+    "timing.txt in its data folder (or, without one, its own).";
 
 ShowRunner show;
 // sync.txt in the directory the show was started in, wherever its data lies;
 // "" when that directory was gone already.
 std::string syncPath;
+// The timing file of --timing, "" for none.
+std::string timingPath;
 
 [[noreturn]] void fail(const std::string& message) {
     desktop::reportFailure(kProgram, message);
     std::exit(1);
 }
 
-// Handles the show's own options; GLUT takes its X options (-display,
-// -geometry, ...) later. Returns the exit code when the program ends here.
-bool handleOptions(int argc, char** argv, int* exitCode) {
+// Handles the show's own options, taking them out of argv; GLUT takes its X
+// options (-display, -geometry, ...) later. Returns the exit code when the
+// program ends here.
+bool handleOptions(int& argc, char** argv, int* exitCode) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
+        if (argument == "--timing") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                std::fprintf(stderr, "orvel: --timing needs a file\n%s\n", kUsage);
+                *exitCode = 2;
+                return true;
+            }
+            timingPath = argv[i + 1];
+            std::copy(argv + i + 2, argv + argc + 1, argv + i);
+            argc -= 2;
+            --i;
+            continue;
+        }
         if (argument == "--version") {
             std::printf("orvel %s\n", build_info::kVersion);
             *exitCode = 0;
@@ -70,6 +86,16 @@ void enterDataFolder(const char* argv0) {
         dataPlaces(started.string(), desktop::programFolder(argv0), build_info::kInstalledDataFolder));
     if (!error.empty()) fail(error);
     if (!started.empty()) syncPath = (started / kSyncFile).string();
+    // --timing names a file from where the show was started.
+    if (!timingPath.empty() && !started.empty()) timingPath = (started / timingPath).string();
+}
+
+// The show's times, read before any window: a timing that cannot be played
+// ends the program with a message naming its file.
+void loadTiming() {
+    const TimingRead timing = loadShowTiming(timingPath);
+    if (!timing.ok) fail(timing.error);
+    show.setTiming(timing.timing);
 }
 
 // The window's fixed state, the shade table and the scenes, in that order.
@@ -78,15 +104,15 @@ void startShow() {
 }
 
 void initDemo() {
-
     std::string error;
     if (!audio::checkVersion(&error)) fail(error);
     if (!audio::open(&error)) {
         audio::release();
         fail(error + "; SDL_AUDIODRIVER=dummy runs the show without sound");
     }
-    // Without the music file the show runs silent.
-    audio::loadMusic(schedule::kMusicFile);
+    // Without its music (the built-in timing's, where no timing file names
+    // it) the show runs silent.
+    audio::loadMusic(show.timing().music.c_str());
     audio::play();
 
     // Demo time 0 is the moment the music's first sample is heard.
@@ -114,12 +140,13 @@ void onKeyboard(unsigned char key, int, int) {
     if (key != kKeyEscape) return;
     endShow();
     std::string error;
-    if (syncPath.empty()) fail(std::string("cannot write ") + kSyncFile + ": the directory the show started in is gone");
+    if (syncPath.empty())
+        fail(std::string("cannot write ") + kSyncFile + ": the directory the show started in is gone");
     if (!writeSyncFile(syncPath.c_str(), show.state(), &error)) fail("cannot write " + syncPath + ": " + error);
     std::exit(0);
 }
 
-void onSpecialKey(int key, int, int) { applySpecialKey(show.state(), key); }
+void onSpecialKey(int key, int, int) { applySpecialKey(show.state(), key, show.timing().end()); }
 
 void onMenu(int value) { applyMenuChoice(show.state(), value); }
 
@@ -135,6 +162,7 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     if (handleOptions(argc, argv, &exitCode)) return exitCode;
     enterDataFolder(argv[0]);
+    loadTiming();
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(-1, -1);

@@ -7,7 +7,7 @@ const std::array<MenuEntry, 4> kRenderModeMenu = {{
     {"Texturemap", kRenderTexturemap},
 }};
 
-void applySpecialKey(ShellState& state, int key) {
+void applySpecialKey(ShellState& state, int key, double showEnd) {
     switch (key) {
     case kKeyF1:
         state.stepValue += 1.0f;
@@ -25,7 +25,7 @@ void applySpecialKey(ShellState& state, int key) {
         state.autoRotate = -state.autoRotate;
         break;
     case kKeyEnd:
-        addSyncMark(state.syncMarks, state.demoTime);
+        addSyncMark(state.syncMarks, state.demoTime, showEnd);
         break;
     default:
         break;

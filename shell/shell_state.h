@@ -81,8 +81,9 @@ struct ShellState {
     TextureMatrix textureMatrix;
 };
 
-// The effect of a GLUT special key; other keys change nothing.
-void applySpecialKey(ShellState& state, int key);
+// The effect of a GLUT special key; other keys change nothing. END marks
+// the demo time, within a show that ends at showEnd.
+void applySpecialKey(ShellState& state, int key, double showEnd);
 
 // A menu choice from 1 to 4 becomes the render mode; others are ignored.
 void applyMenuChoice(ShellState& state, int value);

@@ -36,7 +36,7 @@ FrameResult ShowRunner::drawAt(float t) {
     state_.demoTime = t;
     ++state_.frameCount;
     restoreCarriedState(state_);
-    const FramePlan plan = planFrame(state_, scenes_, t);
+    const FramePlan plan = planFrame(state_, scenes_, timing_, t);
     if (plan.ended) return FrameResult::Ended;
     if (plan.segment == 0) return FrameResult::Skipped;
     drawPlan(plan, state_, scenes_);
@@ -46,7 +46,7 @@ FrameResult ShowRunner::drawAt(float t) {
 FrameResult ShowRunner::playAt(float t) {
     state_.demoTime = t;
     ++state_.frameCount;
-    const FramePlan plan = planFrame(state_, scenes_, t);
+    const FramePlan plan = planFrame(state_, scenes_, timing_, t);
     if (plan.ended) return FrameResult::Ended;
     return plan.segment == 0 ? FrameResult::Skipped : FrameResult::Drawn;
 }

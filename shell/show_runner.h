@@ -8,6 +8,7 @@
 #include "shell/frame_schedule.h"
 #include "shell/scene_table.h"
 #include "shell/shell_state.h"
+#include "shell/timing.h"
 
 enum class FrameResult {
     // A segment ran: the back buffer holds the new frame.
@@ -35,6 +36,12 @@ public:
     // the rectangle of the frame at its own size, scaled. A size of 0
     // changes nothing.
     void reshape(int width, int height, int supersample = 1);
+
+    // The times the show plays to: the built-in timing until told another.
+    // A new timing takes effect from the next frame; an author's retiming
+    // rewinds and replays to show its effect.
+    void setTiming(const Timing& timing) { timing_ = timing; }
+    const Timing& timing() const { return timing_; }
 
     // Back to the state just after start(): no frame played, the keys' and
     // the menu's settings as at start-up, no marks. The scenes stay loaded.
@@ -82,6 +89,7 @@ public:
     const SceneTable& scenes() const { return scenes_; }
 
 private:
+    Timing timing_ = builtInTiming();
     ShellState state_;
     ShellState startState_;
     SceneTable scenes_;

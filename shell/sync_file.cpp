@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "shell/text_lines.h"
+
 namespace {
 
 // sync.txt's two kinds of line.
@@ -14,8 +16,6 @@ constexpr char kTimePrefix[] = "time: ";
 constexpr char kTimeFormat[] = "time: %f\n";
 constexpr char kRateSuffix[] = " frames per second";
 constexpr char kRateFormat[] = "%4.2f frames per second\n";
-
-bool isControl(unsigned char c) { return (c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7f; }
 
 bool endsWith(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
@@ -31,7 +31,7 @@ bool readNumber(std::string_view text, double* value) {
     return end == copy.c_str() + copy.size();
 }
 
-void addTime(SyncFileMarks& read, std::string_view value) {
+void addTime(SyncFileMarks& read, std::string_view value, double showEnd) {
     double time = 0.0;
     if (!readNumber(value, &time) || !std::isfinite(time)) {
         ++read.notANumber;
@@ -41,7 +41,7 @@ void addTime(SyncFileMarks& read, std::string_view value) {
         ++read.negative;
         return;
     }
-    switch (addSyncMark(read.marks, time)) {
+    switch (addSyncMark(read.marks, time, showEnd)) {
     case MarkResult::Added:
         break;
     case MarkResult::OutsideShow:
@@ -90,22 +90,17 @@ bool writeSyncFile(const char* path, const ShellState& state, std::string* error
     return written;
 }
 
-SyncFileMarks parseSyncFile(std::string_view text) {
+SyncFileMarks parseSyncFile(std::string_view text, double showEnd) {
     SyncFileMarks read;
-    for (unsigned char c : text) {
-        if (isControl(c)) {
-            read.binary = true;
-            return read;
-        }
+    if (isBinaryText(text)) {
+        read.binary = true;
+        return read;
     }
     while (!text.empty()) {
-        const std::size_t newline = text.find('\n');
-        std::string_view line = text.substr(0, newline);
-        text = newline == std::string_view::npos ? std::string_view() : text.substr(newline + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const std::string_view line = takeLine(text);
         if (line.substr(0, sizeof kTimePrefix - 1) == kTimePrefix) {
             ++read.formatLines;
-            addTime(read, line.substr(sizeof kTimePrefix - 1));
+            addTime(read, line.substr(sizeof kTimePrefix - 1), showEnd);
         } else if (endsWith(line, kRateSuffix)) {
             double rate = 0.0;
             if (readNumber(line.substr(0, line.size() - (sizeof kRateSuffix - 1)), &rate)) ++read.formatLines;

@@ -35,7 +35,7 @@ struct SyncFileMarks {
     int beyondLimit = 0;
 };
 
-// Reads sync.txt as formatSyncFile writes it, with LF or CR LF line ends;
-// other lines are skipped. What it writes it reads back: formatting the
+// Reads sync.txt as formatSyncFile writes it, with LF or CR LF line ends,
+// for a show that ends at showEnd; other lines are skipped. What it writes it reads back: formatting the
 // marks read gives the same "time: " lines again.
-SyncFileMarks parseSyncFile(std::string_view text);
+SyncFileMarks parseSyncFile(std::string_view text, double showEnd);

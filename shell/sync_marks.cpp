@@ -6,8 +6,6 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "shell/schedule.h"
-
 namespace {
 
 // A mark's time as sync.txt writes it: "%f" rounds the float's exact value
@@ -21,12 +19,12 @@ std::array<char, 32> written(float time) {
 
 }  // namespace
 
-MarkResult addSyncMark(SyncMarks& marks, double time) {
+MarkResult addSyncMark(SyncMarks& marks, double time, double showEnd) {
     // Marks are kept as floats: the end is compared as one, so that the
     // show's last moment, written and read back, is still in the show.
     // A minus zero is the start, and is written as it: "0.000000".
     const float mark = time == 0.0 ? 0.0f : float(time);
-    if (!std::isfinite(time) || mark < 0.0f || mark > float(schedule::kShowEnd)) return MarkResult::OutsideShow;
+    if (!std::isfinite(time) || mark < 0.0f || mark > float(showEnd)) return MarkResult::OutsideShow;
     const std::array<char, 32> line = written(mark);
     const auto end = marks.times.begin() + marks.count;
     if (std::any_of(marks.times.begin(), end, [&line](float t) { return written(t) == line; }))

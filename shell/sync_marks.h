@@ -19,13 +19,13 @@ enum class MarkResult {
     // A mark at this time, to the microsecond that sync.txt writes, is in
     // the list already: the two would be one line of the file.
     Taken,
-    // Before the start, after the end, or not a number.
+    // Before the start, after the show's end, or not a number.
     OutsideShow,
 };
 
 // The one way a mark goes into the list: at its end, unless the result says
-// why not, with nothing changed then.
-MarkResult addSyncMark(SyncMarks& marks, double time);
+// why not, with nothing changed then. The show ends at showEnd.
+MarkResult addSyncMark(SyncMarks& marks, double time, double showEnd);
 
 // The mark recorded index-th (0 first) taken out, the later ones moved up.
 // False, with nothing changed, for an index that names no mark.

@@ -8,9 +8,9 @@ namespace {
 using schedule::Window;
 
 // The window of a segment, 1 to 18. The first has no lower bound.
-Window segmentWindow(int segment) {
-    return Window{segment == 1 ? -std::numeric_limits<double>::infinity() : schedule::segmentStart(segment),
-                  schedule::segmentEnd(segment)};
+Window segmentWindow(const Timing& timing, int segment) {
+    return Window{segment == 1 ? -std::numeric_limits<double>::infinity() : timing.segmentStart(segment),
+                  timing.segmentEnd(segment)};
 }
 
 bool inside(const Window& w, double t) { return w.begin < t && t < w.end; }
@@ -60,8 +60,8 @@ void texturedScene(FramePlan& plan, SceneId scene) {
     plan.style = DrawStyle::Textured;
 }
 
-void planFlight(FramePlan& plan, ShellState& state, const SceneTable& scenes, float t,
-                 const schedule::Flight& flight) {
+void planFlight(FramePlan& plan, ShellState& state, const SceneTable& scenes, const Timing& timing, float t,
+                const schedule::Flight& flight) {
     state.fieldOfView = schedule::kFlightFieldOfView;
     plan.scene = flight.scene;
     plan.materialScene = flight.scene;
@@ -69,7 +69,7 @@ void planFlight(FramePlan& plan, ShellState& state, const SceneTable& scenes, fl
     // Without a camera there is no view to fly: the frame stays cleared.
     if (!camera) return;
     plan.view = ViewSetup::LookAt;
-    plan.lookAt = cameraFlight(*camera, t, schedule::segmentStart(flight.segment));
+    plan.lookAt = cameraFlight(*camera, t, timing.segmentStart(flight.segment));
     plan.style = DrawStyle::White;
 }
 
@@ -101,27 +101,27 @@ void planOpening(FramePlan& plan, ShellState& state, const SceneTable& scenes, f
 
 // Segment 4: the opening object again, in outlines that flash wider on the
 // beats, then in black and white stripes that break into waves.
-void planFlashingObject(FramePlan& plan, ShellState& state, float t) {
+void planFlashingObject(FramePlan& plan, ShellState& state, const Timing& timing, float t) {
     const double time = t;
     bool flash = false;
-    for (const Window& w : schedule::kFlashes) flash = flash || inside(w, time);
+    for (const Window& w : timing.flashes) flash = flash || inside(w, time);
     state.fieldOfView = flash ? 170.0f : 150.0f;
     oldSpin(plan, state);
     storeAngles(state, t, 30.0f);
     plan.scene = SceneId::Test;
     plan.materialScene = SceneId::Test;
-    if (time < schedule::kStripesFrom) {
+    if (time < timing.stripes) {
         plan.style = DrawStyle::Outline;
-    } else if (time > schedule::kStripesFrom) {
+    } else if (time > timing.stripes) {
         plan.style = DrawStyle::Banded;
-        if (time > schedule::kWavesFrom) plan.wave = Wave{10.0f, 64, t};
+        if (time > timing.waves) plan.wave = Wave{10.0f, 64, t};
     }
 }
 
 // Segment 5: the tunnel, its texture scrolling, then its lens pulsing.
-void planTunnel(FramePlan& plan, ShellState& state, float t) {
+void planTunnel(FramePlan& plan, ShellState& state, const Timing& timing, float t) {
     const double time = t;
-    const bool pulsing = time > schedule::kPulseFrom;
+    const bool pulsing = time > timing.pulse;
     state.fieldOfView = pulsing ? float(15.0 * std::sin(10.0 * time) + 110.0) : 120.0f;
     plan.texture = TextureSetup::Translate;
     plan.textureTranslation = pulsing ? Vec3{0.5f * t, 0.5f * t, 5.0f} : Vec3{0.0f, -t, 0.0f};
@@ -191,14 +191,14 @@ void keepWhatTheFrameLeaves(const FramePlan& plan, const SceneTable& scenes, She
 
 }  // namespace
 
-int findSegment(float t) {
+int findSegment(const Timing& timing, float t) {
     const double time = t;
     for (int segment = 1; segment <= kSegmentCount; ++segment)
-        if (inside(segmentWindow(segment), time)) return segment;
+        if (inside(segmentWindow(timing, segment), time)) return segment;
     return 0;
 }
 
-bool showHasEnded(float t) { return double(t) > kShowEnd; }
+bool showHasEnded(const Timing& timing, float t) { return double(t) > timing.end(); }
 
 LookAt cameraFlight(const Camera& camera, float t, double start) {
     return lookAtFrom(camera, (double(t) - start) * schedule::kFlightSpeed);
@@ -214,25 +214,25 @@ Vec3 waveOffset(const Wave& wave, int face) {
 
 bool bandIsWhite(int face) { return face % 4 >= 2; }
 
-FramePlan planFrame(ShellState& state, const SceneTable& scenes, float t) {
+FramePlan planFrame(ShellState& state, const SceneTable& scenes, const Timing& timing, float t) {
     FramePlan plan;
-    if (showHasEnded(t)) {
+    if (showHasEnded(timing, t)) {
         plan.ended = true;
         return plan;
     }
-    plan.segment = findSegment(t);
+    plan.segment = findSegment(timing, t);
     if (const schedule::Flight* flight = flightOf(plan.segment)) {
-        planFlight(plan, state, scenes, t, *flight);
+        planFlight(plan, state, scenes, timing, t, *flight);
     } else {
         switch (plan.segment) {
         case 1:
             planOpening(plan, state, scenes, t);
             break;
         case 4:
-            planFlashingObject(plan, state, t);
+            planFlashingObject(plan, state, timing, t);
             break;
         case 5:
-            planTunnel(plan, state, t);
+            planTunnel(plan, state, timing, t);
             break;
         case 6:
         case 7:

@@ -4,20 +4,20 @@
 #include "shell/scene_table.h"
 #include "shell/schedule.h"
 #include "shell/shell_state.h"
+#include "shell/timing.h"
 
-// What one frame of the show looks like, decided from the demo time and the
-// shell state without any OpenGL call. The renderer carries it out.
+// What one frame of the show looks like, decided from the demo time, the
+// show's timing and the shell state without any OpenGL call. The renderer
+// carries it out.
 
 using schedule::kSegmentCount;
-// The show ends at the first frame whose time is above this.
-using schedule::kShowEnd;
 
 // The segment whose window holds t, 1 to 18, or 0 when none does: windows
 // exclude both bounds, so at a bound (and after the end) no segment runs.
-int findSegment(float t);
+int findSegment(const Timing& timing, float t);
 
 // True when t lies past the last window: the show is over.
-bool showHasEnded(float t);
+bool showHasEnded(const Timing& timing, float t);
 
 enum class DrawStyle {
     // Nothing drawn: the opening segment in render modes 1 to 3, segment 4
@@ -86,7 +86,7 @@ struct FramePlan {
 // Decides frame t and stores in state what the frame changes: the field of
 // view and the rotation angles, and what its drawing leaves in OpenGL for
 // the next frame (the colour of the last face drawn, the texture matrix).
-FramePlan planFrame(ShellState& state, const SceneTable& scenes, float t);
+FramePlan planFrame(ShellState& state, const SceneTable& scenes, const Timing& timing, float t);
 
 // The view of a camera flight that started at start: the eye leaves the
 // camera's stored position along +x at 100 units a second, the centre stays

@@ -17,15 +17,22 @@
 //   outline-moments T ...
 //
 //   build/show-schedule
+//
+// With --timing it writes instead the show's built-in timing, as a timing
+// file holds it: the file to start a retiming from.
+//
+//   build/show-schedule --timing > timing.txt
 
 #include <cstdio>
 #include <iterator>
+#include <string>
 
 #include "shell/frame_schedule.h"
 #include "shell/framing.h"
 #include "shell/schedule.h"
 #include "shell/sync_file.h"
 #include "shell/sync_marks.h"
+#include "shell/timing.h"
 
 namespace {
 
@@ -39,10 +46,15 @@ void printMoments(const char* name, const double* moments, size_t count) {
 
 }  // namespace
 
-int main(int argc, char**) {
-    if (argc != 1) {
-        std::fprintf(stderr, "usage: show-schedule\n");
+int main(int argc, char** argv) {
+    const bool timing = argc == 2 && std::string(argv[1]) == "--timing";
+    if (argc != 1 && !timing) {
+        std::fprintf(stderr, "usage: show-schedule [--timing]\n");
         return 2;
+    }
+    if (timing) {
+        std::printf("%s", formatTiming(builtInTiming()).c_str());
+        return 0;
     }
     std::printf("picture-size %d %d\n", kPictureWidth, kPictureHeight);
     std::printf("canvas-max-side %d\n", kMaxCanvasSide);

@@ -9,12 +9,11 @@
 #include <vector>
 
 #include "shell/frame_schedule.h"
-#include "shell/schedule.h"
 #include "shell/sync_file.h"
 #include "web/page_bridge.h"
 
 AuthorMode::AuthorMode(WebShow& show)
-    : show_(show), lastFrame_(FrameSchedule(kFrameGridFps, 0.0, -1.0).endFrame() - 1) {}
+    : show_(show), lastFrame_(FrameSchedule(show.timing(), kFrameGridFps, 0.0, -1.0).endFrame() - 1) {}
 
 double AuthorMode::clockTime() const { return playing_ ? double(show_.clockSeconds()) : shown_; }
 
@@ -95,13 +94,13 @@ std::string countOf(int n, const char* one, const char* many) {
 }
 
 // What a usable file brought and, where any, what it left out and why.
-std::string openedMessage(std::string_view name, const SyncFileMarks& read, const char* done) {
+std::string openedMessage(std::string_view name, const SyncFileMarks& read, double showEnd, const char* done) {
     std::string text = std::string(name) + ": " + countOf(read.marks.count, "mark", "marks") + " " + done;
     std::vector<std::string> reasons;
     auto reason = [&reasons](int n, const std::string& why) {
         if (n > 0) reasons.push_back(std::to_string(n) + " " + why);
     };
-    reason(read.pastEnd, "past the show's end (" + seconds(schedule::kShowEnd) + ")");
+    reason(read.pastEnd, "past the show's end (" + seconds(showEnd) + ")");
     reason(read.negative, "negative");
     reason(read.notANumber, "not a number");
     reason(read.repeated, "repeated");
@@ -144,7 +143,7 @@ void AuthorMode::change(const SyncMarks& changed, std::string what) {
 
 void AuthorMode::mark() {
     SyncMarks changed = show_.state().syncMarks;
-    switch (addSyncMark(changed, shown_)) {
+    switch (addSyncMark(changed, shown_, show_.timing().end())) {
     case MarkResult::Added:
         change(changed, "END at " + seconds(shown_));
         return;
@@ -174,24 +173,24 @@ void AuthorMode::clearMarks() {
 }
 
 void AuthorMode::open(std::string_view name, std::string_view text) {
-    const SyncFileMarks read = parseSyncFile(text);
+    const SyncFileMarks read = parseSyncFile(text, show_.timing().end());
     if (const char* why = refusal(read)) {
         page::say(std::string(name) + ": " + why + "; the marks are as they were");
         return;
     }
     change(read.marks, "Open " + std::string(name));
-    page::say(openedMessage(name, read, "opened"));
+    page::say(openedMessage(name, read, show_.timing().end(), "opened"));
 }
 
 void AuthorMode::restore(std::string_view text) {
-    const SyncFileMarks read = parseSyncFile(text);
+    const SyncFileMarks read = parseSyncFile(text, show_.timing().end());
     if (const char* why = refusal(read)) {
         page::say(std::string("The marks kept in this browser cannot be read: ") + why);
         return;
     }
     show_.state().syncMarks = read.marks;
     marksChanged();
-    page::say(openedMessage("This browser's storage", read, "restored"));
+    page::say(openedMessage("This browser's storage", read, show_.timing().end(), "restored"));
 }
 
 void AuthorMode::undo() { swapStep(undo_, redo_, "undo", "Undone"); }

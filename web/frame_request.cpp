@@ -1,7 +1,5 @@
 #include "web/frame_request.h"
 
-#include <cmath>
-
 #include "shell/frame_schedule.h"
 #include "shell/plain_number.h"
 #include "shell/timeline.h"
@@ -16,7 +14,7 @@ FrameRequest refused(const std::string& name, const std::string& text, const cha
 
 }  // namespace
 
-FrameRequest parseFrameRequest(const std::string& name, const std::string& text, int fps) {
+FrameRequest parseFrameRequest(const Timing& timing, const std::string& name, const std::string& text, int fps) {
     double t = 0.0;
     if (!parsePlainDecimal(text, &t)) {
         double before = 0.0;
@@ -24,10 +22,10 @@ FrameRequest parseFrameRequest(const std::string& name, const std::string& text,
             return refused(name, text, "a time before the show's start");
         return refused(name, text, "not a number of seconds");
     }
-    if (t >= kShowEnd) return refused(name, text, "a time at or past the show's end");
-    const long k = std::lround(t * fps);
+    if (t >= timing.end()) return refused(name, text, "a time at or past the show's end");
+    const long k = FrameSchedule::nearestFrame(t, fps);
     // Rounding up may land past the last frame the show draws.
-    const FrameSchedule schedule(fps, double(k) / fps, double(k) / fps);
+    const FrameSchedule schedule(timing, fps, double(k) / fps, double(k) / fps);
     if (schedule.writtenCount() != 1) return refused(name, text, "a time at or past the show's end");
     FrameRequest request;
     request.ok = true;

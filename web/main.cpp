@@ -93,7 +93,7 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     }
     const int special = specialKeyOfDomKey(key);
     if (special == 0) return EM_FALSE;
-    applySpecialKey(show.state(), special);
+    applySpecialKey(show.state(), special, show.timing().end());
     return EM_TRUE;
 }
 
@@ -118,7 +118,7 @@ EM_BOOL onAuthorKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     if (special == kKeyEnd) {
         author->mark();
     } else {
-        applySpecialKey(show.state(), special);
+        applySpecialKey(show.state(), special, show.timing().end());
         author->settingsChanged();
     }
     return EM_TRUE;
@@ -127,11 +127,11 @@ EM_BOOL onAuthorKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
 // The strip under the picture: the segments' bounds, and the moments inside
 // them where the picture changes.
 void describeSchedule() {
+    const Timing& timing = show.timing();
     std::vector<double> moments;
-    for (const schedule::Window& flash : schedule::kFlashes) moments.push_back(flash.begin);
-    for (double moment : {schedule::kStripesFrom, schedule::kWavesFrom, schedule::kPulseFrom}) moments.push_back(moment);
-    page::schedule(schedule::kSegmentBounds, int(std::size(schedule::kSegmentBounds)), moments.data(),
-                   int(moments.size()));
+    for (const schedule::Window& flash : timing.flashes) moments.push_back(flash.begin);
+    for (double moment : {timing.stripes, timing.waves, timing.pulse}) moments.push_back(moment);
+    page::schedule(timing.bounds, int(std::size(timing.bounds)), moments.data(), int(moments.size()));
 }
 
 void startPlayMode(bool authorMode) {
@@ -143,11 +143,12 @@ void startPlayMode(bool authorMode) {
     } else {
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
     }
-    std::ifstream file(schedule::kMusicFile, std::ios::binary);
+    const std::string& musicFile = show.timing().music;
+    std::ifstream file(musicFile, std::ios::binary);
     const std::vector<uint8_t> music((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (music.empty()) std::fprintf(stderr, "orvel: no \"%s\" here, the show runs silent\n", schedule::kMusicFile);
+    if (music.empty()) std::fprintf(stderr, "orvel: no \"%s\" here, the show runs silent\n", musicFile.c_str());
     page::loaded(music.data(), music.size(), WebShow::kWidth, WebShow::kHeight, kMaxCanvasSide, kMaxSyncFileBytes,
-                 schedule::kMusicFile, ORVEL_VERSION);
+                 musicFile.c_str(), ORVEL_VERSION);
 }
 
 // Frame mode: the frame that ?at= names, as orvel-capture writes it.
@@ -165,7 +166,7 @@ void drawRequestedFrame(void*) {
 // finished, timed by segment.
 
 struct BenchRun {
-    FrameSchedule schedule{kFrameGridFps, 0.0, -1.0};
+    FrameSchedule schedule{builtInTiming(), kFrameGridFps, 0.0, -1.0};
     long next = 0;
     std::vector<long> frames = std::vector<long>(kSegmentCount + 1, 0);
     std::vector<double> milliseconds = std::vector<double>(kSegmentCount + 1, 0.0);
@@ -199,7 +200,7 @@ void benchStep(void*) {
         const float t = schedule.time(benchRun.next++);
         const double before = emscripten_get_now();
         if (show.drawFrameAt(t) == FrameResult::Ended) break;
-        const std::size_t segment = std::size_t(findSegment(t));
+        const std::size_t segment = std::size_t(findSegment(show.timing(), t));
         benchRun.frames[segment] += 1;
         benchRun.milliseconds[segment] += emscripten_get_now() - before;
         if (emscripten_get_now() - begin > kStepMilliseconds && benchRun.next < schedule.endFrame()) {
@@ -223,7 +224,7 @@ EMSCRIPTEN_KEEPALIVE void orvel_start(double outputLatency) {
     if (show.started()) return;
     if (playFrom > 0.0) {
         // What the frames before leave behind, as orvel-capture --from has it.
-        show.reachFirstWritten(FrameSchedule(kFrameGridFps, playFrom, playFrom));
+        show.reachFirstWritten(FrameSchedule(show.timing(), kFrameGridFps, playFrom, playFrom));
         // sync.txt's frame rate counts the frames drawn while the clock runs.
         show.state().frameCount = 0;
         show.startClockFrom(outputLatency, playFrom);
@@ -311,9 +312,18 @@ int main(int argc, char** argv) {
     const bool benchMode = !args.empty() && args[0] == "--bench";
     const bool authorMode = !args.empty() && args[0] == "--edit";
 
+    // The times the show plays to: timing.txt where the page put one, else
+    // the built-in timing.
+    const TimingRead timing = loadShowTiming("");
+    if (!timing.ok) {
+        page::fail(timing.error);
+        return 0;
+    }
+    show.setTiming(timing.timing);
     FrameRequest request;
     if (frameMode || fromMode) {
-        request = parseFrameRequest(frameMode ? "at" : "t", args.size() > 1 ? args[1] : std::string(), kFrameGridFps);
+        request = parseFrameRequest(show.timing(), frameMode ? "at" : "t", args.size() > 1 ? args[1] : std::string(),
+                                    kFrameGridFps);
         if (!request.ok) {
             page::fail(request.error);
             return 0;
@@ -339,7 +349,7 @@ int main(int argc, char** argv) {
             show.resizeCanvas(width, height);
             std::printf("orvel: benchmark in a canvas of %dx%d pixels\n", width, height);
         }
-        benchRun.schedule = FrameSchedule(int(fps), 0.0, -1.0);
+        benchRun.schedule = FrameSchedule(show.timing(), int(fps), 0.0, -1.0);
         emscripten_async_call(benchStep, nullptr, 0);
     } else {
         startPlayMode(authorMode);

@@ -1,7 +1,6 @@
 #include "web/web_show.h"
 
 #include <GL/gl.h>
-
 #include <emscripten/html5.h>
 
 #include <cstdio>
@@ -51,7 +50,7 @@ FrameResult WebShow::drawFrameAt(float t) {
 }
 
 float WebShow::drawGridFrame(long k) {
-    const FrameSchedule schedule(kFrameGridFps, double(k) / kFrameGridFps, double(k) / kFrameGridFps);
+    const FrameSchedule schedule(runner_.timing(), kFrameGridFps, double(k) / kFrameGridFps, double(k) / kFrameGridFps);
     const float t = schedule.time(reachFirstWritten(schedule));
     drawFrameAt(t);
     return t;

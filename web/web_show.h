@@ -43,6 +43,8 @@ public:
     // "Play again": the state of start-up, the clock not started.
     void reset();
     ShellState& state() { return runner_.state(); }
+    void setTiming(const Timing& timing) { runner_.setTiming(timing); }
+    const Timing& timing() const { return runner_.timing(); }
     bool started() const { return started_; }
 
     // The frame at demo time t, drawn whole and finished.

@@ -1,9 +1,9 @@
+#include "tools/capture/capture_options.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "tools/capture/capture_options.h"
 
 namespace {
 
@@ -41,10 +41,10 @@ TEST(CaptureOptions, DefaultsAreThirtyFramesOfThePicturesSizeForTheWholeShow) {
 }
 
 TEST(CaptureOptions, ReadsEveryOptionWithSpaceOrEqualsSign) {
-    for (const auto& args : {std::vector<std::string>{"--fps", "10", "--size", "160x120", "--from", "50", "--to",
-                                                      "50.2", "--video", "out.mp4"},
-                             std::vector<std::string>{"--fps=10", "--size=160x120", "--from=50", "--to=50.2",
-                                                      "--video=out.mp4"}}) {
+    for (const auto& args :
+         {std::vector<std::string>{"--fps", "10", "--size", "160x120", "--from", "50", "--to", "50.2", "--video",
+                                   "out.mp4"},
+          std::vector<std::string>{"--fps=10", "--size=160x120", "--from=50", "--to=50.2", "--video=out.mp4"}}) {
         const Parsed p = parse(args);
         ASSERT_EQ(p.result, ParseResult::Ok) << joined(args) << ": " << p.error;
         EXPECT_EQ(p.options.fps, 10) << joined(args);
@@ -87,13 +87,64 @@ TEST(CaptureOptions, WrongCommandLinesAreUsageErrorsThatNameTheFault) {
         {{"--to", "nan", "--png", "a"}, "bad value for --to: 'nan'"},
         {{"--to", "inf", "--png", "a"}, "bad value for --to: 'inf'"},
         {{"--from", "60", "--to", "50", "--png", "a"}, "--to comes before --from"},
-        {{"--from", "130", "--png", "a"}, "--from lies past the end of the show (121.16 s)"},
+        {{"--at", "5", "--from", "3", "--png", "a"}, "--at names one frame: not with --from or --to"},
+        {{"--to", "9", "--at", "5", "--png", "a"}, "--at names one frame: not with --from or --to"},
+        {{"--at", "-1", "--png", "a"}, "bad value for --at: '-1'"},
+        {{"--timing", "", "--png", "a"}, "bad value for --timing: ''"},
         {{"--size", "641x480", "--video", "a.mp4"}, "a video needs an even width and height, not 641x480"},
     };
     for (const Case& c : cases) {
         const Parsed p = parse(c.args);
         EXPECT_EQ(p.result, ParseResult::Usage) << "'" << joined(c.args) << "'";
         EXPECT_EQ(p.error, c.error) << "'" << joined(c.args) << "'";
+    }
+}
+
+// The frames a command line writes depend on the show's end, which its
+// timing gives.
+TEST(CaptureOptions, WritesTheFramesOfTheTimingOrSaysWhyNone) {
+    struct Case {
+        std::vector<std::string> args;
+        double end;
+        long first;
+        long count;
+        const char* error;
+    };
+    const Case cases[] = {
+        // A time copied from sync.txt names the frame nearest it.
+        {{"--at", "15.007812"}, 121.16, 450, 1, ""},
+        {{"--at", "0.016667"}, 121.16, 1, 1, ""},
+        {{"--fps", "10", "--at", "50.04"}, 121.16, 500, 1, ""},
+        {{"--from", "120", "--to", "200"}, 121.16, 3600, 35, ""},
+        {{"--from", "130"}, 121.16, 0, 0, "--from lies past the end of the show (121.16 s)"},
+        {{"--from", "130"}, 200.0, 3900, 2101, ""},
+        {{"--at", "130"}, 121.16, 0, 0, "--at lies past the end of the show (121.16 s)"},
+        // 121.15 is before the end, but its nearest frame is not.
+        {{"--at", "121.15"},
+         121.16,
+         0,
+         0,
+         "--at names a frame past the end of the show (121.16 s) at 30 frames a second"},
+        {{"--from", "10.01", "--to", "10.02"},
+         121.16,
+         0,
+         0,
+         "no frame of the show lies between --from and --to at 30 frames a second"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--png", "a"});
+        const Parsed p = parse(args);
+        ASSERT_EQ(p.result, ParseResult::Ok) << joined(args) << ": " << p.error;
+        Timing timing = builtInTiming();
+        timing.bounds[schedule::kSegmentCount] = c.end;
+        std::string error;
+        const FrameSchedule schedule = captureSchedule(p.options, timing, &error);
+        EXPECT_EQ(error, c.error) << joined(args);
+        EXPECT_EQ(schedule.writtenCount(), c.count) << joined(args);
+        if (c.count > 0) {
+            EXPECT_EQ(schedule.firstWritten(), c.first) << joined(args);
+        }
     }
 }
 

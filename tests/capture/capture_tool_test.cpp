@@ -13,15 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "shell/timing.h"
 #include "tests/test_support.h"
+#include "tools/capture/capture_options.h"
 #include "tools/capture/png_file.h"
 #include "tools/capture/video_encoder.h"
 
 namespace {
 
-const std::string kUsage =
-    "usage: orvel-capture [--version] [--fps N] [--size WxH] [--supersample N] [--from T0] [--to T1] "
-    "(--png DIR | --video OUT.mp4)\n";
+const std::string kUsage = std::string(kCaptureUsage) + "\n";
 
 // Runs orvel-capture with args in dir, with env put before it (NAME=value ...).
 ToolRun capture(const std::string& args, const std::string& dir = SHOW_DATA_DIR, const std::string& env = "") {
@@ -59,9 +59,15 @@ int countFiles(const std::string& dir) {
 
 // The streams of a media file as ffprobe sees them: one map of fields each.
 std::vector<std::map<std::string, std::string>> probeStreams(const std::string& path) {
-    const char* const argv[] = {"ffprobe", "-v", "error", "-show_entries",
+    const char* const argv[] = {"ffprobe",
+                                "-v",
+                                "error",
+                                "-show_entries",
                                 "stream=codec_type,codec_name,width,height,pix_fmt,nb_frames,duration",
-                                "-of", "compact=p=0", path.c_str(), nullptr};
+                                "-of",
+                                "compact=p=0",
+                                path.c_str(),
+                                nullptr};
     std::string output;
     std::string error;
     EXPECT_TRUE(runForOutput(argv, &output, &error)) << error;
@@ -157,9 +163,10 @@ TEST(CaptureTool, NoDataAnywhereNamesEveryPlaceLookedInAndExitsWithOne) {
     const ToolRun run = capture("--png frames", temp.path());
     EXPECT_EQ(run.exitCode, 1);
     const std::string programFolder = std::string(CAPTURE_PATH).substr(0, std::string(CAPTURE_PATH).rfind('/'));
-    EXPECT_EQ(run.err, "orvel-capture: cannot find the show's data (the folder demodata and the music "
-                       "\"dj ranko - quickbite.mp3\"); looked in " +
-                           temp.path() + ", " + programFolder + " and " + INSTALLED_DATA_FOLDER + "\n");
+    EXPECT_EQ(run.err,
+              "orvel-capture: cannot find the show's data (the folder demodata and the music "
+              "\"dj ranko - quickbite.mp3\"); looked in " +
+                  temp.path() + ", " + programFolder + " and " + INSTALLED_DATA_FOLDER + "\n");
     EXPECT_FALSE(exists(temp.file("frames"))) << "nothing is made before the data is found";
 }
 
@@ -189,8 +196,7 @@ TEST(CaptureTool, WritesOnePictureForEachFrameOfTheRange) {
     EXPECT_NE(pictures[1].rgb, pictures[2].rgb) << "the texture scrolls";
     // Progress on one line rewritten in place, then the totals.
     EXPECT_NE(run.err.find("\rframe 503/503  t   50.20 s"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("\norvel-capture: wrote 3 frames (50.00 to 50.20 s) to " + dir + " in "),
-              std::string::npos)
+    EXPECT_NE(run.err.find("\norvel-capture: wrote 3 frames (50.00 to 50.20 s) to " + dir + " in "), std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("; drew 503 frames at "), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(" render "), std::string::npos) << run.err;
@@ -266,10 +272,12 @@ TEST(CaptureTool, VideoWithoutTheMusicFileWarnsAndHasNoSound) {
 // ffmpeg exits with 0 on an input cut short: the frames in the file are counted.
 TEST(CaptureTool, VideoShortOfFramesIsAFailure) {
     TempDir temp;
-    const std::string env = fakeFfmpeg(temp, "args=(\"$@\"); out=\"${args[-1]}\"; unset 'args[-1]'\n"
-                                             "head -c " + std::to_string(160 * 120 * 4 * 3) + " | " +
-                                                 shellQuoted(realFfmpeg()) + " \"${args[@]}\" \"$out\"\n"
-                                             "cat >/dev/null");
+    const std::string env = fakeFfmpeg(temp,
+                                       "args=(\"$@\"); out=\"${args[-1]}\"; unset 'args[-1]'\n"
+                                       "head -c " +
+                                           std::to_string(160 * 120 * 4 * 3) + " | " + shellQuoted(realFfmpeg()) +
+                                           " \"${args[@]}\" \"$out\"\n"
+                                           "cat >/dev/null");
     const std::string out = temp.file("short.mp4");
     const ToolRun run = capture("--from 50 --to 51 --fps 10 --size 160x120 --video " + out, SHOW_DATA_DIR, env);
     EXPECT_EQ(run.exitCode, 1) << run.err;
@@ -301,6 +309,42 @@ TEST(CaptureTool, MissingFfmpegExitsWithOne) {
     EXPECT_NE(run.err.find("orvel-capture: cannot run ffmpeg: No such file or directory\n"), std::string::npos)
         << run.err;
     EXPECT_FALSE(exists(out + ".partial"));
+}
+
+// A retimed show, segment 3 two seconds later: the frames before the change
+// are the built-in show's and those after follow it, whether the timing is
+// given on the command line or lies in the data folder as timing.txt.
+TEST(CaptureTool, PlaysTheTimingItIsGivenOrFindsInItsDataFolder) {
+    TempDir temp;
+    std::string retimed = formatTiming(builtInTiming());
+    retimed.replace(retimed.find("segment 3: 9.6\n"), 15, "segment 3: 11.6\n");
+    std::ofstream(temp.file("retimed.txt")) << retimed;
+    const std::string data = temp.file("data");
+    ::mkdir(data.c_str(), 0755);
+    for (const char* name : {"demodata", schedule::kMusicFile})
+        ASSERT_EQ(::symlink((std::string(SHOW_DATA_DIR) + "/" + name).c_str(), (data + "/" + name).c_str()), 0);
+    std::ofstream(data + "/timing.txt") << retimed;
+    // The frame at t, in a folder of its own, given args and run in dir.
+    auto frameAt = [&temp](const std::string& t, const std::string& args, const std::string& dir) {
+        const std::string out = temp.file(t + (args.empty() ? "" : "-given") + (dir == SHOW_DATA_DIR ? "" : "-data"));
+        const ToolRun run = capture("--at " + t + " --size 160x120 " + args + " --png " + out, dir);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return picture(frameFile(out, 0)).rgb;
+    };
+    const std::string given = "--timing " + temp.file("retimed.txt");
+    EXPECT_EQ(frameAt("7", given, SHOW_DATA_DIR), frameAt("7", "", SHOW_DATA_DIR)) << "before the change";
+    const std::vector<unsigned char> flight = frameAt("12", given, SHOW_DATA_DIR);
+    EXPECT_EQ(flight, frameAt("10", "", SHOW_DATA_DIR)) << "0.4 s into segment 3's flight";
+    EXPECT_NE(flight, frameAt("12", "", SHOW_DATA_DIR));
+    EXPECT_EQ(frameAt("12", "", data), flight) << "timing.txt in the data folder";
+
+    std::ofstream(data + "/timing.txt") << retimed << "end: 130\n";
+    const ToolRun run = capture("--at 12 --png " + temp.file("refused"), data);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "orvel-capture: " + data +
+                           "/timing.txt:" + std::to_string(std::count(retimed.begin(), retimed.end(), '\n') + 1) +
+                           ": \"end\" again (first on line 21)\n");
+    EXPECT_FALSE(exists(temp.file("refused"))) << "nothing is made from a timing that cannot be played";
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 
 #include "tests/capture/show_frames.h"
 #include "shell/frame_schedule.h"
+#include "shell/timing.h"
 #include "tools/capture/png_file.h"
 
 namespace {
@@ -54,7 +55,7 @@ std::vector<GoldenCase> readGoldenList() {
         std::istringstream fields(line);
         GoldenCase f;
         if (!(fields >> f.name >> f.time)) continue;
-        f.frame = FrameSchedule(kFps, f.time, f.time).firstWritten();
+        f.frame = FrameSchedule(builtInTiming(), kFps, f.time, f.time).firstWritten();
         frames.push_back(f);
     }
     return frames;
@@ -136,7 +137,7 @@ TEST(GoldenFrames, EveryFrameLooksAsItsReference) {
 TEST(GoldenFrames, ListNamesADozenFramesOnTheThirtyFramesGrid) {
     EXPECT_GE(goldenFrames().size(), 12u);
     for (const GoldenCase& f : goldenFrames())
-        EXPECT_EQ(FrameSchedule(kFps, f.time, f.time).writtenCount(), 1)
+        EXPECT_EQ(FrameSchedule(builtInTiming(), kFps, f.time, f.time).writtenCount(), 1)
             << f.name << ": " << f.time << " s is not a frame at " << kFps << " frames a second";
 }
 

@@ -28,7 +28,7 @@ Pictures renderFrames(const std::set<long>& wanted, int fps, int width, int heig
         ADD_FAILURE() << "cannot load " << failures.front();
         return pictures;
     }
-    const FrameSchedule schedule(fps, 0.0, -1.0);
+    const FrameSchedule schedule(builtInTiming(), fps, 0.0, -1.0);
     for (long k = 0; k <= *wanted.rbegin(); ++k) {
         const float t = schedule.time(k);
         // As in orvel-capture: a frame that no picture is taken of (or of

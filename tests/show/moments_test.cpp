@@ -23,7 +23,7 @@ namespace {
 TEST(Moments, EachSegmentsMomentLiesInItsWindowOnTheSheetsGrid) {
     for (int segment = 1; segment <= kSegmentCount; ++segment) {
         const double t = schedule::kSegmentMoments[segment - 1];
-        EXPECT_EQ(findSegment(float(t)), segment) << "moment " << t;
+        EXPECT_EQ(findSegment(builtInTiming(), float(t)), segment) << "moment " << t;
         // The sheet shows frame round(t x fps), drawn at that frame's own time.
         const double frame = t * schedule::kSheetFramesPerSecond;
         EXPECT_NEAR(frame, std::round(frame), 1e-9) << "moment " << t << " is off the sheet's grid";
@@ -42,7 +42,7 @@ TEST(Moments, SegmentFourHasAMomentInEachOfItsStyles) {
     for (size_t i = 0; i < std::size(styles); ++i) {
         const double t = schedule::kSegment4StyleMoments[i];
         ShellState state;
-        const FramePlan plan = planFrame(state, *scenes, float(t));
+        const FramePlan plan = planFrame(state, *scenes, builtInTiming(), float(t));
         EXPECT_EQ(plan.segment, 4) << styles[i].name << " at " << t;
         EXPECT_EQ(plan.style, styles[i].style) << styles[i].name << " at " << t;
         EXPECT_EQ(plan.wave.groupSize, styles[i].waveGroup) << styles[i].name << " at " << t;
@@ -55,7 +55,7 @@ TEST(Moments, TheOutlineMomentsFallInAFlashAndBetweenFlashes) {
     for (size_t i = 0; i < 2; ++i) {
         const double t = schedule::kOutlineMoments[i];
         ShellState state;
-        EXPECT_EQ(planFrame(state, *scenes, float(t)).style, DrawStyle::Outline) << "at " << t;
+        EXPECT_EQ(planFrame(state, *scenes, builtInTiming(), float(t)).style, DrawStyle::Outline) << "at " << t;
         fieldOfView[i] = state.fieldOfView;
     }
     EXPECT_GT(fieldOfView[0], fieldOfView[1]) << "a flash draws the outlines wider";

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "offscreen/offscreen_context.h"
+#include "shell/frame_schedule.h"
 #include "shell/framing.h"
 #include "shell/renderer.h"
-#include "shell/frame_schedule.h"
 #include "shell/show_runner.h"
 #include "tests/show/show_test_support.h"
 #include "tests/test_support.h"
@@ -214,7 +214,6 @@ TEST_F(ShowFrames, SegmentFiveLeavesItsTextureTranslationToLaterFrames) {
     EXPECT_EQ(m[14], 0.0f) << "segment 6 resets it";
 }
 
-
 TEST_F(ShowFrames, TexturedFrameAfterSegmentFourIsModulatedByTheCarriedColour) {
     // The last frame of segment 4 leaves the colour of its last face.
     draw(43.2f);
@@ -301,7 +300,7 @@ TEST_F(ShowFrames, MeshWhoseMaterialIsMissingIsDrawnUntextured) {
     ASSERT_EQ(strips->scene(SceneId::Test).getMaterial(0), nullptr);
 
     restoreCarriedState(state());
-    const FramePlan plan = planFrame(state(), *strips, 45.0f);
+    const FramePlan plan = planFrame(state(), *strips, builtInTiming(), 45.0f);
     ASSERT_EQ(plan.segment, 5);
     drawPlan(plan, state(), *strips);
     const Picture p = readPicture();
@@ -331,7 +330,7 @@ public:
 
     void play(const SceneTable& scenes, float t) {
         ++state_.frameCount;
-        const FramePlan plan = planFrame(state_, scenes, t);
+        const FramePlan plan = planFrame(state_, scenes, builtInTiming(), t);
         if (plan.ended || plan.segment == 0) return;
         glViewport(0, 0, 1, 1);
         drawPlan(plan, state_, scenes);
@@ -366,7 +365,7 @@ TEST_F(ShowFrames, PlayedStateEqualsTheReplayedStateBeforeEveryFrame) {
         ReplayedShow replayed(state());
         // The reference starts from the OpenGL state of start-up.
         restoreCarriedState(state());
-        const FrameSchedule schedule(fps, 0.0, -1.0);
+        const FrameSchedule schedule(builtInTiming(), fps, 0.0, -1.0);
         for (long k = 0; k < schedule.endFrame(); ++k) {
             const GlCarried drawn = readCarried();
             restoreCarriedState(state());
@@ -374,7 +373,8 @@ TEST_F(ShowFrames, PlayedStateEqualsTheReplayedStateBeforeEveryFrame) {
             for (int i = 0; i < 4; ++i)
                 ASSERT_EQ(played.colour[i], drawn.colour[i]) << fps << " fps, before frame " << k << ", colour " << i;
             for (int i = 0; i < 16; ++i)
-                ASSERT_EQ(played.texture[i], drawn.texture[i]) << fps << " fps, before frame " << k << ", texture " << i;
+                ASSERT_EQ(played.texture[i], drawn.texture[i])
+                    << fps << " fps, before frame " << k << ", texture " << i;
             const ShellState& a = state();
             const ShellState& b = replayed.state();
             ASSERT_TRUE(a.rotationX == b.rotationX && a.rotationY == b.rotationY && a.rotationZ == b.rotationZ &&
@@ -394,7 +394,7 @@ TEST_F(ShowFrames, ResetReturnsToTheStartUpStateAndItsFirstFrame) {
     const Picture first = readPicture();
     state().renderMode = kRenderFlat;
     state().zoom = 3.0f;
-    ASSERT_EQ(addSyncMark(state().syncMarks, 5.0), MarkResult::Added);
+    ASSERT_EQ(addSyncMark(state().syncMarks, 5.0, builtInTiming().end()), MarkResult::Added);
     for (float t : {10.0f, 20.0f, 50.0f}) runner_->playAt(t);
     ASSERT_TRUE(state().textureMatrix.translated);
     ASSERT_TRUE(state().colour.isShade);
@@ -419,11 +419,11 @@ TEST_F(ShowFrames, ResetReturnsToTheStartUpStateAndItsFirstFrame) {
 // first written frame: a first frame on a window bound shows its picture.
 // Reaching the first written frame draws that one frame before it.
 TEST_F(ShowFrames, LateStartPlaysEveryFrameButTheTwoItDraws) {
-    EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(30, 50.0, 50.0)), 1499);
+    EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(builtInTiming(), 30, 50.0, 50.0)), 1499);
     EXPECT_EQ(state().frameCount, 1499);
-    EXPECT_EQ(state().demoTime, FrameSchedule(30, 0.0, -1.0).time(1498));
+    EXPECT_EQ(state().demoTime, FrameSchedule(builtInTiming(), 30, 0.0, -1.0).time(1498));
     runner_->reset();
-    EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(30, 0.0, 1.0)), 0);
+    EXPECT_EQ(runner_->playUntilPictures(FrameSchedule(builtInTiming(), 30, 0.0, 1.0)), 0);
     EXPECT_EQ(state().frameCount, 0);
 
     std::vector<float> drawn;
@@ -431,12 +431,12 @@ TEST_F(ShowFrames, LateStartPlaysEveryFrameButTheTwoItDraws) {
         drawn.push_back(t);
         return runner_->drawAt(t);
     };
-    EXPECT_EQ(runner_->reachFirstWritten(FrameSchedule(30, 50.0, 50.0), draw), 1500);
-    EXPECT_EQ(drawn, std::vector<float>{FrameSchedule(30, 0.0, -1.0).time(1499)});
+    EXPECT_EQ(runner_->reachFirstWritten(FrameSchedule(builtInTiming(), 30, 50.0, 50.0), draw), 1500);
+    EXPECT_EQ(drawn, std::vector<float>{FrameSchedule(builtInTiming(), 30, 0.0, -1.0).time(1499)});
     EXPECT_EQ(state().frameCount, 1500);
     runner_->reset();
     drawn.clear();
-    EXPECT_EQ(runner_->reachFirstWritten(FrameSchedule(30, 0.0, 1.0), draw), 0);
+    EXPECT_EQ(runner_->reachFirstWritten(FrameSchedule(builtInTiming(), 30, 0.0, 1.0), draw), 0);
     EXPECT_EQ(drawn, std::vector<float>{});
 }
 
@@ -446,7 +446,7 @@ TEST_F(ShowFrames, RewindKeepsTheSettingsAndMarksButNotTheFrames) {
     state().renderMode = kRenderFlat;
     state().autoRotate = 1;
     state().zoom = -2.0f;
-    ASSERT_EQ(addSyncMark(state().syncMarks, 12.5), MarkResult::Added);
+    ASSERT_EQ(addSyncMark(state().syncMarks, 12.5, builtInTiming().end()), MarkResult::Added);
     for (float t : {20.0f, 50.0f, 60.0f}) runner_->playAt(t);
     runner_->rewind();
     const ShellState& s = state();

@@ -1,9 +1,11 @@
+#include "shell/shell_state.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "shell/shade_table.h"
-#include "shell/shell_state.h"
+#include "tests/show/show_test_support.h"
 
 namespace {
 
@@ -19,23 +21,23 @@ TEST(ShellState, StartsWithTexturemapWideLensAndAutoRotation) {
 
 TEST(ShellState, HomeTwiceRestoresAutoRotate) {
     ShellState state;
-    applySpecialKey(state, kKeyHome);
+    press(state, kKeyHome);
     EXPECT_EQ(state.autoRotate, 1) << "after one HOME";
-    applySpecialKey(state, kKeyHome);
+    press(state, kKeyHome);
     EXPECT_EQ(state.autoRotate, -1) << "after two HOMEs";
 }
 
 TEST(ShellState, PageUpTwiceAndPageDownOnceLeaveZoomAtOne) {
     ShellState state;
-    applySpecialKey(state, kKeyPageUp);
-    applySpecialKey(state, kKeyPageUp);
-    applySpecialKey(state, kKeyPageDown);
+    press(state, kKeyPageUp);
+    press(state, kKeyPageUp);
+    press(state, kKeyPageDown);
     EXPECT_EQ(state.zoom, 1.0f);
 }
 
 TEST(ShellState, FunctionKeysAndOtherKeysChangeNothingTheShowReads) {
     ShellState state;
-    for (int key : {int(kKeyF1), int(kKeyF1), int(kKeyF2), 3, 100, 101, 108}) applySpecialKey(state, key);
+    for (int key : {int(kKeyF1), int(kKeyF1), int(kKeyF2), 3, 100, 101, 108}) press(state, key);
     EXPECT_EQ(state.stepValue, 1.0f);
     EXPECT_EQ(state.zoom, 0.0f);
     EXPECT_EQ(state.autoRotate, -1);
@@ -47,7 +49,7 @@ TEST(ShellState, EndRecordsTheDemoTimeInOrder) {
     ShellState state;
     for (float t : {1.25f, 2.5f, 7.75f}) {
         state.demoTime = t;
-        applySpecialKey(state, kKeyEnd);
+        press(state, kKeyEnd);
     }
     ASSERT_EQ(state.syncMarks.count, 3);
     EXPECT_EQ(state.syncMarks.times[0], 1.25f);

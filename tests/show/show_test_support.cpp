@@ -1,5 +1,7 @@
 #include "tests/show/show_test_support.h"
 
+#include "shell/shell_state.h"
+#include "shell/timing.h"
 #include "tests/test_support.h"
 
 std::vector<uint8_t> stripSceneBytes(int faceCount, const std::string& material) {
@@ -54,3 +56,5 @@ std::vector<uint8_t> cameraSceneBytes(Vec3 position, Vec3 target) {
     closeScene(w);
     return w.bytes();
 }
+
+void press(ShellState& state, int key) { applySpecialKey(state, key, builtInTiming().end()); }

@@ -15,3 +15,8 @@ std::vector<uint8_t> stripSceneBytes(int faceCount, const std::string& material 
 
 // One camera object that looks from position at target.
 std::vector<uint8_t> cameraSceneBytes(Vec3 position, Vec3 target);
+
+struct ShellState;
+
+// A key pressed in a show that plays to its built-in timing.
+void press(ShellState& state, int key);

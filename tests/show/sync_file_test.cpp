@@ -1,3 +1,5 @@
+#include "shell/sync_file.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -5,7 +7,6 @@
 #include <string>
 
 #include "shell/schedule.h"
-#include "shell/sync_file.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -27,7 +28,7 @@ TEST(SyncFile, MarksComeFirstInTheOrderRecorded) {
     ShellState state = stateWithFrames();
     state.frameCount = 1234;
     state.endTicks = state.startTicks + 3000;
-    for (float t : {12.345678f, 0.5f, 101.0f}) addSyncMark(state.syncMarks, t);
+    for (float t : {12.345678f, 0.5f, 101.0f}) addSyncMark(state.syncMarks, t, schedule::kShowEnd);
     EXPECT_EQ(formatSyncFile(state),
               "time: 12.345678\n"
               "time: 0.500000\n"
@@ -74,12 +75,12 @@ TEST(SyncFile, WriteInTheWayOfADirectoryFailsWithAReason) {
 
 TEST(SyncFileParse, ReadsWhatFormatWritesWithEitherLineEnd) {
     ShellState state = stateWithFrames();
-    for (double t : {12.345678, 0.033333, 121.16, 7.0}) addSyncMark(state.syncMarks, t);
+    for (double t : {12.345678, 0.033333, 121.16, 7.0}) addSyncMark(state.syncMarks, t, schedule::kShowEnd);
     const std::string text = formatSyncFile(state);
     std::string crlf;
     for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     for (const std::string& t : {text, crlf}) {
-        const SyncFileMarks read = parseSyncFile(t);
+        const SyncFileMarks read = parseSyncFile(t, schedule::kShowEnd);
         EXPECT_FALSE(read.binary);
         EXPECT_EQ(read.formatLines, 5);
         ShellState again = stateWithFrames();
@@ -100,7 +101,8 @@ TEST(SyncFileParse, SkipsOtherLinesAndCountsEachKindLeftOut) {
         "time: 3.500000\n"
         "time:4.0\n"
         "\n"
-        "time: 9.25");
+        "time: 9.25",
+        schedule::kShowEnd);
     EXPECT_EQ(read.formatLines, 8);
     ASSERT_EQ(read.marks.count, 2);
     EXPECT_EQ(read.marks.times[0], 3.5f);
@@ -115,7 +117,7 @@ TEST(SyncFileParse, SkipsOtherLinesAndCountsEachKindLeftOut) {
 TEST(SyncFileParse, KeepsTheFirstHundredMarksAndCountsTheRest) {
     std::string text;
     for (int i = 0; i < 10000; ++i) text += "time: " + std::to_string(i * 0.01) + "\n";
-    const SyncFileMarks read = parseSyncFile(text);
+    const SyncFileMarks read = parseSyncFile(text, schedule::kShowEnd);
     ASSERT_EQ(read.marks.count, kMaxSyncMarks);
     EXPECT_EQ(read.marks.times[kMaxSyncMarks - 1], float((kMaxSyncMarks - 1) * 0.01));
     EXPECT_EQ(read.beyondLimit, 10000 - kMaxSyncMarks);
@@ -123,10 +125,10 @@ TEST(SyncFileParse, KeepsTheFirstHundredMarksAndCountsTheRest) {
 }
 
 TEST(SyncFileParse, TextsThatAreNotASyncFile) {
-    EXPECT_EQ(parseSyncFile("").formatLines, 0);
-    EXPECT_EQ(parseSyncFile("a shopping list\nmilk\n").formatLines, 0);
-    EXPECT_EQ(parseSyncFile("50.00 frames per second\n").formatLines, 1) << "a run without marks";
-    const SyncFileMarks binary = parseSyncFile(std::string("time: 1.0\n\x89PNG\0\x1a", 16));
+    EXPECT_EQ(parseSyncFile("", schedule::kShowEnd).formatLines, 0);
+    EXPECT_EQ(parseSyncFile("a shopping list\nmilk\n", schedule::kShowEnd).formatLines, 0);
+    EXPECT_EQ(parseSyncFile("50.00 frames per second\n", schedule::kShowEnd).formatLines, 1) << "a run without marks";
+    const SyncFileMarks binary = parseSyncFile(std::string("time: 1.0\n\x89PNG\0\x1a", 16), schedule::kShowEnd);
     EXPECT_TRUE(binary.binary);
     EXPECT_EQ(binary.marks.count, 0);
 }

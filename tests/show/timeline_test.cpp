@@ -1,10 +1,11 @@
+#include "shell/timeline.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 
 #include "shell/demo_clock.h"
-#include "shell/timeline.h"
 #include "tests/show/show_test_support.h"
 #include "tests/test_support.h"
 
@@ -25,13 +26,13 @@ TEST(Timeline, SegmentWindowsExcludeTheirBounds) {
         int segment;
     };
     const Case cases[] = {
-        {0.0f, 1},       {4.999f, 1},    {5.0f, 0},       {5.001f, 2},     {9.59f, 2},      {9.61f, 3},
-        {14.39f, 3},     {14.41f, 4},    {43.23f, 4},     {43.25f, 5},     {52.8f, 5},      {52.82f, 6},
-        {62.4f, 6},      {62.42f, 7},    {71.999f, 7},    {72.0f, 0},      {72.001f, 8},    {81.56f, 8},
-        {81.58f, 9},     {91.15f, 9},    {91.17f, 10},    {97.17f, 11},    {100.17f, 12},   {103.17f, 13},
-        {106.17f, 14},   {109.17f, 15},  {112.17f, 16},   {115.17f, 17},   {118.17f, 18},   {121.15f, 18},
+        {0.0f, 1},     {4.999f, 1},   {5.0f, 0},     {5.001f, 2},   {9.59f, 2},    {9.61f, 3},
+        {14.39f, 3},   {14.41f, 4},   {43.23f, 4},   {43.25f, 5},   {52.8f, 5},    {52.82f, 6},
+        {62.4f, 6},    {62.42f, 7},   {71.999f, 7},  {72.0f, 0},    {72.001f, 8},  {81.56f, 8},
+        {81.58f, 9},   {91.15f, 9},   {91.17f, 10},  {97.17f, 11},  {100.17f, 12}, {103.17f, 13},
+        {106.17f, 14}, {109.17f, 15}, {112.17f, 16}, {115.17f, 17}, {118.17f, 18}, {121.15f, 18},
     };
-    for (const Case& c : cases) EXPECT_EQ(findSegment(c.t), c.segment) << "t = " << c.t;
+    for (const Case& c : cases) EXPECT_EQ(findSegment(builtInTiming(), c.t), c.segment) << "t = " << c.t;
 }
 
 TEST(Timeline, NoSegmentRunsAtFiveOrSeventyTwo) {
@@ -39,7 +40,7 @@ TEST(Timeline, NoSegmentRunsAtFiveOrSeventyTwo) {
     for (float t : {5.0f, 72.0f}) {
         ShellState state;
         state.rotationX = 7.0f;
-        const FramePlan plan = planFrame(state, *scenes, t);
+        const FramePlan plan = planFrame(state, *scenes, builtInTiming(), t);
         EXPECT_FALSE(plan.ended) << "t = " << t;
         EXPECT_EQ(plan.segment, 0) << "t = " << t;
         EXPECT_EQ(state.fieldOfView, 190.0f) << "t = " << t;
@@ -50,18 +51,18 @@ TEST(Timeline, NoSegmentRunsAtFiveOrSeventyTwo) {
 TEST(Timeline, TheShowEndsAboveItsLastBound) {
     auto scenes = emptyScenes();
     ShellState state;
-    EXPECT_FALSE(planFrame(state, *scenes, 121.15f).ended);
+    EXPECT_FALSE(planFrame(state, *scenes, builtInTiming(), 121.15f).ended);
     // 121.16 as a float lies just above the bound.
-    EXPECT_TRUE(planFrame(state, *scenes, 121.16f).ended);
-    EXPECT_TRUE(planFrame(state, *scenes, 130.0f).ended);
-    EXPECT_FALSE(showHasEnded(121.0f));
-    EXPECT_TRUE(showHasEnded(121.2f));
+    EXPECT_TRUE(planFrame(state, *scenes, builtInTiming(), 121.16f).ended);
+    EXPECT_TRUE(planFrame(state, *scenes, builtInTiming(), 130.0f).ended);
+    EXPECT_FALSE(showHasEnded(builtInTiming(), 121.0f));
+    EXPECT_TRUE(showHasEnded(builtInTiming(), 121.2f));
 }
 
 TEST(Timeline, FirstFrameKeepsTheWideLensAndStoresZeroAngles) {
     auto scenes = emptyScenes();
     ShellState state;
-    const FramePlan plan = planFrame(state, *scenes, 0.0f);
+    const FramePlan plan = planFrame(state, *scenes, builtInTiming(), 0.0f);
     EXPECT_EQ(plan.segment, 1);
     EXPECT_EQ(plan.fieldOfView, 190.0f);
     EXPECT_TRUE(plan.spin);
@@ -75,9 +76,9 @@ TEST(Timeline, FirstFrameKeepsTheWideLensAndStoresZeroAngles) {
 TEST(Timeline, OpeningSpinsWithTheAnglesOfThePreviousFrame) {
     auto scenes = emptyScenes();
     ShellState state;
-    planFrame(state, *scenes, 1.0f);
+    planFrame(state, *scenes, builtInTiming(), 1.0f);
     expectVec(Vec3{state.rotationX, state.rotationY, state.rotationZ}, Vec3{-50, -10, 30}, "stored at 1 s");
-    const FramePlan plan = planFrame(state, *scenes, 2.0f);
+    const FramePlan plan = planFrame(state, *scenes, builtInTiming(), 2.0f);
     expectVec(plan.spinAngles, Vec3{-50, -10, 30}, "spin at 2 s");
     expectVec(Vec3{state.rotationX, state.rotationY, state.rotationZ}, Vec3{-100, -20, 60}, "stored at 2 s");
 }
@@ -85,10 +86,10 @@ TEST(Timeline, OpeningSpinsWithTheAnglesOfThePreviousFrame) {
 TEST(Timeline, OpeningWithoutCameraTranslatesByZoom) {
     auto scenes = emptyScenes();
     ShellState state;
-    applySpecialKey(state, kKeyPageUp);
-    applySpecialKey(state, kKeyPageUp);
-    applySpecialKey(state, kKeyPageDown);
-    const FramePlan plan = planFrame(state, *scenes, 0.5f);
+    press(state, kKeyPageUp);
+    press(state, kKeyPageUp);
+    press(state, kKeyPageDown);
+    const FramePlan plan = planFrame(state, *scenes, builtInTiming(), 0.5f);
     EXPECT_EQ(plan.view, ViewSetup::Translate);
     expectVec(plan.translation, Vec3{0, 0, 1}, "translation");
 }
@@ -98,7 +99,7 @@ TEST(Timeline, OpeningWithCameraLooksFromItWithoutMoving) {
     ASSERT_TRUE(loadBytes(scenes->scene(SceneId::Test), cameraSceneBytes(Vec3{1, 2, 3}, Vec3{4, 5, 6}), nullptr));
     ShellState state;
     state.zoom = 9.0f;
-    const FramePlan plan = planFrame(state, *scenes, 3.0f);
+    const FramePlan plan = planFrame(state, *scenes, builtInTiming(), 3.0f);
     ASSERT_EQ(plan.view, ViewSetup::LookAt);
     const double expected[9] = {1, 2, 3, 4, 5, 6, 0, 0, 1};
     for (int i = 0; i < 3; ++i) {
@@ -111,13 +112,13 @@ TEST(Timeline, OpeningWithCameraLooksFromItWithoutMoving) {
 TEST(Timeline, HomeFreezesTheOpeningSpinButNotSegmentFour) {
     auto scenes = emptyScenes();
     ShellState state;
-    planFrame(state, *scenes, 1.0f);
-    applySpecialKey(state, kKeyHome);
-    const FramePlan frozen = planFrame(state, *scenes, 3.0f);
+    planFrame(state, *scenes, builtInTiming(), 1.0f);
+    press(state, kKeyHome);
+    const FramePlan frozen = planFrame(state, *scenes, builtInTiming(), 3.0f);
     expectVec(frozen.spinAngles, Vec3{-50, -10, 30}, "spin while frozen");
     expectVec(Vec3{state.rotationX, state.rotationY, state.rotationZ}, Vec3{-50, -10, 30}, "stored while frozen");
     // Segment 4 spins first with the angles the opening left, then follows time.
-    const FramePlan later = planFrame(state, *scenes, 16.0f);
+    const FramePlan later = planFrame(state, *scenes, builtInTiming(), 16.0f);
     expectVec(later.spinAngles, Vec3{-50, -10, 30}, "first spin of segment 4");
     expectVec(Vec3{state.rotationX, state.rotationY, state.rotationZ}, Vec3{-800, -160, 480}, "stored at 16 s");
 }
@@ -127,7 +128,7 @@ TEST(Timeline, RenderModesOneToThreeDrawNothingInTheOpening) {
     for (int mode : {1, 2, 3}) {
         ShellState state;
         applyMenuChoice(state, mode);
-        const FramePlan plan = planFrame(state, *scenes, 0.5f);
+        const FramePlan plan = planFrame(state, *scenes, builtInTiming(), 0.5f);
         EXPECT_EQ(plan.segment, 1) << "mode " << mode;
         EXPECT_EQ(plan.style, DrawStyle::Nothing) << "mode " << mode;
         // The opening still turns while nothing is shown.
@@ -144,7 +145,7 @@ TEST(Timeline, SegmentFourFieldOfViewPulsesOnTheBeats) {
     for (Case c : {Case{15.5f, 170.0f}, Case{15.7f, 150.0f}, Case{30.0f, 150.0f}, Case{20.4f, 170.0f},
                    Case{18.1f, 150.0f}, Case{14.5f, 150.0f}}) {
         ShellState state;
-        const FramePlan plan = planFrame(state, *scenes, c.t);
+        const FramePlan plan = planFrame(state, *scenes, builtInTiming(), c.t);
         EXPECT_EQ(state.fieldOfView, c.fov) << "t = " << c.t;
         EXPECT_EQ(plan.fieldOfView, c.fov) << "t = " << c.t;
     }
@@ -157,11 +158,11 @@ TEST(Timeline, SegmentFourOutlinesThenBandsThenWaves) {
         DrawStyle style;
         int groupSize;
     };
-    for (Case c : {Case{20.9f, DrawStyle::Outline, 0}, Case{21.0f, DrawStyle::Nothing, 0},
-                   Case{21.1f, DrawStyle::Banded, 0}, Case{23.0f, DrawStyle::Banded, 0},
-                   Case{24.0f, DrawStyle::Banded, 64}}) {
+    for (Case c :
+         {Case{20.9f, DrawStyle::Outline, 0}, Case{21.0f, DrawStyle::Nothing, 0}, Case{21.1f, DrawStyle::Banded, 0},
+          Case{23.0f, DrawStyle::Banded, 0}, Case{24.0f, DrawStyle::Banded, 64}}) {
         ShellState state;
-        const FramePlan plan = planFrame(state, *scenes, c.t);
+        const FramePlan plan = planFrame(state, *scenes, builtInTiming(), c.t);
         EXPECT_EQ(plan.segment, 4) << "t = " << c.t;
         EXPECT_EQ(plan.style, c.style) << "t = " << c.t;
         EXPECT_EQ(plan.wave.groupSize, c.groupSize) << "t = " << c.t;
@@ -173,7 +174,7 @@ TEST(Timeline, SegmentFourOutlinesThenBandsThenWaves) {
 TEST(Timeline, SegmentFiveScrollsTheTextureThenPulses) {
     auto scenes = emptyScenes();
     ShellState state;
-    FramePlan plan = planFrame(state, *scenes, 47.0f);
+    FramePlan plan = planFrame(state, *scenes, builtInTiming(), 47.0f);
     EXPECT_EQ(plan.fieldOfView, 120.0f);
     EXPECT_EQ(plan.texture, TextureSetup::Translate);
     expectVec(plan.textureTranslation, Vec3{0, -47, 0}, "texture at 47 s");
@@ -182,7 +183,7 @@ TEST(Timeline, SegmentFiveScrollsTheTextureThenPulses) {
     EXPECT_EQ(plan.view, ViewSetup::Translate);
     expectVec(plan.translation, Vec3{0, 0, -15}, "view at 47 s");
 
-    plan = planFrame(state, *scenes, 48.0f);
+    plan = planFrame(state, *scenes, builtInTiming(), 48.0f);
     EXPECT_EQ(plan.fieldOfView, float(15.0 * std::sin(480.0) + 110.0));
     expectVec(plan.textureTranslation, Vec3{24, 24, 5}, "texture at 48 s");
 }
@@ -199,7 +200,7 @@ TEST(Timeline, TexturedSegmentsResetTheTextureMatrixAndSpinWithNewAngles) {
     for (Case c : {Case{55.0f, SceneId::Sphere, 170, 1, 0}, Case{65.0f, SceneId::Sphere, 170, 5, 16},
                    Case{75.0f, SceneId::Torus2Underscore, 170, 5, 16}, Case{85.0f, SceneId::Torus2, 110, 1, 0}}) {
         ShellState state;
-        const FramePlan plan = planFrame(state, *scenes, c.t);
+        const FramePlan plan = planFrame(state, *scenes, builtInTiming(), c.t);
         EXPECT_EQ(plan.scene, c.scene) << "t = " << c.t;
         EXPECT_EQ(plan.materialScene, c.scene) << "t = " << c.t;
         EXPECT_EQ(plan.style, DrawStyle::Textured) << "t = " << c.t;
@@ -213,21 +214,23 @@ TEST(Timeline, TexturedSegmentsResetTheTextureMatrixAndSpinWithNewAngles) {
 TEST(Timeline, SegmentsSixAndNineMoveTheSceneAlongZ) {
     auto scenes = emptyScenes();
     ShellState state;
-    FramePlan plan = planFrame(state, *scenes, 55.0f);
+    FramePlan plan = planFrame(state, *scenes, builtInTiming(), 55.0f);
     expectVec(plan.translation, Vec3{0, 0, float(20.0 * std::sin(55.0) - 20.0)}, "segment 6");
-    plan = planFrame(state, *scenes, 85.0f);
+    plan = planFrame(state, *scenes, builtInTiming(), 85.0f);
     expectVec(plan.translation, Vec3{0, 0, float(80.0 * std::sin(340.0) - 140.0)}, "segment 9");
-    plan = planFrame(state, *scenes, 65.0f);
+    plan = planFrame(state, *scenes, builtInTiming(), 65.0f);
     EXPECT_EQ(plan.view, ViewSetup::None);
 }
 
 TEST(Timeline, WaveMovesGroupsOfSixtyFourFacesWithEqualXAndZ) {
     const Wave wave{10.0f, 64, 24.0f};
     const Vec3 first = waveOffset(wave, 0);
-    expectVec(first, Vec3{float(10 * std::cos(24.0)), float(10 * std::sin(24.0)), float(10 * std::cos(24.0))}, "face 0");
+    expectVec(first, Vec3{float(10 * std::cos(24.0)), float(10 * std::sin(24.0)), float(10 * std::cos(24.0))},
+              "face 0");
     for (int j = 1; j < 64; ++j) expectVec(waveOffset(wave, j), first, "faces 1 to 63");
     const Vec3 next = waveOffset(wave, 64);
-    expectVec(next, Vec3{float(10 * std::cos(25.0)), float(10 * std::sin(25.0)), float(10 * std::cos(25.0))}, "face 64");
+    expectVec(next, Vec3{float(10 * std::cos(25.0)), float(10 * std::sin(25.0)), float(10 * std::cos(25.0))},
+              "face 64");
     EXPECT_NE(next.y, first.y);
     for (int j : {0, 64, 200, 5000}) EXPECT_EQ(waveOffset(wave, j).x, waveOffset(wave, j).z) << "face " << j;
 }
@@ -235,7 +238,7 @@ TEST(Timeline, WaveMovesGroupsOfSixtyFourFacesWithEqualXAndZ) {
 TEST(Timeline, SegmentSevenWavesGroupsOfSixteenFaces) {
     auto scenes = emptyScenes();
     ShellState state;
-    const FramePlan plan = planFrame(state, *scenes, 65.0f);
+    const FramePlan plan = planFrame(state, *scenes, builtInTiming(), 65.0f);
     EXPECT_EQ(plan.wave.time, 65.0f) << "the wave moves with the frame's time";
     for (int j = 0; j < 16; ++j) expectVec(waveOffset(plan.wave, j), waveOffset(plan.wave, 0), "faces 0 to 15");
     for (int j = 17; j < 32; ++j) expectVec(waveOffset(plan.wave, j), waveOffset(plan.wave, 16), "faces 16 to 31");
@@ -259,9 +262,9 @@ TEST(Timeline, CameraFlightsUseTheirScenesAndStartTimes) {
         double start;
     };
     const Case cases[] = {
-        {2, SceneId::Zentrik, 5.0},          {3, SceneId::Ranko, 9.6},         {10, SceneId::Quickbite, 91.16},
-        {11, SceneId::Direradeduziv, 97.16}, {12, SceneId::Velmora, 100.16}, {13, SceneId::Tornvik, 103.16},
-        {14, SceneId::Radidar, 106.16},      {15, SceneId::Zengreet, 109.16},  {16, SceneId::Portal, 112.16},
+        {2, SceneId::Zentrik, 5.0},          {3, SceneId::Ranko, 9.6},        {10, SceneId::Quickbite, 91.16},
+        {11, SceneId::Direradeduziv, 97.16}, {12, SceneId::Velmora, 100.16},  {13, SceneId::Tornvik, 103.16},
+        {14, SceneId::Radidar, 106.16},      {15, SceneId::Zengreet, 109.16}, {16, SceneId::Portal, 112.16},
         {17, SceneId::Tornvik, 115.16},      {18, SceneId::Radidar, 118.16},
     };
     auto scenes = emptyScenes();
@@ -270,7 +273,7 @@ TEST(Timeline, CameraFlightsUseTheirScenesAndStartTimes) {
     for (const Case& c : cases) {
         ShellState state;
         const float t = float(c.start + 1.0);
-        const FramePlan plan = planFrame(state, *scenes, t);
+        const FramePlan plan = planFrame(state, *scenes, builtInTiming(), t);
         EXPECT_EQ(plan.segment, c.segment) << "t = " << t;
         EXPECT_EQ(plan.scene, c.scene) << "segment " << c.segment;
         EXPECT_EQ(plan.fieldOfView, 70.0f) << "segment " << c.segment;
@@ -289,7 +292,7 @@ TEST(Timeline, CameraFlightWithoutCameraClearsAndDrawsNothing) {
     auto scenes = emptyScenes();
     ASSERT_TRUE(loadBytes(scenes->scene(SceneId::Zentrik), stripSceneBytes(4), nullptr));
     ShellState state;
-    const FramePlan plan = planFrame(state, *scenes, 6.0f);
+    const FramePlan plan = planFrame(state, *scenes, builtInTiming(), 6.0f);
     EXPECT_EQ(plan.segment, 2);
     EXPECT_EQ(plan.view, ViewSetup::None);
     EXPECT_EQ(plan.style, DrawStyle::Nothing);

@@ -14,10 +14,10 @@ TEST(FrameRequest, RoundsTheTimeToTheNearestFrame) {
     const struct {
         const char* text;
         long frame;
-    } cases[] = {{"2.5", 75}, {"0", 0}, {"15.6", 468}, {"113.7", 3411}, {"0.016", 0}, {"0.017", 1},
-                 {"1e1", 300}, {"121.1", 3633}, {"121.14", 3634}};
+    } cases[] = {{"2.5", 75},  {"0", 0},     {"15.6", 468},   {"113.7", 3411}, {"0.016", 0},
+                 {"0.017", 1}, {"1e1", 300}, {"121.1", 3633}, {"121.14", 3634}};
     for (const auto& c : cases) {
-        const FrameRequest r = parseFrameRequest("at", c.text, 30);
+        const FrameRequest r = parseFrameRequest(builtInTiming(), "at", c.text, 30);
         EXPECT_TRUE(r.ok) << c.text << ": " << r.error;
         EXPECT_EQ(r.frame, c.frame) << c.text;
     }
@@ -26,7 +26,7 @@ TEST(FrameRequest, RoundsTheTimeToTheNearestFrame) {
 TEST(FrameRequest, RefusesWhatIsNoTimeOfTheShow) {
     for (const char* text : {"", "abc", "nan", "inf", "-inf", "0x10", " 5", "5 ", "5s", "1e400", "-1", "-0.01",
                              "121.16", "121.2", "1000"}) {
-        const FrameRequest r = parseFrameRequest("at", text, 30);
+        const FrameRequest r = parseFrameRequest(builtInTiming(), "at", text, 30);
         EXPECT_FALSE(r.ok) << '"' << text << "\" gave frame " << r.frame;
         EXPECT_EQ(r.error.rfind(std::string("at=") + text + ": ", 0), 0u) << r.error;
         EXPECT_EQ(r.error.find('\n'), std::string::npos) << r.error;
@@ -34,17 +34,17 @@ TEST(FrameRequest, RefusesWhatIsNoTimeOfTheShow) {
 }
 
 TEST(FrameRequest, NamesTheParameterItWasGiven) {
-    EXPECT_EQ(parseFrameRequest("t", "-2", 30).error, "t=-2: a time before the show's start");
-    EXPECT_EQ(parseFrameRequest("at", "x", 30).error, "at=x: not a number of seconds");
+    EXPECT_EQ(parseFrameRequest(builtInTiming(), "t", "-2", 30).error, "t=-2: a time before the show's start");
+    EXPECT_EQ(parseFrameRequest(builtInTiming(), "at", "x", 30).error, "at=x: not a number of seconds");
 }
 
 // 121.15 s is before the end, but its nearest frame, 3635, lies at
 // 121.1667 s: orvel-capture draws no such frame, so neither does the page.
 TEST(FrameRequest, RefusesATimeWhoseFrameFallsPastTheEnd) {
-    const FrameRequest r = parseFrameRequest("at", "121.15", 30);
+    const FrameRequest r = parseFrameRequest(builtInTiming(), "at", "121.15", 30);
     EXPECT_FALSE(r.ok);
-    EXPECT_LT(121.15, kShowEnd);
-    EXPECT_TRUE(showHasEnded(float(3635.0 / 30.0)));
+    EXPECT_LT(121.15, builtInTiming().end());
+    EXPECT_TRUE(showHasEnded(builtInTiming(), float(3635.0 / 30.0)));
 }
 
 TEST(DomKeys, NamesTheShowsSpecialKeys) {
@@ -62,7 +62,7 @@ TEST(DomKeys, NamesTheShowsSpecialKeys) {
 TEST(DomKeys, EndRecordsASyncMark) {
     ShellState state;
     state.demoTime = 3.25f;
-    applySpecialKey(state, specialKeyOfDomKey("End"));
+    applySpecialKey(state, specialKeyOfDomKey("End"), builtInTiming().end());
     ASSERT_EQ(state.syncMarks.count, 1);
     EXPECT_EQ(state.syncMarks.times[0], 3.25f);
 }

@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "shell/plain_number.h"
-#include "shell/timeline.h"
+#include "shell/timing.h"
 
 const char* const kCaptureUsage =
-    "usage: orvel-capture [--version] [--fps N] [--size WxH] [--supersample N] [--from T0] [--to T1] "
-    "(--png DIR | --video OUT.mp4)";
+    "usage: orvel-capture [--version] [--fps N] [--size WxH] [--supersample N] [--from T0] [--to T1 | --at T] "
+    "[--timing FILE] (--png DIR | --video OUT.mp4)";
 
 namespace {
 
@@ -21,6 +21,8 @@ constexpr long kMaxSupersample = 4;
 ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options, std::string* error) {
     CaptureOptions o;
     bool toGiven = false;
+    bool fromGiven = false;
+    bool atGiven = false;
     for (int i = 0; i < argc; ++i) {
         std::string name = argv[i];
         std::string value;
@@ -33,7 +35,8 @@ ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOption
         }
         if (name == "--help" || name == "-h") return ParseResult::Help;
         const bool known = name == "--fps" || name == "--size" || name == "--supersample" || name == "--from" ||
-                           name == "--to" || name == "--png" || name == "--video";
+                           name == "--to" || name == "--at" || name == "--timing" || name == "--png" ||
+                           name == "--video";
         if (!known) {
             *error = "unknown option " + std::string(argv[i]);
             return ParseResult::Usage;
@@ -61,9 +64,16 @@ ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOption
             o.supersample = int(n);
         } else if (name == "--from") {
             good = parsePlainDecimal(value, &o.from);
+            fromGiven = true;
         } else if (name == "--to") {
             good = parsePlainDecimal(value, &o.to);
             toGiven = true;
+        } else if (name == "--at") {
+            good = parsePlainDecimal(value, &o.at);
+            atGiven = true;
+        } else if (name == "--timing") {
+            good = !value.empty();
+            o.timingPath = value;
         } else if (name == "--png") {
             good = !value.empty();
             o.pngDir = value;
@@ -81,10 +91,8 @@ ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOption
                                   : "choose one output: --png or --video, not both";
         return ParseResult::Usage;
     }
-    if (o.from > kShowEnd) {
-        char text[80];
-        std::snprintf(text, sizeof text, "--from lies past the end of the show (%.2f s)", kShowEnd);
-        *error = text;
+    if (atGiven && (fromGiven || toGiven)) {
+        *error = "--at names one frame: not with --from or --to";
         return ParseResult::Usage;
     }
     if (toGiven && o.to < o.from) {
@@ -93,12 +101,32 @@ ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOption
     }
     // The H.264 encoder takes 4:2:0 pictures, whose sides must be even.
     if (!o.videoPath.empty() && (o.width % 2 != 0 || o.height % 2 != 0)) {
-        *error = "a video needs an even width and height, not " + std::to_string(o.width) + "x" +
-                 std::to_string(o.height);
+        *error =
+            "a video needs an even width and height, not " + std::to_string(o.width) + "x" + std::to_string(o.height);
         return ParseResult::Usage;
     }
     *options = o;
     return ParseResult::Ok;
+}
+
+FrameSchedule captureSchedule(const CaptureOptions& options, const Timing& timing, std::string* error) {
+    const bool at = options.at >= 0.0;
+    const double from = at ? double(FrameSchedule::nearestFrame(options.at, options.fps)) / options.fps : options.from;
+    const FrameSchedule schedule(timing, options.fps, from, at ? from : options.to);
+    if (schedule.writtenCount() > 0) return schedule;
+    char text[160];
+    if ((at ? options.at : options.from) > timing.end()) {
+        std::snprintf(text, sizeof text, "%s lies past the end of the show (%.2f s)", at ? "--at" : "--from",
+                      timing.end());
+    } else if (at) {
+        std::snprintf(text, sizeof text, "--at names a frame past the end of the show (%.2f s) at %d frames a second",
+                      timing.end(), options.fps);
+    } else {
+        std::snprintf(text, sizeof text, "no frame of the show lies between --from and --to at %d frames a second",
+                      options.fps);
+    }
+    *error = text;
+    return schedule;
 }
 
 std::string checkDrawingSize(const CaptureOptions& options, int largestWidth, int largestHeight) {

@@ -16,7 +16,7 @@
 #include "desktop/build_info.h"
 #include "desktop/desktop.h"
 #include "shell/data_places.h"
-#include "shell/schedule.h"
+#include "shell/timing.h"
 #include "tools/capture/capture_options.h"
 #include "shell/frame_schedule.h"
 #include "tools/capture/png_file.h"
@@ -70,19 +70,19 @@ std::string makeDirectory(const std::string& dir) {
     return "cannot make the directory " + dir + (made ? ": " + made.message() : ": a file of that name is in the way");
 }
 
-// Starts ffmpeg for the frames the schedule writes, with the music from the
-// first of them when it is here.
+// Starts ffmpeg for the frames the schedule writes, with the timing's music
+// from the first of them when it is here.
 bool startVideo(VideoEncoder& encoder, const CaptureOptions& options, const FrameSchedule& schedule,
-                std::string* error) {
+                const Timing& timing, std::string* error) {
     VideoEncoder::Settings settings;
     settings.outputPath = options.videoPath;
     settings.width = options.width;
     settings.height = options.height;
     settings.fps = options.fps;
-    if (access(schedule::kMusicFile, R_OK) == 0) {
-        settings.musicPath = schedule::kMusicFile;
+    if (access(timing.music.c_str(), R_OK) == 0) {
+        settings.musicPath = timing.music;
     } else {
-        std::fprintf(stderr, "orvel-capture: warning: no \"%s\" here, the video has no sound\n", schedule::kMusicFile);
+        std::fprintf(stderr, "orvel-capture: warning: no \"%s\" here, the video has no sound\n", timing.music.c_str());
     }
     settings.musicStart = double(schedule.firstWritten()) / options.fps;
     settings.duration = double(schedule.writtenCount()) / options.fps;
@@ -173,7 +173,7 @@ std::string enterDataFolder(const char* argv0, CaptureOptions& options) {
     namespace fs = std::filesystem;
     std::error_code unknown;
     const fs::path started = fs::current_path(unknown);
-    for (std::string* path : {&options.pngDir, &options.videoPath}) {
+    for (std::string* path : {&options.pngDir, &options.videoPath, &options.timingPath}) {
         if (path->empty() || fs::path(*path).is_absolute()) continue;
         if (started.empty()) return "the directory orvel-capture started in is gone: give an absolute output path";
         *path = (started / *path).string();
@@ -201,10 +201,6 @@ int main(int argc, char** argv) {
     case ParseResult::Ok:
         break;
     }
-    const FrameSchedule schedule(options.fps, options.from, options.to);
-    if (schedule.writtenCount() == 0)
-        return usageError("no frame of the show lies between --from and --to at " + std::to_string(options.fps) +
-                          " frames a second");
     int largestWidth = 0;
     int largestHeight = 0;
     if (!OffscreenContext::largestSize(&largestWidth, &largestHeight, &error)) return failure(nullptr, error);
@@ -213,6 +209,10 @@ int main(int argc, char** argv) {
 
     error = enterDataFolder(argv[0], options);
     if (!error.empty()) return failure(nullptr, error);
+    const TimingRead timing = loadShowTiming(options.timingPath);
+    if (!timing.ok) return failure(nullptr, timing.error);
+    const FrameSchedule schedule = captureSchedule(options, timing.timing, &error);
+    if (!error.empty()) return usageError(error);
 
     const bool video = !options.videoPath.empty();
     if (!video) {
@@ -222,6 +222,7 @@ int main(int argc, char** argv) {
 
     ShowPlayer player(options.width, options.height, options.supersample);
     if (!player.ok()) return failure(nullptr, player.error());
+    player.setTiming(timing.timing);
     Timings timings;
     const Clock::time_point loadBegin = Clock::now();
     const std::vector<std::string> failures = player.start();
@@ -231,7 +232,7 @@ int main(int argc, char** argv) {
         return failure(nullptr, "no scene could be loaded from the data folder");
 
     VideoEncoder encoder;
-    if (video && !startVideo(encoder, options, schedule, &error)) return failure(nullptr, error);
+    if (video && !startVideo(encoder, options, schedule, timing.timing, &error)) return failure(nullptr, error);
 
     ProgressMeter progress(stderr, schedule.endFrame());
     const Clock::time_point loopBegin = Clock::now();

@@ -25,6 +25,9 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
+    // The times the show plays to; the built-in timing until told another.
+    void setTiming(const Timing& timing) { runner_.setTiming(timing); }
+
     // The show's start-up, with the scenes from the working directory.
     // Returns one line per scene that failed.
     std::vector<std::string> start();

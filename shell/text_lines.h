@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string_view>
+
+// The plain text files that people edit and programs write (sync.txt, the
+// timing file), read the same way.
+
+// True when text holds a control character other than tab, CR and LF, or a
+// NUL: a binary file, not one of ours.
+bool isBinaryText(std::string_view text);
+
+// The next line of text, without its LF or CR LF end, taken off the front
+// of text; the last line needs no end.
+std::string_view takeLine(std::string_view& text);

@@ -1,0 +1,364 @@
+#include "shell/timing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+#include "shell/frame_schedule.h"
+#include "shell/plain_number.h"
+#include "shell/text_lines.h"
+
+namespace {
+
+using schedule::kSegmentCount;
+using schedule::Window;
+
+constexpr int kFlashCount = int(std::size(schedule::kFlashes));
+
+// The names of a timing file in the order formatTiming writes them.
+enum class Kind { Music, Start, End, Flash, Stripes, Waves, Pulse };
+
+struct Name {
+    std::string text;
+    Kind kind;
+    // The segment of a start, the flash's number.
+    int number;
+};
+
+const std::vector<Name>& names() {
+    static const std::vector<Name> list = [] {
+        std::vector<Name> n{{"music", Kind::Music, 0}};
+        for (int s = 2; s <= kSegmentCount; ++s) n.push_back({"segment " + std::to_string(s), Kind::Start, s});
+        n.push_back({"end", Kind::End, 0});
+        for (int f = 1; f <= kFlashCount; ++f) n.push_back({"flash " + std::to_string(f), Kind::Flash, f});
+        n.push_back({"stripes", Kind::Stripes, 0});
+        n.push_back({"waves", Kind::Waves, 0});
+        n.push_back({"pulse", Kind::Pulse, 0});
+        return n;
+    }();
+    return list;
+}
+
+int nameIndex(Kind kind, int number = 0) {
+    for (std::size_t i = 0; i < names().size(); ++i)
+        if (names()[i].kind == kind && names()[i].number == number) return int(i);
+    return -1;
+}
+
+// The line that sets the end of segment s: the next one's start, or the end.
+int endOfSegment(int segment) {
+    return segment == kSegmentCount ? nameIndex(Kind::End) : nameIndex(Kind::Start, segment + 1);
+}
+
+// The fewest decimals that read back as the same number: 5, 9.6, 15.48.
+std::string seconds(double t) {
+    char text[64];
+    for (int decimals = 0; decimals <= 17; ++decimals) {
+        std::snprintf(text, sizeof text, "%.*f", decimals, t);
+        if (std::strtod(text, nullptr) == t) break;
+    }
+    return text;
+}
+
+std::string span(double begin, double end) { return seconds(begin) + " to " + seconds(end) + " s"; }
+
+std::string segmentSpan(const Timing& timing, int segment) {
+    return "segment " + std::to_string(segment) + " (" +
+           span(timing.segmentStart(segment), timing.segmentEnd(segment)) + ")";
+}
+
+// True when the window of segment s holds a frame of the grid that ?at=,
+// author mode and orvel-capture step on, at the time the show hands it over.
+bool holdsAFrame(const Timing& timing, int segment) {
+    const double start = timing.segmentStart(segment);
+    const double end = timing.segmentEnd(segment);
+    long k = segment == 1 ? 0 : long(std::floor(start * kFrameGridFps));
+    while (segment != 1 && double(FrameSchedule::timeOf(k, kFrameGridFps)) <= start) ++k;
+    return double(FrameSchedule::timeOf(k, kFrameGridFps)) < end;
+}
+
+struct Fault {
+    // Index into names() of the time at fault.
+    int name = -1;
+    std::string what;
+};
+
+Fault findFault(const Timing& t) {
+    for (int s = 2; s <= kSegmentCount + 1; ++s) {
+        if (t.bounds[s - 1] > t.bounds[s - 2]) continue;
+        const std::string before =
+            s == 2 ? "the show's start (0 s)"
+                   : "segment " + std::to_string(s - 1) + "'s start (" + seconds(t.bounds[s - 2]) + " s)";
+        const std::string what = s <= kSegmentCount ? "segment " + std::to_string(s) + " starts at " : "the end is at ";
+        return {s <= kSegmentCount ? nameIndex(Kind::Start, s) : nameIndex(Kind::End),
+                what + seconds(t.bounds[s - 1]) + " s, not after " + before};
+    }
+    if (t.end() > kMaxShowEnd)
+        return {nameIndex(Kind::End),
+                "the end is at " + seconds(t.end()) + " s, past the latest end, " + seconds(kMaxShowEnd) + " s"};
+    for (int s = 1; s <= kSegmentCount; ++s) {
+        if (holdsAFrame(t, s)) continue;
+        return {endOfSegment(s), segmentSpan(t, s) + " holds no frame of a run at " + std::to_string(kFrameGridFps) +
+                                     " frames a second: a segment lasts at least a frame"};
+    }
+    for (int f = 1; f <= kFlashCount; ++f) {
+        const Window& flash = t.flashes[f - 1];
+        const std::string name = "flash " + std::to_string(f);
+        if (!(flash.begin < flash.end))
+            return {nameIndex(Kind::Flash, f), name + " ends at " + seconds(flash.end) + " s, not after it begins (" +
+                                                   seconds(flash.begin) + " s)"};
+        if (f > 1 && flash.begin < t.flashes[f - 2].end)
+            return {nameIndex(Kind::Flash, f), name + " begins at " + seconds(flash.begin) + " s, before flash " +
+                                                   std::to_string(f - 1) + " ends (" + seconds(t.flashes[f - 2].end) +
+                                                   " s)"};
+        if (flash.begin < t.segmentStart(4) || flash.end > t.segmentEnd(4))
+            return {nameIndex(Kind::Flash, f),
+                    name + " (" + span(flash.begin, flash.end) + ") is not inside " + segmentSpan(t, 4)};
+    }
+    if (!(t.stripes > t.segmentStart(4) && t.stripes < t.segmentEnd(4)))
+        return {nameIndex(Kind::Stripes),
+                "the stripes start at " + seconds(t.stripes) + " s, not inside " + segmentSpan(t, 4)};
+    if (!(t.waves > t.stripes))
+        return {nameIndex(Kind::Waves),
+                "the waves start at " + seconds(t.waves) + " s, not after the stripes (" + seconds(t.stripes) + " s)"};
+    if (!(t.waves < t.segmentEnd(4)))
+        return {nameIndex(Kind::Waves),
+                "the waves start at " + seconds(t.waves) + " s, not inside " + segmentSpan(t, 4)};
+    if (!(t.pulse > t.segmentStart(5) && t.pulse < t.segmentEnd(5)))
+        return {nameIndex(Kind::Pulse),
+                "the pulse starts at " + seconds(t.pulse) + " s, not inside " + segmentSpan(t, 5)};
+    return {};
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// A file in the data folder: no folder part, nothing that leaves it, and
+// no control character (a CR in the name would not be read back).
+bool isPlainFileName(std::string_view name) {
+    const bool control =
+        std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+    return !name.empty() && !control && name != "." && name != ".." &&
+           name.find_first_of("/\\:") == std::string_view::npos;
+}
+
+// One or two plain decimal times, separated by blanks.
+bool readTimes(std::string_view text, double* times, int count) {
+    for (int i = 0; i < count; ++i) {
+        text = trimmed(text);
+        std::size_t end = 0;
+        while (end < text.size() && !isBlank(text[end])) ++end;
+        if (end == 0 || !parsePlainDecimal(std::string(text.substr(0, end)), &times[i])) return false;
+        text.remove_prefix(end);
+    }
+    return trimmed(text).empty();
+}
+
+// Sets a name's value in timing; false when the value is not one.
+bool setValue(Timing& timing, const Name& name, std::string_view value) {
+    switch (name.kind) {
+    case Kind::Music:
+        if (!isPlainFileName(value)) return false;
+        timing.music = std::string(value);
+        return true;
+    case Kind::Start:
+        return readTimes(value, &timing.bounds[name.number - 1], 1);
+    case Kind::End:
+        return readTimes(value, &timing.bounds[kSegmentCount], 1);
+    case Kind::Flash: {
+        double window[2] = {};
+        if (!readTimes(value, window, 2)) return false;
+        timing.flashes[name.number - 1] = Window{window[0], window[1]};
+        return true;
+    }
+    case Kind::Stripes:
+        return readTimes(value, &timing.stripes, 1);
+    case Kind::Waves:
+        return readTimes(value, &timing.waves, 1);
+    case Kind::Pulse:
+        return readTimes(value, &timing.pulse, 1);
+    }
+    return false;
+}
+
+std::string badValue(const Name& name, std::string_view value) {
+    const std::string quoted = "\"" + std::string(value) + "\"";
+    switch (name.kind) {
+    case Kind::Music:
+        return "the music " + quoted + " is not a file name of the data folder (no folder, no \"..\")";
+    case Kind::Flash:
+        return name.text + " takes two times in seconds, its beginning and its end, not " + quoted;
+    default:
+        return name.text + " takes a time in plain decimal seconds, not " + quoted;
+    }
+}
+
+TimingRead refused(std::string what, int line = 0) {
+    TimingRead read;
+    read.error = std::move(what);
+    read.line = line;
+    return read;
+}
+
+}  // namespace
+
+const Timing& builtInTiming() {
+    static const Timing timing = [] {
+        Timing t;
+        t.music = schedule::kMusicFile;
+        for (int i = 0; i <= kSegmentCount; ++i) t.bounds[i] = schedule::kSegmentBounds[i];
+        for (int f = 0; f < kFlashCount; ++f) t.flashes[f] = schedule::kFlashes[f];
+        t.stripes = schedule::kStripesFrom;
+        t.waves = schedule::kWavesFrom;
+        t.pulse = schedule::kPulseFrom;
+        return t;
+    }();
+    return timing;
+}
+
+double Timing::place(double t) const {
+    const Timing& built = builtInTiming();
+    for (int f = 0; f < kFlashCount; ++f) {
+        if (t < built.flashes[f].begin || t > built.flashes[f].end) continue;
+        const double share = (t - built.flashes[f].begin) / (built.flashes[f].end - built.flashes[f].begin);
+        if (flashes[f].begin == built.flashes[f].begin && flashes[f].end == built.flashes[f].end) return t;
+        return flashes[f].begin + share * (flashes[f].end - flashes[f].begin);
+    }
+    // The named times in the order the rules keep them in every timing.
+    std::vector<std::pair<double, double>> anchors;
+    for (int i = 0; i <= kSegmentCount; ++i) {
+        anchors.push_back({built.bounds[i], bounds[i]});
+        if (i == 4 - 1) {
+            anchors.push_back({built.stripes, stripes});
+            anchors.push_back({built.waves, waves});
+        }
+        if (i == 5 - 1) anchors.push_back({built.pulse, pulse});
+    }
+    if (t >= built.end()) return t - built.end() + end();
+    for (std::size_t i = 1; i < anchors.size(); ++i) {
+        const auto [from, to] = anchors[i - 1];
+        const auto [fromNext, toNext] = anchors[i];
+        if (t > fromNext) continue;
+        if (from == to && fromNext == toNext) return t;
+        return to + (t - from) / (fromNext - from) * (toNext - to);
+    }
+    return t;
+}
+
+bool Timing::operator==(const Timing& other) const {
+    for (int i = 0; i <= kSegmentCount; ++i)
+        if (bounds[i] != other.bounds[i]) return false;
+    for (int f = 0; f < kFlashCount; ++f)
+        if (flashes[f].begin != other.flashes[f].begin || flashes[f].end != other.flashes[f].end) return false;
+    return music == other.music && stripes == other.stripes && waves == other.waves && pulse == other.pulse;
+}
+
+std::string checkTiming(const Timing& timing) { return findFault(timing).what; }
+
+TimingRead parseTiming(std::string_view text) {
+    if (text.size() > kMaxTimingFileBytes)
+        return refused("larger than " + std::to_string(kMaxTimingFileBytes / 1024) + " KB: not a timing file");
+    if (isBinaryText(text)) return refused("binary: not a timing file");
+    TimingRead read;
+    read.timing.bounds[0] = 0.0;
+    std::vector<int> lineOf(names().size(), 0);
+    for (int number = 1; !text.empty(); ++number) {
+        std::string_view line = takeLine(text);
+        line = trimmed(line.substr(0, line.find('#')));
+        if (line.empty()) continue;
+        const std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos)
+            return refused("\"" + std::string(line) + "\" is not a line of the form \"NAME: TIME\"", number);
+        const std::string_view key = trimmed(line.substr(0, colon));
+        const std::string_view value = trimmed(line.substr(colon + 1));
+        std::size_t i = 0;
+        while (i < names().size() && names()[i].text != key) ++i;
+        if (i == names().size()) return refused("unknown name \"" + std::string(key) + "\"", number);
+        if (lineOf[i] != 0)
+            return refused("\"" + names()[i].text + "\" again (first on line " + std::to_string(lineOf[i]) + ")",
+                           number);
+        lineOf[i] = number;
+        if (!setValue(read.timing, names()[i], value)) return refused(badValue(names()[i], value), number);
+    }
+    for (std::size_t i = 0; i < names().size(); ++i)
+        if (lineOf[i] == 0) return refused("no \"" + names()[i].text + "\" line");
+    const Fault fault = findFault(read.timing);
+    if (!fault.what.empty()) return refused(fault.what, lineOf[std::size_t(fault.name)]);
+    read.ok = true;
+    return read;
+}
+
+std::string formatTiming(const Timing& timing) {
+    std::string text =
+        "# orvel's timing: where each segment starts and the show ends, and the moments inside\n"
+        "# segments 4 and 5 where the picture changes, in seconds; the music in the data folder.\n";
+    for (const Name& name : names()) {
+        text += name.text + ": ";
+        switch (name.kind) {
+        case Kind::Music:
+            text += timing.music;
+            break;
+        case Kind::Start:
+            text += seconds(timing.segmentStart(name.number));
+            break;
+        case Kind::End:
+            text += seconds(timing.end());
+            break;
+        case Kind::Flash:
+            text += seconds(timing.flashes[name.number - 1].begin) + " " + seconds(timing.flashes[name.number - 1].end);
+            break;
+        case Kind::Stripes:
+            text += seconds(timing.stripes);
+            break;
+        case Kind::Waves:
+            text += seconds(timing.waves);
+            break;
+        case Kind::Pulse:
+            text += seconds(timing.pulse);
+            break;
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+TimingRead readTimingFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string text(kMaxTimingFileBytes + 1, '\0');
+    if (file) file.read(text.data(), std::streamsize(text.size()));
+    if (!file && !file.eof()) return refused(path + ": cannot be read");
+    text.resize(std::size_t(file.gcount()));
+    TimingRead read = parseTiming(text);
+    if (!read.ok) read.error = path + ":" + (read.line > 0 ? std::to_string(read.line) + ":" : "") + " " + read.error;
+    return read;
+}
+
+TimingRead loadShowTiming(const std::string& givenPath) {
+    namespace fs = std::filesystem;
+    std::error_code unknown;
+    std::string path = givenPath;
+    if (path.empty() && fs::exists(kTimingFile, unknown)) path = (fs::current_path(unknown) / kTimingFile).string();
+    if (path.empty()) {
+        TimingRead read;
+        read.ok = true;
+        read.timing = builtInTiming();
+        return read;
+    }
+    TimingRead read = readTimingFile(path);
+    if (read.ok && !fs::is_regular_file(read.timing.music, unknown)) {
+        read.ok = false;
+        read.error = path + ": the music \"" + read.timing.music + "\" is not in the data folder " +
+                     fs::current_path(unknown).string();
+    }
+    return read;
+}

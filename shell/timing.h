@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstddef>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include "shell/schedule.h"
+
+// The show's times that its authors tune by ear, and the music they tune
+// them to: where each segment starts, where the show ends, and the moments
+// inside segments 4 and 5 where the picture changes. The built-in timing is
+// the schedule's (shell/schedule.h); a timing file, written as formatTiming
+// writes it, replaces it in every build. The code keeps the rules (order,
+// bounds); the file only moves the times.
+struct Timing {
+    // A file name in the show's data folder, no folder part.
+    std::string music;
+    // Segment s runs between bounds[s - 1] and bounds[s], both excluded;
+    // bounds[0] is 0 and the last bound is the show's end.
+    double bounds[schedule::kSegmentCount + 1] = {};
+    schedule::Window flashes[std::size(schedule::kFlashes)] = {};
+    double stripes = 0.0;
+    double waves = 0.0;
+    double pulse = 0.0;
+
+    double segmentStart(int segment) const { return bounds[segment - 1]; }
+    double segmentEnd(int segment) const { return bounds[segment]; }
+    double end() const { return bounds[schedule::kSegmentCount]; }
+
+    // A moment of the built-in schedule (a sample moment of the contact
+    // sheet or the tests) at the same place here: at the same share of
+    // the stretch between the named times around it, so that a moment of
+    // segment 4's stripes stays among the stripes. Exactly t in the
+    // built-in timing.
+    double place(double t) const;
+
+    bool operator==(const Timing& other) const;
+    bool operator!=(const Timing& other) const { return !(*this == other); }
+};
+
+const Timing& builtInTiming();
+
+// The file a program reads from the show's data folder when it is given none.
+constexpr const char* kTimingFile = "timing.txt";
+constexpr std::size_t kMaxTimingFileBytes = 64 * 1024;
+// The latest end a timing may give the show.
+constexpr double kMaxShowEnd = 600.0;
+
+// What a timing text was made into: the timing, or why not, in words, and
+// the number of the line at fault (0 for the whole text).
+struct TimingRead {
+    bool ok = false;
+    Timing timing;
+    std::string error;
+    int line = 0;
+};
+
+// Reads a timing as formatTiming writes it: one "NAME: VALUE" line for
+// each name, in any order, "#" starting a comment, LF or CR LF line ends,
+// times in plain decimal seconds. Every name once, and the times keep
+// the rules of checkTiming.
+TimingRead parseTiming(std::string_view text);
+
+// Empty when the timing keeps the rules; else which time breaks which rule,
+// in words. Segments start in order and each holds at least one frame of
+// the 30 frames a second grid; the end is at most kMaxShowEnd; the flashes
+// come in order inside segment 4, the stripes and then the waves inside
+// segment 4, the pulse inside segment 5.
+std::string checkTiming(const Timing& timing);
+
+// The text of a timing file: a comment, then the music, the segments'
+// starts, the end, the flashes, stripes, waves and pulse, each time in the
+// fewest decimals that read back as the same number.
+std::string formatTiming(const Timing& timing);
+
+// Reads the timing file at path. Its error names the file and the line:
+// "PATH:7: ...".
+TimingRead readTimingFile(const std::string& path);
+
+// The timing a program plays, read in its data folder (the working
+// directory): the file given on its command line (an absolute path, or ""),
+// else kTimingFile where it is there, else the built-in timing. The music
+// that a timing file names must be in the data folder.
+TimingRead loadShowTiming(const std::string& givenPath);
