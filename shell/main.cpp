@@ -6,13 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <system_error>
 
-#include "desktop/build_info.h"
 #include "desktop/desktop.h"
 #include "shell/audio.h"
-#include "shell/data_places.h"
 #include "shell/framing.h"
+#include "shell/program_start.h"
 #include "shell/schedule.h"
 #include "shell/show_runner.h"
 #include "shell/sync_file.h"
@@ -43,7 +41,7 @@ bool handleOptions(int argc, char** argv, int* exitCode) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--version") {
-            std::printf("orvel %s\n", build_info::kVersion);
+            printVersion(kProgram);
             *exitCode = 0;
             return true;
         }
@@ -63,13 +61,11 @@ bool handleOptions(int argc, char** argv, int* exitCode) {
 
 // Finds the data before any window opens, and makes its place the working
 // directory.
-void enterDataFolder(const char* argv0) {
-    std::error_code unknown;
-    const std::filesystem::path started = std::filesystem::current_path(unknown);
-    const std::string error = enterFirstDataPlace(
-        dataPlaces(started.string(), desktop::programFolder(argv0), build_info::kInstalledDataFolder));
+void findData(const char* argv0) {
+    const std::string started = startedDirectory();
+    const std::string error = enterDataFolder(started, argv0);
     if (!error.empty()) fail(error);
-    if (!started.empty()) syncPath = (started / kSyncFile).string();
+    if (!started.empty()) syncPath = (std::filesystem::path(started) / kSyncFile).string();
 }
 
 // The window's fixed state, the shade table and the scenes, in that order.
@@ -134,7 +130,7 @@ void createRenderModeMenu() {
 int main(int argc, char** argv) {
     int exitCode = 0;
     if (handleOptions(argc, argv, &exitCode)) return exitCode;
-    enterDataFolder(argv[0]);
+    findData(argv[0]);
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(-1, -1);
