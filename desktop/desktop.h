@@ -4,7 +4,7 @@
 
 // What the programs ask of the desktop they run on: where they were started
 // from, and how to tell a person that they cannot go on. One implementation
-// a platform: desktop/desktop_linux.cpp, windows/desktop_windows.cpp.
+// a platform, side by side: desktop_linux.cpp, desktop_windows.cpp.
 namespace desktop {
 
 // The folder that holds the running program, or "" when it cannot be known.

@@ -7,13 +7,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <system_error>
 
-#include "desktop/build_info.h"
 #include "desktop/desktop.h"
 #include "shell/audio.h"
-#include "shell/data_places.h"
 #include "shell/framing.h"
+#include "shell/program_start.h"
 #include "shell/show_runner.h"
 #include "shell/sync_file.h"
 
@@ -59,7 +57,7 @@ bool handleOptions(int& argc, char** argv, int* exitCode) {
             continue;
         }
         if (argument == "--version") {
-            std::printf("orvel %s\n", build_info::kVersion);
+            printVersion(kProgram);
             *exitCode = 0;
             return true;
         }
@@ -79,15 +77,13 @@ bool handleOptions(int& argc, char** argv, int* exitCode) {
 
 // Finds the data before any window opens, and makes its place the working
 // directory.
-void enterDataFolder(const char* argv0) {
-    std::error_code unknown;
-    const std::filesystem::path started = std::filesystem::current_path(unknown);
-    const std::string error = enterFirstDataPlace(
-        dataPlaces(started.string(), desktop::programFolder(argv0), build_info::kInstalledDataFolder));
+void findData(const char* argv0) {
+    const std::string started = startedDirectory();
+    const std::string error = enterDataFolder(started, argv0);
     if (!error.empty()) fail(error);
-    if (!started.empty()) syncPath = (started / kSyncFile).string();
+    if (!started.empty()) syncPath = (std::filesystem::path(started) / kSyncFile).string();
     // --timing names a file from where the show was started.
-    if (!timingPath.empty() && !started.empty()) timingPath = (started / timingPath).string();
+    if (!timingPath.empty() && !started.empty()) timingPath = (std::filesystem::path(started) / timingPath).string();
 }
 
 // The show's times, read before any window: a timing that cannot be played
@@ -161,7 +157,7 @@ void createRenderModeMenu() {
 int main(int argc, char** argv) {
     int exitCode = 0;
     if (handleOptions(argc, argv, &exitCode)) return exitCode;
-    enterDataFolder(argv[0]);
+    findData(argv[0]);
     loadTiming();
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);

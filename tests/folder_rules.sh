@@ -7,10 +7,14 @@
 # layer of the web build (gl11) knows nothing of what is drawn: it includes
 # nothing of this tree; nor does desktop, what the programs ask of the
 # platform (their folder, a message box). No program includes another's
-# headers. The four
-# folders never ask which platform they are built for: what differs stays in
-# the libraries below them (GLUT, SDL2_mixer, the C runtime), or is asked of
-# those by what they offer (the C runtime's binary mode for texture files).
+# headers.
+# One place per platform: the code that differs between platforms stands in
+# desktop/, each platform's implementation beside the other's, and nothing
+# else in the tree asks which platform it is built for (what differs stays in
+# the libraries below, GLUT, SDL2_mixer and the C runtime, or is asked of
+# those by what they offer); linux/ and windows/ hold each platform's
+# packaging and no code, and no CMake file outside a platform's folder
+# reaches into it (each platform's own CMake configures its files).
 # Usage: folder_rules.sh SOURCE_DIR
 set -euo pipefail
 cd "$1"
@@ -42,10 +46,32 @@ forbid web offscreen
 forbid offscreen tools
 forbid offscreen web
 forbid tools web
-platform=$(grep -rnE --include='*.h' --include='*.cpp' '_WIN32|_WIN64|__MINGW|__linux__|__APPLE__|<windows\.h>' "${order[@]}" || true)
+# The tree's own files: not those of build folders (by their name, or a
+# build tree of any name), of dist/ or of the tests' downloaded packages.
+own_files() {
+  find . -type d \( -name 'build*' -o -name dist -o -name node_modules -o -name .git \
+    -o -exec test -e '{}/CMakeCache.txt' \; \) -prune -o -type f \( "$@" \) -print
+}
+platform=$(own_files -name '*.h' -o -name '*.cpp' | grep -v '^\./desktop/' \
+  | xargs grep -nE '_WIN32|_WIN64|__MINGW|__linux__|__APPLE__|<windows\.h>' || true)
 if [ -n "$platform" ]; then
-  echo "${order[*]} must not test for a platform:"
+  echo "only desktop/ may test for a platform:"
   echo "$platform"
   broken=1
 fi
+for place in linux windows; do
+  code=$(find "$place" -name '*.h' -o -name '*.cpp' -o -name '*.c')
+  if [ -n "$code" ]; then
+    echo "$place/ holds packaging, not code (the platform's code stands in desktop/):"
+    echo "$code"
+    broken=1
+  fi
+  reach=$(own_files -name CMakeLists.txt -o -name '*.cmake' | grep -v "^\./$place/" \
+    | xargs grep -nE "^[^#]*(^|[^/[:alnum:]_.-]|DIR\}/|\.\./)$place/" || true)
+  if [ -n "$reach" ]; then
+    echo "only $place/'s own CMake may use the files of $place/:"
+    echo "$reach"
+    broken=1
+  fi
+done
 exit "$broken"

@@ -1,8 +1,8 @@
 // orvel-capture: plays the show offscreen with a fixed step instead of the
 // clock, and writes its frames as PNG pictures or as an MP4 video with the
 // music. No display and no sound card needed. It finds the show's data as
-// the show does (shell/data_places.h); relative output paths are taken from
-// the directory it was started in.
+// the show does (shell/program_start.h); relative output paths are taken
+// from the directory it was started in.
 
 #include <unistd.h>
 
@@ -13,9 +13,7 @@
 #include <system_error>
 #include <vector>
 
-#include "desktop/build_info.h"
-#include "desktop/desktop.h"
-#include "shell/data_places.h"
+#include "shell/program_start.h"
 #include "shell/timing.h"
 #include "tools/capture/capture_options.h"
 #include "shell/frame_schedule.h"
@@ -169,24 +167,22 @@ void printTotals(const CaptureOptions& options, const FrameSchedule& schedule, l
 
 // Finds the show's data and makes its place the working directory, with the
 // output paths made absolute first. Empty when it could; else why not.
-std::string enterDataFolder(const char* argv0, CaptureOptions& options) {
+std::string findData(const char* argv0, CaptureOptions& options) {
     namespace fs = std::filesystem;
-    std::error_code unknown;
-    const fs::path started = fs::current_path(unknown);
+    const std::string started = startedDirectory();
     for (std::string* path : {&options.pngDir, &options.videoPath, &options.timingPath}) {
         if (path->empty() || fs::path(*path).is_absolute()) continue;
         if (started.empty()) return "the directory orvel-capture started in is gone: give an absolute output path";
-        *path = (started / *path).string();
+        *path = (fs::path(started) / *path).string();
     }
-    return enterFirstDataPlace(
-        dataPlaces(started.string(), desktop::programFolder(argv0), build_info::kInstalledDataFolder));
+    return enterDataFolder(started, argv0);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--version") {
-        std::printf("orvel-capture %s\n", build_info::kVersion);
+        printVersion("orvel-capture");
         return 0;
     }
     const Clock::time_point begin = Clock::now();
@@ -207,7 +203,7 @@ int main(int argc, char** argv) {
     error = checkDrawingSize(options, largestWidth, largestHeight);
     if (!error.empty()) return usageError(error);
 
-    error = enterDataFolder(argv[0], options);
+    error = findData(argv[0], options);
     if (!error.empty()) return failure(nullptr, error);
     const TimingRead timing = loadShowTiming(options.timingPath);
     if (!timing.ok) return failure(nullptr, timing.error);

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The program's icons, from the show's frame at the moment of segment 9 (a
-# flower on black, which reads at 16 pixels as well as at 256): PNG files of
-# each size and orvel.ico holding them all, in OUT.
+# flower on black, which reads at 16 pixels as well as at 256): orvel-SIZE.png
+# for each SIZE and orvel.ico holding them all, in OUT.
 #
-#   make_icons.sh OUT SHOW_SCHEDULE ORVEL_CAPTURE MAKE_ICON SHOW_DIR
+#   make_icons.sh OUT SHOW_SCHEDULE ORVEL_CAPTURE MAKE_ICON SHOW_DIR SIZE...
 set -euo pipefail
 mkdir -p "$1"
 out="$(realpath "$1")"; schedule="$(realpath "$2")"; capture="$(realpath "$3")"; make_icon="$(realpath "$4")"
 show_dir="$5"
-sizes=(16 32 48 256)
+shift 5
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || { echo "make_icons: no icon size given" >&2; exit 2; }
 
 moment="$("$schedule" | awk '$1 == "segment-moments" { print $10 }')"
 [ -n "$moment" ] || { echo "make_icons: show-schedule names no moment of segment 9" >&2; exit 1; }

@@ -1,0 +1,20 @@
+#include "shell/program_start.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "build_info.h"
+#include "desktop/desktop.h"
+#include "shell/data_places.h"
+
+void printVersion(const char* program) { std::printf("%s %s\n", program, build_info::kVersion); }
+
+std::string startedDirectory() {
+    std::error_code gone;
+    return std::filesystem::current_path(gone).string();
+}
+
+std::string enterDataFolder(const std::string& started, const char* argv0) {
+    return enterFirstDataPlace(dataPlaces(started, desktop::programFolder(argv0), build_info::kInstalledDataFolder));
+}
