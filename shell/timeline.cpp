@@ -54,17 +54,11 @@ void newSpin(FramePlan& plan, ShellState& state, float t, float zRate) {
     plan.spinAngles = angles(state);
 }
 
-void texturedScene(FramePlan& plan, SceneId scene) {
-    plan.scene = scene;
-    plan.materialScene = scene;
-    plan.style = DrawStyle::Textured;
-}
+void textured(FramePlan& plan) { plan.style = DrawStyle::Textured; }
 
 void planFlight(FramePlan& plan, ShellState& state, const SceneTable& scenes, const Timing& timing, float t,
                 const schedule::Flight& flight) {
     state.fieldOfView = schedule::kFlightFieldOfView;
-    plan.scene = flight.scene;
-    plan.materialScene = flight.scene;
     const Camera* camera = firstCamera(scenes.scene(flight.scene));
     // Without a camera there is no view to fly: the frame stays cleared.
     if (!camera) return;
@@ -83,7 +77,7 @@ const schedule::Flight* flightOf(int segment) {
 // from the menu. It keeps the field of view it finds: 190 degrees from
 // start-up.
 void planOpening(FramePlan& plan, ShellState& state, const SceneTable& scenes, float t) {
-    const Camera* camera = firstCamera(scenes.scene(SceneId::Test));
+    const Camera* camera = firstCamera(scenes.scene(plan.scene));
     if (camera) {
         plan.view = ViewSetup::LookAt;
         plan.lookAt = lookAtFrom(*camera, 0.0);
@@ -93,8 +87,6 @@ void planOpening(FramePlan& plan, ShellState& state, const SceneTable& scenes, f
     }
     oldSpin(plan, state);
     if (state.autoRotate == -1) storeAngles(state, t, 30.0f);
-    plan.scene = SceneId::Test;
-    plan.materialScene = SceneId::Test;
     // Only "Texturemap" has a drawing; the other modes leave the screen black.
     if (state.renderMode == kRenderTexturemap) plan.style = DrawStyle::Textured;
 }
@@ -108,8 +100,6 @@ void planFlashingObject(FramePlan& plan, ShellState& state, const Timing& timing
     state.fieldOfView = flash ? 170.0f : 150.0f;
     oldSpin(plan, state);
     storeAngles(state, t, 30.0f);
-    plan.scene = SceneId::Test;
-    plan.materialScene = SceneId::Test;
     if (time < timing.stripes) {
         plan.style = DrawStyle::Outline;
     } else if (time > timing.stripes) {
@@ -127,10 +117,7 @@ void planTunnel(FramePlan& plan, ShellState& state, const Timing& timing, float 
     plan.textureTranslation = pulsing ? Vec3{0.5f * t, 0.5f * t, 5.0f} : Vec3{0.0f, -t, 0.0f};
     plan.view = ViewSetup::Translate;
     plan.translation = Vec3{0.0f, 0.0f, -15.0f};
-    texturedScene(plan, SceneId::Test2);
-    // test2.3ds is dressed in test.3ds's materials: its meshes' indices
-    // are looked up in that scene's list.
-    plan.materialScene = SceneId::Test;
+    textured(plan);
 }
 
 // Segments 6 to 9: textured objects spinning around the viewer.
@@ -143,13 +130,13 @@ void planSpinningObject(FramePlan& plan, ShellState& state, float t) {
         plan.view = ViewSetup::Translate;
         plan.translation = Vec3{0.0f, 0.0f, float(20.0 * std::sin(time) - 20.0)};
         newSpin(plan, state, t, 1.0f);
-        texturedScene(plan, SceneId::Sphere);
+        textured(plan);
         break;
     case 7:
     case 8:
         state.fieldOfView = 170.0f;
         newSpin(plan, state, t, 5.0f);
-        texturedScene(plan, plan.segment == 7 ? SceneId::Sphere : SceneId::Torus2Underscore);
+        textured(plan);
         plan.wave = Wave{20.0f, 16, t};
         break;
     default:
@@ -157,7 +144,7 @@ void planSpinningObject(FramePlan& plan, ShellState& state, float t) {
         plan.view = ViewSetup::Translate;
         plan.translation = Vec3{0.0f, 0.0f, float(80.0 * std::sin(4.0 * time) - 140.0)};
         newSpin(plan, state, t, 1.0f);
-        texturedScene(plan, SceneId::Torus2);
+        textured(plan);
         break;
     }
 }
@@ -221,6 +208,11 @@ FramePlan planFrame(ShellState& state, const SceneTable& scenes, const Timing& t
         return plan;
     }
     plan.segment = findSegment(timing, t);
+    if (plan.segment != 0) {
+        const schedule::ObjectSegment drawn = schedule::segmentScenes(plan.segment);
+        plan.scene = drawn.scene;
+        plan.materialScene = drawn.materials;
+    }
     if (const schedule::Flight* flight = flightOf(plan.segment)) {
         planFlight(plan, state, scenes, timing, t, *flight);
     } else {
