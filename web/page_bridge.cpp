@@ -7,12 +7,13 @@ namespace {
 EM_JS(void, jsAddMenuEntry, (const char* label, int value), {
     Module.orvelPage.addMenuEntry(UTF8ToString(label), value);
 });
-EM_JS(void, jsLoaded, (const uint8_t* music, int size, int width, int height, int maxSide, double maxFileBytes,
-                        const char* musicName, const char* version), {
-    Module.orvelPage.loaded(size > 0 ? HEAPU8.slice(music, music + size) : null, width, height, maxSide,
-                            maxFileBytes, UTF8ToString(musicName), UTF8ToString(version));
+EM_JS(void, jsReady, (int width, int height, int maxSide, double maxFileBytes, const char* musicName,
+                       const char* version, double showEnd), {
+    Module.orvelPage.ready(width, height, maxSide, maxFileBytes, UTF8ToString(musicName), UTF8ToString(version),
+                           showEnd);
 });
 EM_JS(void, jsPlaying, (), { Module.orvelPage.playing(); });
+EM_JS(void, jsStalled, (double t), { Module.orvelPage.stalled(t); });
 EM_JS(void, jsPlayedFrame, (double t), { Module.orvelPage.playedFrame(t); });
 EM_JS(void, jsEnded, (const char* text), { Module.orvelPage.ended(UTF8ToString(text)); });
 EM_JS(void, jsAuthorFrame, (double t, int playing), { Module.orvelPage.authorFrame(t, playing !== 0); });
@@ -36,11 +37,12 @@ EM_JS(double, jsNow, (), { return performance.now(); });
 namespace page {
 
 void addMenuEntry(const char* label, int value) { jsAddMenuEntry(label, value); }
-void loaded(const uint8_t* music, std::size_t size, int width, int height, int maxSide,
-            std::size_t maxSyncFileBytes, const char* musicName, const char* version) {
-    jsLoaded(music, int(size), width, height, maxSide, double(maxSyncFileBytes), musicName, version);
+void ready(int width, int height, int maxSide, std::size_t maxSyncFileBytes, const char* musicName, const char* version,
+           double showEnd) {
+    jsReady(width, height, maxSide, double(maxSyncFileBytes), musicName, version, showEnd);
 }
 void playing() { jsPlaying(); }
+void stalled(double t) { jsStalled(t); }
 void playedFrame(double t) { jsPlayedFrame(t); }
 void ended(const std::string& syncText) { jsEnded(syncText.c_str()); }
 void authorFrame(double t, bool playing) { jsAuthorFrame(t, playing ? 1 : 0); }

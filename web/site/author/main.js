@@ -6,17 +6,26 @@
 // program's calls on to it; the program (web/author_mode.cpp) keeps the
 // frames and the marks, reads the files opened, keeps the steps to undo and
 // says what it refused.
+import { onMusic } from '../page/sound.js';
 import { byId } from '../page/status.js';
 import { save, setFileLimit } from './files.js';
 import './input.js';
 import { setMarks } from './marks.js';
 import { frame, musicTime, startPlaying } from './playback.js';
 import { keep, restore } from './storage.js';
-import { drawAll, drawTimes, setSchedule } from './strip.js';
+import { addMusic, drawAll, drawTimes, setSchedule } from './strip.js';
 
 export { frame, save };
 
-// The program is loaded and the music decoded (or not): the strip drawn
+// The music arrives: the strip shows from then on, its waveform drawn as
+// each piece of the music is decoded.
+export function musicArriving() {
+  byId('editor').hidden = false;
+  drawAll();
+}
+onMusic(addMusic);
+
+// Everything has arrived and the music is decoded (or not): the strip drawn
 // with it; maxSyncFileBytes is the largest file that can be a sync.txt.
 export function ready(maxSyncFileBytes) {
   setFileLimit(maxSyncFileBytes);
@@ -26,7 +35,6 @@ export function ready(maxSyncFileBytes) {
 // The first click: the show plays from its start, the music with it, and
 // the marks this browser kept come back.
 export function start() {
-  byId('editor').hidden = false;
   restore();
   startPlaying();
 }

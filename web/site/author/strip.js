@@ -13,6 +13,7 @@ let moments = [];
 let marks = [];        // [{ time, index }]
 let selected = -1;     // the program's index of the selected mark
 let shown = 0;
+let peaks = null;      // the loudest sample under each column, from the music's pieces so far
 let wave = null;       // the waveform, segments and moments
 let layer = null;      // wave with the marks
 const stripMs = [];
@@ -30,6 +31,21 @@ function stripSizedCanvas() {
   return c;
 }
 
+// A piece of the music's samples into the peaks of the columns it spans.
+function addPeaks(piece) {
+  const rate = piece.buffer.sampleRate;
+  const samples = piece.buffer.getChannelData(0);
+  const first = Math.round(piece.offset * rate);
+  const count = Math.min(Math.round((piece.end - piece.start) * rate), samples.length - first);
+  const perColumn = (end() * rate) / strip.width;
+  const start = piece.start * rate;
+  for (let i = 0; i < count; ++i) {
+    const x = Math.floor((start + i) / perColumn);
+    if (x >= peaks.length) break;
+    peaks[x] = Math.max(peaks[x], Math.abs(samples[first + i]));
+  }
+}
+
 function drawWave() {
   const { width, height } = strip;
   wave = stripSizedCanvas();
@@ -37,18 +53,16 @@ function drawWave() {
   g.fillStyle = '#101014';
   g.fillRect(0, 0, width, height);
   // The waveform: the loudest sample under each column of the strip.
-  const buffer = decodedMusic();
-  if (buffer) {
-    const samples = buffer.getChannelData(0);
-    const perColumn = (end() * buffer.sampleRate) / width;
-    g.fillStyle = '#4a6a8a';
-    for (let x = 0; x < width; ++x) {
-      let peak = 0;
-      const last = Math.min(samples.length, Math.floor((x + 1) * perColumn));
-      for (let i = Math.floor(x * perColumn); i < last; ++i) peak = Math.max(peak, Math.abs(samples[i]));
-      const h = peak * (height - 18);
-      g.fillRect(x, 18 + (height - 18 - h) / 2, 1, Math.max(1, h));
-    }
+  if (!peaks) {
+    // -1: no sample of the column has arrived yet.
+    peaks = new Float32Array(width).fill(-1);
+    for (const piece of decodedMusic() || []) addPeaks(piece);
+  }
+  g.fillStyle = '#4a6a8a';
+  for (let x = 0; x < width; ++x) {
+    if (peaks[x] < 0) continue;
+    const h = peaks[x] * (height - 18);
+    g.fillRect(x, 18 + (height - 18 - h) / 2, 1, Math.max(1, h));
   }
   // Segments: a line at each bound and the segment's number after it.
   g.fillStyle = '#888';
@@ -87,8 +101,19 @@ function draw() {
 export function setSchedule(segmentBounds, scheduleMoments) {
   bounds = segmentBounds;
   moments = scheduleMoments;
+  peaks = null;
   wave = null;
   layer = null;
+}
+
+// A piece of the music as it arrives (null: the music was replaced): the
+// waveform drawn again with it.
+export function addMusic(piece) {
+  if (!piece || !peaks) peaks = null;
+  else addPeaks(piece);
+  wave = null;
+  layer = null;
+  draw();
 }
 
 // The music decoded (or not): drawn again with it.
