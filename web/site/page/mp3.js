@@ -81,7 +81,9 @@ export function decodedLength(tag, samplesPerFrame) {
 
 // Where frame k of a file of constant bit rate starts: frames grow by one
 // byte of padding now and then so that their average length is exact, so
-// that the start of frame k lies within a byte of first + k times it.
+// that the start of frame k lies a few bytes at most from first + k times
+// it (the file's first frame, its tag, has no padding), far less than half
+// a frame: constantFrameNumber tells a frame found near there exactly.
 export function constantFrameStart(first, header, k) {
   return first + Math.round((k * header.samples * header.kbps * 1000) / (8 * header.rate));
 }
