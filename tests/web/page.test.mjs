@@ -4,7 +4,7 @@
 // Run by scripts/test after scripts/web: node --test tests/web/page.test.mjs
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { readdirSync, statSync } from 'node:fs';
+import { readdirSync, readFileSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, before, describe, test } from 'node:test';
@@ -281,12 +281,16 @@ describe('a page that cannot play says why', () => {
   }
 
   const [startData, restData] = siteFiles().filter((f) => f.endsWith('.data'));
+  const whole = readFileSync(join(siteDir, restData));
+  const cutShort = whole.subarray(0, whole.length >> 1);
   const cases = {
     [`without ${startData}`]: [{ missing: [startData] }, `${startData} could not be loaded: 404 Not Found`],
     [`without ${MUSIC}`]: [{ missing: [MUSIC] }, `${MUSIC} could not be loaded: 404 Not Found`],
     'without page/sound.js': [{ missing: ['page/sound.js'] }, /^The page's scripts could not be loaded/],
     [`with a ${restData} that is no data`]: [{ files: { [restData]: 'This is some text, not the show at all.' } },
       `${restData} is not the show's data: it starts with "This is "`],
+    [`with ${restData} cut short`]: [{ files: { [restData]: cutShort } },
+      `${restData} is damaged: ${cutShort.length} bytes where ${whole.length} belong`],
     // Refused by the program's own reader: the file, the line, what is wrong.
     'with a timing.txt that breaks a rule': [{ files: { 'timing.txt': builtInTiming.replace(/^end: .*$/m, 'end: 700') } },
       new RegExp(`^timing\\.txt:${builtInTiming.split('\n').findIndex((l) => l.startsWith('end: ')) + 1}: the end is at 700 s`)],

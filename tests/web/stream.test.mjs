@@ -12,12 +12,15 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 import { gunzipSync } from 'node:zlib';
-import { faults, launchBrowser, openPage, serveSite, siteDir, siteFiles, state, waitForState } from './browser.mjs';
+import {
+  faults, launchBrowser, musicFile, openPage, serveSite, siteDir, siteFiles, state, waitForState,
+} from './browser.mjs';
 import { nativeFrame } from './capture.mjs';
 import { differingShare, decodePng, MATCH_LEVELS, MATCH_SHARE } from './png.mjs';
 import { showSchedule } from './schedule.mjs';
 
 const schedule = showSchedule();
+const MUSIC = musicFile();
 const restData = siteFiles().filter((f) => f.endsWith('.data'))[1];
 // Segment 5 is the first after the opening to draw a scene that no earlier
 // segment draws (test2.3ds, in shell/schedule.h): the link stalls before it.
@@ -54,11 +57,12 @@ after(async () => {
   if (work) rmSync(work, { recursive: true, force: true });
 });
 
-// The page at `query` on the slow link that stalls, with `then(page, site)`.
-async function onStallingLink(query, then) {
-  const site = await serveSite({ hold: held });
+// The page at `query` on the slow link that stalls (on a fast one that
+// does not, with fast), with `then(page, site)`.
+async function onStallingLink(query, then, { fast = false } = {}) {
+  const site = await serveSite({ hold: fast ? null : held });
   const { page, record } = await openPage(browser, `${site.url}index.html?${query}`, undefined,
-    (opening) => opening.emulateNetworkConditions(LINK));
+    (opening) => (fast ? null : opening.emulateNetworkConditions(LINK)));
   try {
     await then(page, site);
     assert.deepEqual(faults(record), []);
@@ -116,4 +120,44 @@ test('play mode waits where the data ends, music and picture together, and plays
     assert.ok(Math.abs(heard[0] - heard[1]) <= schedule.syncTolerance, `demo clock and music at ${heard}`);
     assert.deepEqual([(await state(page)).audio, await page.$eval('#loading', (e) => e.hidden)], ['playing', true]);
   });
+});
+
+// Every piece of the music, as the page decoded it while it arrived, holds
+// the samples that a decode of the whole file holds at its seconds: the
+// worst difference, over the pieces' first and last samples.
+async function piecesOffWhole(page) {
+  return page.evaluate(async (file) => {
+    const { decodedMusic } = await import('./page/sound.js');
+    const bytes = await (await fetch(encodeURIComponent(file))).arrayBuffer();
+    const whole = (await new OfflineAudioContext(2, 1, 44100).decodeAudioData(bytes)).getChannelData(0);
+    let worst = 0;
+    let seconds = 0;
+    for (const piece of decodedMusic()) {
+      const samples = piece.buffer.getChannelData(0);
+      const rate = piece.buffer.sampleRate;
+      const count = Math.round((piece.end - piece.start) * rate);
+      const first = Math.round(piece.offset * rate);
+      const start = Math.round(piece.start * rate);
+      for (const i of [...Array(256).keys(), ...Array.from({ length: 256 }, (_, k) => count - 256 + k)]) {
+        worst = Math.max(worst, Math.abs(samples[first + i] - whole[start + i]));
+      }
+      seconds += piece.end - piece.start;
+    }
+    return { worst, seconds, first: decodedMusic()[0].start, length: whole.length / 44100, pieces: decodedMusic().length };
+  }, MUSIC);
+}
+
+test('the music decoded in pieces as it arrives is the whole decode, from the start and from ?t=', async () => {
+  for (const from of ['0', schedule.segmentMoments[4]]) {
+    await onStallingLink(`t=${from}`, async (page) => {
+      await page.waitForFunction(() => import('./page/sound.js').then((m) => m.musicReadyUntil(0) === Infinity),
+        { timeout: 60000, polling: 200 });
+      const { worst, seconds, first, length, pieces } = await piecesOffWhole(page);
+      assert.ok(pieces > 2, `${pieces} pieces`);
+      // From the frame that holds ?t='s second to the end (the music outlasts the show: no loop).
+      assert.ok(first <= Number(from) && first > Number(from) - 0.03, `the first piece starts at ${first} s`);
+      assert.ok(Math.abs(seconds - (length - first)) < 1e-6, `the pieces hold ${seconds} s of ${length - first} s`);
+      assert.ok(worst < 1e-4, `a piece's samples lie ${worst} from the whole decode's`);
+    }, { fast: true });
+  }
 });
