@@ -57,10 +57,10 @@ after(async () => {
   if (work) rmSync(work, { recursive: true, force: true });
 });
 
-// The page at `query` on the slow link that stalls (on a fast one that
-// does not, with fast), with `then(page, site)`.
-async function onStallingLink(query, then, { fast = false } = {}) {
-  const site = await serveSite({ hold: fast ? null : held });
+// The page at `query` on the slow link that stalls, with `then(page, site)`;
+// fast: on a link neither slow nor stalling; flowing: slow, not stalling.
+async function onStallingLink(query, then, { fast = false, flowing = false } = {}) {
+  const site = await serveSite({ hold: fast || flowing ? null : held });
   const { page, record } = await openPage(browser, `${site.url}index.html?${query}`, undefined,
     (opening) => (fast ? null : opening.emulateNetworkConditions(LINK)));
   try {
@@ -160,4 +160,31 @@ test('the music decoded in pieces as it arrives is the whole decode, from the st
       assert.ok(worst < 1e-4, `a piece's samples lie ${worst} from the whole decode's`);
     }, { fast: true });
   }
+});
+
+test("author mode draws the music's waveform on its strip as the music arrives", async () => {
+  await onStallingLink('edit', async (page) => {
+    // The strip's columns that the waveform's colour reaches.
+    const drawn = () => {
+      const strip = document.getElementById('strip');
+      const { data } = strip.getContext('2d').getImageData(0, 0, strip.width, strip.height);
+      let columns = 0;
+      for (let x = 0; x < strip.width; ++x) {
+        for (let y = 0; y < strip.height; ++y) {
+          const at = 4 * (y * strip.width + x);
+          if (data[at] === 0x4a && data[at + 1] === 0x6a && data[at + 2] === 0x8a) {
+            ++columns;
+            break;
+          }
+        }
+      }
+      return columns;
+    };
+    const early = await page.waitForFunction(`(${drawn})() > 0 && document.documentElement.dataset.orvel === 'loading'
+      && (${drawn})()`, { timeout: 30000, polling: 100 }).then((h) => h.jsonValue());
+    await waitForState(page, 'waiting', 60000);
+    const whole = await page.evaluate(drawn);
+    const width = await page.$eval('#strip', (c) => c.width);
+    assert.ok(early < whole / 2 && whole > 0.9 * width, `${early}, then ${whole} of ${width} columns`);
+  }, { flowing: true });
 });

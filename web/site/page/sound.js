@@ -159,11 +159,13 @@ export function playMusicSoon(from, loop) {
 
 // The show's second that the music may not pass (its data has not come);
 // returns the second up to which the music is scheduled, where the picture
-// must wait (t itself when no music plays).
+// must wait (t itself when no music plays), or infinity once it is
+// scheduled to the show's end, where the picture ends and waits for nothing.
 export function setMusicLimit(t) {
   limit = t;
   extend();
-  return player && !muted ? player.until : t;
+  if (!player || muted) return t;
+  return player.until + EPSILON >= showEnd ? Infinity : player.until;
 }
 
 // The show's second being heard now, or null when no music plays.
