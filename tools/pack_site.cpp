@@ -4,8 +4,8 @@
 // working directory), in the order the show needs it, so that the page can
 // start the show on its first seconds and fetch the rest while it plays:
 //
-//   orvel-1.data   the page's program (PROGRAM.js, PROGRAM.wasm) and the
-//                  scenes of the show's first segment
+//   orvel-1.data   the page's program (PROGRAM.js, PROGRAM.wasm, under
+//                  their own names) and the scenes of the show's first segment
 //   orvel-2.data   the other scenes, one pack each, in the order the show
 //                  first needs them (shell/scene_needs.h)
 //   the music of the built-in timing, as it is (it does not compress)
@@ -28,6 +28,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <set>
 #include <stdexcept>
@@ -83,6 +84,8 @@ Bytes gzip(const Bytes& plain) {
     if (result != Z_STREAM_END) throw std::runtime_error("zlib could not compress a pack");
     return out;
 }
+
+std::string baseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 // The files of one pack, by the names the program will open.
 class Pack {
@@ -154,8 +157,7 @@ int main(int argc, char** argv) {
         if (!context.ok()) throw std::runtime_error(context.error());
         std::set<std::string> packed;
         Pack program;
-        program.addAs("orvel.js", readWhole(argv[1]));
-        program.addAs("orvel.wasm", readWhole(argv[2]));
+        for (const char* file : {argv[1], argv[2]}) program.addAs(baseName(file), readWhole(file));
         std::vector<Pack> start{program};
         std::vector<Pack> rest;
         const schedule::ObjectSegment opening = schedule::segmentScenes(1);

@@ -6,7 +6,8 @@
 # page/, which every mode loads) and the data the page reads first (the
 # first file that pack-site lists) as soon as it reads the head: without
 # them, each module is asked for only once the one that imports it has
-# arrived, a round trip each on a slow link.
+# arrived, a round trip each on a slow link. The name of the data file the
+# page reads after the first goes beside them.
 file(STRINGS ${PAGE_FILES} pages)
 file(STRINGS ${DATA_FILES} data)
 set(links "")
@@ -16,8 +17,11 @@ foreach(file ${pages})
   endif()
 endforeach()
 list(GET data 0 first)
-# As the page's fetch asks for it (same origin, CORS mode), so that it takes this one.
+list(GET data 1 rest)
+# As the page's fetch asks for it (same origin, CORS mode), so that it takes
+# this one; the page reads the names of both data files from here.
 string(APPEND links "<link rel=\"preload\" href=\"${first}\" as=\"fetch\" crossorigin>\n")
+string(APPEND links "<meta name=\"orvel-rest-data\" content=\"${rest}\">\n")
 file(READ ${SOURCE} html)
 string(FIND "${html}" "<!-- preloads -->\n" at)
 if(at EQUAL -1)

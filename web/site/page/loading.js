@@ -14,8 +14,10 @@ import { openSiteFile } from './site_file.js';
 import { addPiece, musicComplete, silent } from './sound.js';
 import { fail, hasFailed, root } from './status.js';
 
-const START_FILE = 'orvel-1.data';
-const REST_FILE = 'orvel-2.data';
+// The data files as pack-site names them, which the build writes into
+// index.html's head: the one it preloads, and the rest.
+const START_FILE = document.querySelector('link[rel=preload][as=fetch]').getAttribute('href');
+const REST_FILE = document.querySelector('meta[name=orvel-rest-data]').content;
 const TIMING_FILE = 'timing.txt';
 // ?timing= names a file of the site: a path of plain names.
 const SITE_PATH = /^(?!\.{1,2}(\/|$))(?!.*\/\.{1,2}(\/|$))[\w ()+,.-]+(\/[\w ()+,.-]+)*$/;
@@ -110,15 +112,15 @@ async function fetchTiming() {
 // The program's pack: its script, run with the timing file in its files
 // and on its command line (before the mode's arguments).
 async function runProgram(files, timingFetched, modeArguments) {
-  const file = (name) => files.find((f) => f.name === name);
-  if (!file('orvel.js') || !file('orvel.wasm')) throw new Error(`${START_FILE} is damaged: no program in it`);
+  const [js, wasm] = ['.js', '.wasm'].map((ending) => files.find((f) => f.name.endsWith(ending)));
+  if (!js || !wasm) throw new Error(`${START_FILE} is damaged: no program in it`);
   const timing = await timingFetched;
   Module.arguments = [...(timing ? ['--timing', timing.name] : []), ...modeArguments];
   Module.preRun = [() => { if (timing) writeFiles([timing]); }];
-  Module.wasmBinary = file('orvel.wasm').bytes;
+  Module.wasmBinary = wasm.bytes;
   const script = document.createElement('script');
-  script.src = URL.createObjectURL(new Blob([file('orvel.js').bytes], { type: 'text/javascript' }));
-  script.onerror = () => fail('orvel.js could not be run');
+  script.src = URL.createObjectURL(new Blob([js.bytes], { type: 'text/javascript' }));
+  script.onerror = () => fail(`${js.name} could not be run`);
   document.body.appendChild(script);
 }
 
