@@ -68,7 +68,8 @@ export function serveSite({ dir = siteDir, missing = [], prelude = '', files = {
     const file = normalize(join(dir, path));
     const added = Object.hasOwn(files, path);
     const held = hold && hold.file === path;
-    if (missing.includes(path) || (!added && (!file.startsWith(root) || !existsSync(file) || !statSync(file).isFile()))) {
+    const onDisk = file.startsWith(root) && existsSync(file) && statSync(file).isFile();
+    if (missing.includes(path) || (!added && !onDisk)) {
       if (held) await released;
       response.writeHead(404, 'Not Found').end();
       return;

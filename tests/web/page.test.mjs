@@ -292,9 +292,12 @@ describe('a page that cannot play says why', () => {
     [`with ${restData} cut short`]: [{ files: { [restData]: cutShort } },
       `${restData} is damaged: ${cutShort.length} bytes where ${whole.length} belong`],
     // Refused by the program's own reader: the file, the line, what is wrong.
-    'with a timing.txt that breaks a rule': [{ files: { 'timing.txt': builtInTiming.replace(/^end: .*$/m, 'end: 700') } },
-      new RegExp(`^timing\\.txt:${builtInTiming.split('\n').findIndex((l) => l.startsWith('end: ')) + 1}: the end is at 700 s`)],
-    'with a timing.txt whose music the site lacks': [{ files: { 'timing.txt': builtInTiming.replace(MUSIC, 'other.ogg') } },
+    'with a timing.txt that breaks a rule': [
+      { files: { 'timing.txt': builtInTiming.replace(/^end: .*$/m, 'end: 700') } },
+      new RegExp(`^timing\\.txt:${builtInTiming.split('\n').findIndex((l) => l.startsWith('end: ')) + 1}: ` +
+        'the end is at 700 s')],
+    'with a timing.txt whose music the site lacks': [
+      { files: { 'timing.txt': builtInTiming.replace(MUSIC, 'other.ogg') } },
       'other.ogg could not be loaded: 404 Not Found'],
   };
   for (const [name, [serving, said]] of Object.entries(cases)) {
@@ -321,7 +324,8 @@ describe('a page that cannot play says why', () => {
       await expectFailure(page, record, `${restData} could not be loaded: 404 Not Found`);
       const time = (await state(page)).time;
       await new Promise((r) => setTimeout(r, 300));
-      assert.deepEqual([(await state(page)).time, (await state(page)).audio], [time, 'stopped'], 'no frame, no music after');
+      const later = await state(page);
+      assert.deepEqual([later.time, later.audio], [time, 'stopped'], 'no frame, no music after');
     } finally {
       await page.close();
       await partial.close();

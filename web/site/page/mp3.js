@@ -46,7 +46,8 @@ export function findFrame(bytes, from, to = bytes.length) {
   return -1;
 }
 
-const readBig32 = (bytes, at) => ((bytes[at] << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3]) >>> 0;
+const readBig32 = (bytes, at) =>
+  ((bytes[at] << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3]) >>> 0;
 
 // What the first frame's tag says, or null where it holds none:
 // { constant (an "Info" tag: a constant bit rate), frames (the audio frames
@@ -76,7 +77,8 @@ export function fileTag(bytes, at) {
 
 // The samples that a whole decode of the file holds, where its tag tells.
 export function decodedLength(tag, samplesPerFrame) {
-  return tag && tag.frames && (tag.delay || tag.padding) ? tag.frames * samplesPerFrame - tag.delay - tag.padding : null;
+  if (!tag || !tag.frames || !(tag.delay || tag.padding)) return null;
+  return tag.frames * samplesPerFrame - tag.delay - tag.padding;
 }
 
 // Where frame k of a file of constant bit rate starts: frames grow by one

@@ -254,6 +254,10 @@ async function decodeWhole(bytes, sink) {
   sink.piece({ start: 0, end: decoded.duration, buffer: decoded, offset: 0 });
 }
 
+// A server that answers a range with the whole file after it answered one with a part.
+const partIgnored = (name) => new Error(
+  `${name} could not be loaded: the server sent all of it where a part was asked for`);
+
 // A source hands a file's bytes, as they arrive, to got(chunk), which
 // returns false when it wants no more (as got.done() says from then on); it
 // resolves when they end.
@@ -279,7 +283,7 @@ function rangesFrom(name, from, first, asked, later) {
     }
     if (response.status !== 206) {
       response.body.cancel().catch(() => {});
-      throw new Error(`${name} could not be loaded: the server sent all of it where a part was asked for`);
+      throw partIgnored(name);
     }
     await readChunks(name, response, got);
   };
@@ -348,7 +352,7 @@ async function fromFrame(name, head, from, later, sink) {
   const begin = Math.max(first.at, constantFrameStart(first.at, header, wanted - LEAD_FRAMES) - 2 * header.length);
   const asked = firstPieceBytes(header) + 4 * header.length;
   const answer = await range(name, begin, asked);
-  if (answer.whole) throw new Error(`${name} could not be loaded: the server sent all of it where a part was asked for`);
+  if (answer.whole) throw partIgnored(name);
   sink.needs(asked);
   const start = new Bytes();
   let pieces = null;
