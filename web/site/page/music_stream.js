@@ -298,12 +298,12 @@ async function range(name, begin, bytes) {
   return { bytes: new Uint8Array(await response.arrayBuffer()), size };
 }
 
-// The file from its first byte, decoded in pieces from second `from` to
-// second `until`. The music's beginning, before `from`, follows where
-// loop(its length) says that it plays again (the show outlasts it).
-async function fromStart(source, from, until, loop, sink) {
+// Reads a source into pieces: its bytes kept until open(bytes, failed)
+// makes the pieces from them (null: not yet), then handed to those. Resolves
+// to { pieces (null where open never made them), bytes (those kept) } once
+// the source has ended or the pieces have all they decode.
+async function readPieces(source, sink, open) {
   const start = new Bytes();
-  let first = null;
   let pieces = null;
   const failure = deferredFailure();
   const got = (chunk) => {
@@ -311,25 +311,36 @@ async function fromStart(source, from, until, loop, sink) {
     if (pieces) {
       pieces.frames.append(chunk);
       pieces.take(false);
-      return !pieces.error && pieces.frames.end() < pieces.until + TAIL_FRAMES;
+      return !got.done();
     }
     start.append(chunk);
-    if (first === false) return true;
-    first = firstFrame(start.view());
-    if (!first) return true;
-    if (first.length !== null) sink.length(first.length / first.header.rate);
-    sink.needs(first.at + firstPieceBytes(first.header));
-    const frames = new Frames(0, first.at);
-    frames.append(start.view());
-    pieces = new Pieces({ ...first, frames, from: frameAt(from, first.header), until: frameAt(until, first.header),
-      sink, failed: failure.fail });
-    pieces.take(false);
+    pieces = open(start.view(), failure.fail);
+    if (pieces) pieces.take(false);
     return true;
   };
   got.done = () => Boolean(pieces && (pieces.error || pieces.frames.end() >= pieces.until + TAIL_FRAMES));
   await Promise.race([source(got), failure.promise]);
+  return { pieces, bytes: start.view() };
+}
+
+// The file from its first byte, decoded in pieces from second `from` to
+// second `until`. The music's beginning, before `from`, follows where
+// loop(its length) says that it plays again (the show outlasts it).
+async function fromStart(source, from, until, loop, sink) {
+  let first = null;
+  const { pieces, bytes } = await readPieces(source, sink, (view, failed) => {
+    if (first === false) return null;
+    first = firstFrame(view);
+    if (!first) return null;
+    if (first.length !== null) sink.length(first.length / first.header.rate);
+    sink.needs(first.at + firstPieceBytes(first.header));
+    const frames = new Frames(0, first.at);
+    frames.append(view);
+    return new Pieces({ ...first, frames, from: frameAt(from, first.header), until: frameAt(until, first.header),
+      sink, failed });
+  });
   if (!pieces) {
-    await decodeWhole(start.view(), sink);
+    await decodeWhole(bytes, sink);
     return;
   }
   await pieces.finish();
@@ -354,27 +365,13 @@ async function fromFrame(name, head, from, later, sink) {
   const answer = await range(name, begin, asked);
   if (answer.whole) throw partIgnored(name);
   sink.needs(asked);
-  const start = new Bytes();
-  let pieces = null;
-  const failure = deferredFailure();
-  const got = (chunk) => {
-    sink.bytes(chunk.length);
-    if (pieces) {
-      pieces.frames.append(chunk);
-      pieces.take(false);
-      return !pieces.error;
-    }
-    start.append(chunk);
-    const at = findFrame(start.view(), 0, start.length);
-    if (at < 0) return true;
+  const { pieces } = await readPieces(rangesFrom(name, begin, answer.bytes, asked, later), sink, (view, failed) => {
+    const at = findFrame(view, 0, view.length);
+    if (at < 0) return null;
     const frames = new Frames(constantFrameNumber(first.at, header, begin + at), at);
-    frames.append(start.view());
-    pieces = new Pieces({ ...first, frames, from: Math.max(wanted, frames.firstNumber), sink, failed: failure.fail });
-    pieces.take(false);
-    return true;
-  };
-  got.done = () => Boolean(pieces && pieces.error);
-  await Promise.race([rangesFrom(name, begin, answer.bytes, asked, later)(got), failure.promise]);
+    frames.append(view);
+    return new Pieces({ ...first, frames, from: Math.max(wanted, frames.firstNumber), sink, failed });
+  });
   if (!pieces) throw new DecodeError('the music cannot be decoded (no frame where its tag says)');
   await pieces.finish();
   return true;
