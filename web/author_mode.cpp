@@ -75,7 +75,7 @@ void AuthorMode::showFrame(long frame) {
     tellPage();
 }
 
-void AuthorMode::tellPage() const { page::authorFrame(shown_, playing_); }
+void AuthorMode::tellPage() const { page::authorFrame(shown_, playing_, show_.shownSegment()); }
 
 namespace {
 

@@ -72,7 +72,7 @@ EM_BOOL onAnimationFrame(double, void*) {
         endShow(false);
         return EM_FALSE;
     }
-    page::playedFrame(t);
+    page::playedFrame(t, show.shownSegment());
     if (first) logMilliseconds("first frame of the show drawn");
     return EM_TRUE;
 }

@@ -13,9 +13,11 @@ EM_JS(void, jsLoaded, (const uint8_t* music, int size, int width, int height, in
                             maxFileBytes, UTF8ToString(musicName), UTF8ToString(version));
 });
 EM_JS(void, jsPlaying, (), { Module.orvelPage.playing(); });
-EM_JS(void, jsPlayedFrame, (double t), { Module.orvelPage.playedFrame(t); });
+EM_JS(void, jsPlayedFrame, (double t, int segment), { Module.orvelPage.playedFrame(t, segment); });
 EM_JS(void, jsEnded, (const char* text), { Module.orvelPage.ended(UTF8ToString(text)); });
-EM_JS(void, jsAuthorFrame, (double t, int playing), { Module.orvelPage.authorFrame(t, playing !== 0); });
+EM_JS(void, jsAuthorFrame, (double t, int playing, int segment), {
+    Module.orvelPage.authorFrame(t, playing !== 0, segment);
+});
 EM_JS(void, jsMarks, (const float* marks, int count, const char* kept), {
     Module.orvelPage.marks(Array.from(HEAPF32.subarray(marks >> 2, (marks >> 2) + count)), UTF8ToString(kept));
 });
@@ -41,9 +43,9 @@ void loaded(const uint8_t* music, std::size_t size, int width, int height, int m
     jsLoaded(music, int(size), width, height, maxSide, double(maxSyncFileBytes), musicName, version);
 }
 void playing() { jsPlaying(); }
-void playedFrame(double t) { jsPlayedFrame(t); }
+void playedFrame(double t, int segment) { jsPlayedFrame(t, segment); }
 void ended(const std::string& syncText) { jsEnded(syncText.c_str()); }
-void authorFrame(double t, bool playing) { jsAuthorFrame(t, playing ? 1 : 0); }
+void authorFrame(double t, bool playing, int segment) { jsAuthorFrame(t, playing ? 1 : 0, segment); }
 void marks(const float* list, int count, const std::string& kept) { jsMarks(list, count, kept.c_str()); }
 void say(const std::string& text) { jsSay(text.c_str()); }
 void schedule(const double* bounds, int boundCount, const double* moments, int momentCount) {

@@ -19,12 +19,13 @@ void addMenuEntry(const char* label, int value);
 void loaded(const uint8_t* music, std::size_t size, int width, int height, int maxSide,
             std::size_t maxSyncFileBytes, const char* musicName, const char* version);
 void playing();
-// Play mode: the frame just drawn shows demo time t.
-void playedFrame(double t);
+// Play mode: the frame just drawn shows demo time t; the picture on
+// screen is segment's (0: none yet).
+void playedFrame(double t, int segment);
 // The show is over; syncText is what ESC writes, empty at the natural end.
 void ended(const std::string& syncText);
-// Author mode: the frame on screen shows demo time t; playing or paused.
-void authorFrame(double t, bool playing);
+// Author mode: the frame on screen shows demo time t, of segment; playing or paused.
+void authorFrame(double t, bool playing, int segment);
 // Author mode: the sync marks, in the order recorded, and the text that
 // the browser keeps them in until they change again.
 void marks(const float* marks, int count, const std::string& kept);

@@ -39,14 +39,17 @@ const page = {
     if (!decodedMusic()) root.dataset.audio = 'silent';
   },
 
-  playedFrame(t) { root.dataset.time = t.toFixed(3); },
+  playedFrame(t, segment) {
+    root.dataset.time = t.toFixed(3);
+    root.dataset.segment = String(segment);
+  },
 
   ended,
 
   frameDone() { setState('frame'); },
 
   // Author mode.
-  authorFrame(t, playing) { author.frame(t, playing); },
+  authorFrame(t, playing, segment) { author.frame(t, playing, segment); },
   marks(list, kept) { author.marks(list, kept); },
   say,
   schedule(bounds, moments) { author.schedule(bounds, moments); },
