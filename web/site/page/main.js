@@ -29,7 +29,7 @@ const page = {
     describeMedia(musicName);
     decodeMusic(bytes, () => {
       byId('fullscreen').hidden = Boolean(author);
-      if (author) author.ready(maxSyncFileBytes);
+      if (author) author.ready(maxSyncFileBytes, musicName);
       waitForStart();
     });
   },
@@ -52,8 +52,10 @@ const page = {
   authorFrame(t, playing, segment) { author.frame(t, playing, segment); },
   marks(list, kept) { author.marks(list, kept); },
   say,
-  schedule(bounds, moments) { author.schedule(bounds, moments); },
-  syncText(text) { author.save(text); },
+  handles(names, kinds, fps) { author.handles(names, kinds, fps); },
+  timing(bounds, handleTimes, kept) { author.timing(bounds, handleTimes, kept); },
+  playMusic: (name) => author.playMusic(name),
+  save(name, text) { author.save(name, text); },
 
   benchDone(report) {
     byId('bench').textContent = report;
