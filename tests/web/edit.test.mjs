@@ -571,11 +571,15 @@ describe('author mode', () => {
     assert.equal(await said(() => page.click('#reset-timing')), 'Timing reset (Ctrl+Z brings it back)');
     assert.equal(await savedFile('#save-timing'), BUILT_IN_TIMING);
 
+    // A later end, which a seek then reaches.
+    const later = retimed.replace(/^end: .*$/m, 'end: 125');
     const file = join(work, 'timing.txt');
-    writeFileSync(file, retimed);
+    writeFileSync(file, later);
     assert.equal(await said(async () => (await page.$('#open-timing')).uploadFile(file)), 'timing.txt: the timing opened');
-    assert.equal(await savedFile('#save-timing'), retimed);
+    assert.equal(await savedFile('#save-timing'), later);
     assert.deepEqual(await listed(), ['9.000', '12.000']);
+    await page.evaluate(() => Module._orvel_edit_seek(124));
+    assert.equal(await shownTime(), 124);
 
     // The stripes outside segment 4.
     const lines = retimed.split('\n');
@@ -584,10 +588,10 @@ describe('author mode', () => {
     writeFileSync(file, lines.join('\n'));
     const refusal = await said(async () => (await page.$('#open-timing')).uploadFile(file));
     assert.ok(refusal.startsWith(`timing.txt:${line}: `) && refusal.endsWith('; the timing is as it was'), refusal);
-    assert.equal(await savedFile('#save-timing'), retimed);
+    assert.equal(await savedFile('#save-timing'), later);
 
     assert.equal(await said(() => drop('#strip', 'sync.txt', 'time: 1.000000\n')), 'sync.txt: 1 mark opened');
-    assert.equal(await savedFile('#save-timing'), retimed);
+    assert.equal(await savedFile('#save-timing'), later);
   });
 });
 
@@ -630,6 +634,10 @@ describe('author mode, in a browser profile of its own', () => {
       });
       const musicLine = async () => timingValue(await savedFile('#save-timing'), 'music');
       const builtInMusic = timingValue(BUILT_IN_TIMING, 'music');
+      // A name that a timing file cannot hold.
+      const refused = await said(() => drop('#strip', 'a:b.wav', { size: wav.length, bytes: [...wav] }));
+      assert.ok(refused.startsWith('a:b.wav: ') && refused.endsWith('; rename the file to play it'), refused);
+      assert.equal(await musicLine(), builtInMusic);
       assert.equal(await said(() => drop('#strip', 'tone.wav', { size: wav.length, bytes: [...wav] })),
         'tone.wav: the show plays with this music, and the timing names it');
       assert.equal(await musicLine(), 'tone.wav');
