@@ -66,7 +66,7 @@ std::string timingRefusal(const TimingRead& read) {
 
 }  // namespace
 
-AuthorMode::AuthorMode(WebShow& show) : show_(show) {
+AuthorMode::AuthorMode(WebShow& show) : show_(show), startTiming_(show.timing()) {
     std::string names;
     std::string kinds;
     for (const TimingHandle& handle : timingHandles()) {
@@ -154,10 +154,10 @@ void AuthorMode::timingChanged() const {
     const Timing& timing = show_.timing();
     std::vector<double> times;
     for (std::size_t h = 0; h < timingHandles().size(); ++h) times.push_back(handleTime(timing, int(h)));
-    // The built-in timing is kept as nothing: a later build's own times
-    // then stand.
+    // The timing the show started with is kept as nothing: a later build's
+    // own times (or the site's timing file's) then stand.
     page::timing(timing.bounds, int(std::size(timing.bounds)), times.data(), int(times.size()),
-                 timing == builtInTiming() ? std::string() : formatTiming(timing));
+                 timing == startTiming_ ? std::string() : formatTiming(timing));
 }
 
 void AuthorMode::useTiming(const Timing& timing) {

@@ -103,6 +103,8 @@ private:
     void swapStep(bool undo);
 
     WebShow& show_;
+    // The timing the show started with (the built-in one, or a timing file's).
+    const Timing startTiming_;
     bool playing_ = false;
     long frame_ = 0;
     double shown_ = 0.0;

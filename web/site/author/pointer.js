@@ -10,7 +10,7 @@ import { handleNear, select as selectHandle, snapped } from './handles.js';
 import { markNear, select as selectMark } from './marks.js';
 import { isPlaying, resume, stopMusic } from './playback.js';
 import { eventX, eventY, strip } from './strip.js';
-import { timeOf, visible, zoom, zoomedIn, scroll } from './view.js';
+import { scroll, timeOf, visible, zoom, zoomedIn } from './view.js';
 
 const running = () => root.dataset.orvel === 'playing' || root.dataset.orvel === 'paused';
 

@@ -105,6 +105,8 @@ new ResizeObserver(() => {
   strip.width = width;
   strip.height = height;
   fitExtent();
+  // A resized canvas is blank, whether or not the view changed.
+  redrawAll();
 }).observe(strip);
 
 onViewChange(redrawAll);
