@@ -72,7 +72,7 @@ EM_BOOL onAnimationFrame(double, void*) {
         endShow(false);
         return EM_FALSE;
     }
-    page::playedFrame(t);
+    page::playedFrame(t, show.shownSegment());
     if (first) logMilliseconds("first frame of the show drawn");
     return EM_TRUE;
 }
@@ -124,21 +124,10 @@ EM_BOOL onAuthorKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     return EM_TRUE;
 }
 
-// The strip under the picture: the segments' bounds, and the moments inside
-// them where the picture changes.
-void describeSchedule() {
-    const Timing& timing = show.timing();
-    std::vector<double> moments;
-    for (const schedule::Window& flash : timing.flashes) moments.push_back(flash.begin);
-    for (double moment : {timing.stripes, timing.waves, timing.pulse}) moments.push_back(moment);
-    page::schedule(timing.bounds, int(std::size(timing.bounds)), moments.data(), int(moments.size()));
-}
-
 void startPlayMode(bool authorMode) {
     for (const MenuEntry& entry : kRenderModeMenu) page::addMenuEntry(entry.label, entry.value);
     if (authorMode) {
         author = std::make_unique<AuthorMode>(show);
-        describeSchedule();
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onAuthorKeyDown);
     } else {
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
@@ -284,13 +273,32 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_clear_marks() {
     if (author) author->clearMarks();
 }
 // A file opened or dropped: its name and its bytes, as they are, in memory
-// the page took with malloc.
-EMSCRIPTEN_KEEPALIVE void orvel_edit_open(const char* name, int nameSize, const char* text, int textSize) {
-    if (author)
-        author->open(std::string_view(name, std::size_t(nameSize)), std::string_view(text, std::size_t(textSize)));
+// the page took with malloc; kind is AuthorMode::FileKind's: 0 a sync.txt,
+// 1 a timing file, 2 either.
+EMSCRIPTEN_KEEPALIVE void orvel_edit_open(const char* name, int nameSize, const char* text, int textSize, int kind) {
+    if (author && kind >= 0 && kind <= 2)
+        author->open(std::string_view(name, std::size_t(nameSize)), std::string_view(text, std::size_t(textSize)),
+                     AuthorMode::FileKind(kind));
 }
-EMSCRIPTEN_KEEPALIVE void orvel_edit_restore(const char* text, int textSize) {
-    if (author) author->restore(std::string_view(text, std::size_t(textSize)));
+EMSCRIPTEN_KEEPALIVE void orvel_edit_restore(const char* marks, int marksSize, const char* timing, int timingSize) {
+    if (author)
+        author->restore(std::string_view(marks, std::size_t(marksSize)),
+                        std::string_view(timing, std::size_t(timingSize)));
+}
+// Author mode's handles (web/timing_handles.h), by number.
+EMSCRIPTEN_KEEPALIVE void orvel_edit_move(int handle, double t) {
+    if (author) author->moveHandle(handle, t);
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_finish_move() {
+    if (author) author->finishMove();
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_reset_timing() {
+    if (author) author->resetTiming();
+}
+// A music file the author chose, which the page decoded and holds: its name.
+// 0 when refused (said on the page).
+EMSCRIPTEN_KEEPALIVE int orvel_edit_music(const char* name, int nameSize) {
+    return author && author->openMusic(std::string_view(name, std::size_t(nameSize))) ? 1 : 0;
 }
 EMSCRIPTEN_KEEPALIVE void orvel_edit_undo() {
     if (author) author->undo();
@@ -298,9 +306,12 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_undo() {
 EMSCRIPTEN_KEEPALIVE void orvel_edit_redo() {
     if (author) author->redo();
 }
-// The text of sync.txt, handed to the page to save.
+// The text of sync.txt or timing.txt, handed to the page to save.
 EMSCRIPTEN_KEEPALIVE void orvel_edit_save() {
-    if (author) page::syncText(author->syncText());
+    if (author) page::save("sync.txt", author->syncText());
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_save_timing() {
+    if (author) page::save(kTimingFile, author->timingText());
 }
 
 }  // extern "C"

@@ -313,8 +313,10 @@ function playMode() {
         await page.waitForFunction((t) => Number(document.documentElement.dataset.time) > t,
           { timeout: 10000, polling: 20 }, next);
         const picture = await canvasPicture(page);
-        const shown = await page.evaluate(() => Number(document.documentElement.dataset.time));
+        const { time, segment } = await state(page);
+        const shown = Number(time);
         assert.ok(shown < OPENING_END, `"${label}" seen in the opening (at ${shown} s)`);
+        assert.equal(segment, '1', `segment ${segment} on screen at ${shown} s`);
         return picture;
       };
       // The opening draws only in "Texturemap"; the other modes leave it black.

@@ -29,7 +29,7 @@ const page = {
     describeMedia(musicName);
     decodeMusic(bytes, () => {
       byId('fullscreen').hidden = Boolean(author);
-      if (author) author.ready(maxSyncFileBytes);
+      if (author) author.ready(maxSyncFileBytes, musicName);
       waitForStart();
     });
   },
@@ -39,18 +39,23 @@ const page = {
     if (!decodedMusic()) root.dataset.audio = 'silent';
   },
 
-  playedFrame(t) { root.dataset.time = t.toFixed(3); },
+  playedFrame(t, segment) {
+    root.dataset.time = t.toFixed(3);
+    root.dataset.segment = String(segment);
+  },
 
   ended,
 
   frameDone() { setState('frame'); },
 
   // Author mode.
-  authorFrame(t, playing) { author.frame(t, playing); },
+  authorFrame(t, playing, segment) { author.frame(t, playing, segment); },
   marks(list, kept) { author.marks(list, kept); },
   say,
-  schedule(bounds, moments) { author.schedule(bounds, moments); },
-  syncText(text) { author.save(text); },
+  handles(names, kinds, fps) { author.handles(names, kinds, fps); },
+  timing(bounds, handleTimes, kept) { author.timing(bounds, handleTimes, kept); },
+  playMusic: (name) => author.playMusic(name),
+  save(name, text) { author.save(name, text); },
 
   benchDone(report) {
     byId('bench').textContent = report;

@@ -36,6 +36,12 @@ export function decodeMusic(bytes, done) {
   });
 }
 
+// Author mode's music from a file the author chose, in place of the show's.
+export function replaceMusic(buffer) {
+  stopMusic();
+  music = buffer;
+}
+
 // Browsers let sound start only inside a person's gesture: the context is
 // made and resumed there, even while the files are still loading.
 export function prepareAudio() {
