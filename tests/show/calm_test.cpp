@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,16 @@ void expectSameMotion(const FramePlan& actual, const FramePlan& expected, const 
     EXPECT_NEAR(actual.translation.z, expected.translation.z, kDegrees) << what;
     EXPECT_NEAR(actual.wave.time, expected.wave.time, kDegrees) << what;
     EXPECT_EQ(actual.wave.groupSize, expected.wave.groupSize) << what;
+}
+
+// The grey's light, and a red's in a texture it modulates, changes the
+// rule's relative luminance by less than 0.1 and its red value
+// ((R - G - B) x 320) by less than 20.
+TEST(Calm, TheDimGreyLiesBelowTheRulesChanges) {
+    const double v = double(calm::kDimGrey);
+    const double linear = v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    EXPECT_LT(linear, 0.1);
+    EXPECT_LT(linear * 320.0, 20.0);
 }
 
 // Segments 7 and 9 start where the ordinary show starts them, in the
