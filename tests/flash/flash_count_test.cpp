@@ -87,6 +87,19 @@ TEST(FlashCount, FlashesAddUpWithinOneFieldOnly) {
     EXPECT_TRUE(twoBlocks(800).withinTheRule());
 }
 
+// A checkerboard of squares a fifth of a degree (two pixels of 320 x 240)
+// that swaps them four times a second: its places go up and down at once,
+// so the light of the screen does not flash, but it is a harmful pattern.
+TEST(FlashCount, ACheckerboardSwappingItsSquaresIsAPatternNotAFlash) {
+    Frame frames[2] = {Frame(320, 240, kBlack), Frame(320, 240, kBlack)};
+    for (int y = 0; y < 240; y += 2)
+        for (int x = 0; x < 320; x += 2) frames[(x + y) / 2 % 2].fill(x, y, 2, 2, kWhite);
+    const FlashTally swapping =
+        countFrames(320, 240, 1.0, [&](long k) -> const Frame& { return frames[(k * 8 / kFps) % 2]; });
+    EXPECT_EQ(swapping.windowsOverTheRule(), 0);
+    EXPECT_FALSE(swapping.withinTheRule()) << "a harmful pattern";
+}
+
 // The darker state must lie below 0.8: between white and a grey of 0.85
 // there is no flash, between white and one of 0.75 there is.
 TEST(FlashCount, OnlyChangesWithTheDarkerStateBelowPointEightFlash) {

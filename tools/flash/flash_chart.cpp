@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "shell/schedule.h"
 #include "tools/flash/flash_rule.h"
 
 namespace {
@@ -35,12 +34,12 @@ std::string escaped(const std::string& text) {
 
 }  // namespace
 
-std::string flashChartSvg(const std::vector<ChartShow>& shows, const std::string& caption) {
+std::string flashChartSvg(const std::vector<ChartShow>& shows, const Timing& timing, const std::string& caption) {
     int most = 2 * (flash_rule::kMostFlashes + 2);
     for (const ChartShow& show : shows) most = std::max(most, show.tally->worstGeneral().transitions);
     // The flashes' axis in steps of 5.
     const int top = (most / 2 + 4) / 5 * 5;
-    const double end = schedule::kShowEnd;
+    const double end = timing.end();
     auto x = [&](double t) { return kLeft + (kRight - kLeft) * t / end; };
     auto y = [&](double flashes) { return kBottom - (kBottom - kTop) * flashes / top; };
     const double height = kBottom + 24.0 + kBandHeight * 1.6 * double(shows.size()) + 12.0;
@@ -52,8 +51,8 @@ std::string flashChartSvg(const std::vector<ChartShow>& shows, const std::string
     svg += "<text x=\"" + number(kLeft) + "\" y=\"38\" fill=\"#555\">" + escaped(caption) + "</text>\n";
     // The segments, numbered over the plot.
     for (int s = 1; s <= schedule::kSegmentCount; ++s) {
-        const double a = x(schedule::segmentStart(s));
-        const double b = x(schedule::segmentEnd(s));
+        const double a = x(timing.segmentStart(s));
+        const double b = x(timing.segmentEnd(s));
         svg += "<line x1=\"" + number(b) + "\" y1=\"" + number(kTop) + "\" x2=\"" + number(b) + "\" y2=\"" +
                number(kBottom) + "\" stroke=\"#ddd\"/>\n";
         svg += "<text x=\"" + number((a + b) / 2) + "\" y=\"" + number(kTop - 6) +
