@@ -6,11 +6,12 @@
 // back to back (at FPS frames a second of demo time, 30 unless told; into a
 // canvas of WxH pixels instead of the picture's own size: a few pixels tell
 // the cost of filling pixels from the rest, a large screen's size what the
-// page costs there).
+// page costs there). "--calm", anywhere among them, runs the calm show.
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -317,7 +318,12 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_save_timing() {
 }  // extern "C"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const auto calm = std::find(args.begin(), args.end(), std::string("--calm"));
+    if (calm != args.end()) {
+        show.state().calm = true;
+        args.erase(calm);
+    }
     const bool frameMode = !args.empty() && args[0] == "--at";
     const bool fromMode = !args.empty() && args[0] == "--from";
     const bool benchMode = !args.empty() && args[0] == "--bench";
