@@ -153,7 +153,7 @@ TEST(FlashCount, TwelveStripesOverHalfTheScreenAreAHarmfulPatternAndThreeAreNot)
 
 // Twelve strokes as short as letters are a line of text, not a grating.
 TEST(FlashCount, StripesAreLongBars) {
-    EXPECT_TRUE(stripes(12, true, 1.0, 40).patternStretches().empty());
+    EXPECT_TRUE(stripes(12, true, 1.0, 60).patternStretches().empty());
     EXPECT_FALSE(stripes(12, true, 1.0, 160).patternStretches().empty());
 }
 
