@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "shell/timing.h"
 
 // The calm show: the same show kept within the general flash and red flash
@@ -44,5 +46,9 @@ float motionTime(const Timing& timing, int segment, float t);
 
 // Whether the calm show dims the frames of segment.
 bool dims(int segment);
+
+// Where the ordinary show breaks the rule: the stretches of timing's show
+// that the calm show changes, neighbouring segments joined, in order.
+std::vector<schedule::Window> changedStretches(const Timing& timing);
 
 }  // namespace calm

@@ -98,4 +98,16 @@ TEST(Calm, ChangesNothingElseAndLeavesTheOrdinaryColourBehind) {
     }
 }
 
+// Segment 1, and segments 4 to 9 joined: where the ordinary show breaks
+// the rule, for author mode's strip.
+TEST(Calm, ChangedStretchesAreTheChangedSegmentsJoined) {
+    const Timing& timing = builtInTiming();
+    const std::vector<schedule::Window> stretches = calm::changedStretches(timing);
+    ASSERT_EQ(stretches.size(), 2u);
+    EXPECT_EQ(stretches[0].begin, timing.segmentStart(1));
+    EXPECT_EQ(stretches[0].end, timing.segmentEnd(1));
+    EXPECT_EQ(stretches[1].begin, timing.segmentStart(4));
+    EXPECT_EQ(stretches[1].end, timing.segmentEnd(9));
+}
+
 }  // namespace
