@@ -125,8 +125,16 @@ EM_BOOL onAuthorKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     return EM_TRUE;
 }
 
+// The calm show turned on or off, and the menu's entry saying which.
+void showCalm(bool viewerChose) {
+    page::changeMenuEntry(calmMenuLabel(show.state().calm), kMenuCalm);
+    page::calm(show.state().calm, viewerChose);
+}
+
 void startPlayMode(bool authorMode) {
     for (const MenuEntry& entry : kRenderModeMenu) page::addMenuEntry(entry.label, entry.value);
+    page::addMenuEntry(calmMenuLabel(show.state().calm), kMenuCalm);
+    showCalm(false);
     if (authorMode) {
         author = std::make_unique<AuthorMode>(show);
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onAuthorKeyDown);
@@ -229,7 +237,14 @@ EMSCRIPTEN_KEEPALIVE void orvel_start(double outputLatency) {
 
 EMSCRIPTEN_KEEPALIVE void orvel_menu_choose(int value) {
     applyMenuChoice(show.state(), value);
+    if (value == kMenuCalm) showCalm(true);
     if (author) author->settingsChanged();
+}
+
+// The first screen's choice, "Play" or "Play calm", before the show starts.
+EMSCRIPTEN_KEEPALIVE void orvel_set_calm(int on) {
+    show.state().calm = on != 0;
+    showCalm(false);
 }
 
 // The page sized the canvas's drawing buffer to the screen.

@@ -7,6 +7,10 @@ namespace {
 EM_JS(void, jsAddMenuEntry, (const char* label, int value), {
     Module.orvelPage.addMenuEntry(UTF8ToString(label), value);
 });
+EM_JS(void, jsChangeMenuEntry, (const char* label, int value), {
+    Module.orvelPage.changeMenuEntry(UTF8ToString(label), value);
+});
+EM_JS(void, jsCalm, (int on, int viewerChose), { Module.orvelPage.calm(on !== 0, viewerChose !== 0); });
 EM_JS(void, jsLoaded, (const uint8_t* music, int size, int width, int height, int maxSide, double maxFileBytes,
                         const char* musicName, const char* version), {
     Module.orvelPage.loaded(size > 0 ? HEAPU8.slice(music, music + size) : null, width, height, maxSide,
@@ -46,6 +50,8 @@ EM_JS(double, jsNow, (), { return performance.now(); });
 namespace page {
 
 void addMenuEntry(const char* label, int value) { jsAddMenuEntry(label, value); }
+void changeMenuEntry(const char* label, int value) { jsChangeMenuEntry(label, value); }
+void calm(bool on, bool viewerChose) { jsCalm(on ? 1 : 0, viewerChose ? 1 : 0); }
 void loaded(const uint8_t* music, std::size_t size, int width, int height, int maxSide,
             std::size_t maxSyncFileBytes, const char* musicName, const char* version) {
     jsLoaded(music, int(size), width, height, maxSide, double(maxSyncFileBytes), musicName, version);

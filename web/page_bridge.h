@@ -10,6 +10,11 @@ namespace page {
 
 // A menu entry of the right button, in the order shown.
 void addMenuEntry(const char* label, int value);
+// The entry of value says label from now on.
+void changeMenuEntry(const char* label, int value);
+// The calm show is on or off: chosen by the viewer (from the menu), whose
+// choice the page keeps, or as the program started.
+void calm(bool on, bool viewerChose);
 // Everything is loaded: the page decodes the music (size 0: there is none)
 // and waits for the click. The show's picture is width x height: the page
 // draws it larger on a larger screen, never smaller, and never wider than
