@@ -35,6 +35,9 @@ EM_JS(void, jsTiming, (const double* bounds, int boundCount, const double* handl
                             Array.from(HEAPF64.subarray(handles >> 3, (handles >> 3) + handleCount)),
                             UTF8ToString(kept));
 });
+EM_JS(void, jsRuleBreaks, (const double* stretches, int count), {
+    Module.orvelPage.ruleBreaks(Array.from(HEAPF64.subarray(stretches >> 3, (stretches >> 3) + count)));
+});
 EM_JS(int, jsPlayMusic, (const char* name), { return Module.orvelPage.playMusic(UTF8ToString(name)) ? 1 : 0; });
 EM_JS(void, jsSave, (const char* name, const char* text), {
     Module.orvelPage.save(UTF8ToString(name), UTF8ToString(text));
@@ -68,6 +71,7 @@ void handles(const std::string& names, const std::string& kinds, int fps) {
 void timing(const double* bounds, int boundCount, const double* handles, int handleCount, const std::string& kept) {
     jsTiming(bounds, boundCount, handles, handleCount, kept.c_str());
 }
+void ruleBreaks(const double* stretches, int count) { jsRuleBreaks(stretches, count); }
 bool playMusic(const std::string& name) { return jsPlayMusic(name.c_str()) != 0; }
 void save(const char* name, const std::string& text) { jsSave(name, text.c_str()); }
 void frameDone() { jsFrameDone(); }

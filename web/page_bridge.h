@@ -45,6 +45,9 @@ void handles(const std::string& names, const std::string& kinds, int fps);
 // end) and its handles' times, and the text the browser keeps it in until
 // it changes again ("" for the built-in timing: nothing to keep).
 void timing(const double* bounds, int boundCount, const double* handles, int handleCount, const std::string& kept);
+// Author mode: where the ordinary show breaks the flash rule, with the
+// timing: begin and end pairs, count values in all.
+void ruleBreaks(const double* stretches, int count);
 // Author mode: the page plays, from now on, the music of that file name
 // (the show's own, or one the author opened); false when it holds none.
 bool playMusic(const std::string& name);

@@ -99,15 +99,19 @@ TEST(Calm, ChangesNothingElseAndLeavesTheOrdinaryColourBehind) {
 }
 
 // Segment 1, and segments 4 to 9 joined: where the ordinary show breaks
-// the rule, for author mode's strip.
+// the rule, for author mode's strip, in the timing the author moves.
 TEST(Calm, ChangedStretchesAreTheChangedSegmentsJoined) {
-    const Timing& timing = builtInTiming();
-    const std::vector<schedule::Window> stretches = calm::changedStretches(timing);
-    ASSERT_EQ(stretches.size(), 2u);
-    EXPECT_EQ(stretches[0].begin, timing.segmentStart(1));
-    EXPECT_EQ(stretches[0].end, timing.segmentEnd(1));
-    EXPECT_EQ(stretches[1].begin, timing.segmentStart(4));
-    EXPECT_EQ(stretches[1].end, timing.segmentEnd(9));
+    Timing retimed = builtInTiming();
+    retimed.bounds[3] += 2.0;
+    const Timing* timings[] = {&builtInTiming(), &retimed};
+    for (const Timing* timing : timings) {
+        const std::vector<schedule::Window> stretches = calm::changedStretches(*timing);
+        ASSERT_EQ(stretches.size(), 2u);
+        EXPECT_EQ(stretches[0].begin, timing->segmentStart(1));
+        EXPECT_EQ(stretches[0].end, timing->segmentEnd(1));
+        EXPECT_EQ(stretches[1].begin, timing->segmentStart(4));
+        EXPECT_EQ(stretches[1].end, timing->segmentEnd(9));
+    }
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ const page = {
   say,
   handles(names, kinds, fps) { author.handles(names, kinds, fps); },
   timing(bounds, handleTimes, kept) { author.timing(bounds, handleTimes, kept); },
+  ruleBreaks(stretches) { author.ruleBreaks(stretches); },
   playMusic: (name) => author.playMusic(name),
   save(name, text) { author.save(name, text); },
 
