@@ -10,8 +10,8 @@ namespace {
 constexpr double kWidth = 960.0;
 constexpr double kLeft = 56.0;
 constexpr double kRight = 940.0;
-constexpr double kTop = 64.0;
-constexpr double kBottom = 300.0;
+constexpr double kTop = 84.0;
+constexpr double kBottom = 320.0;
 constexpr double kBandHeight = 10.0;
 const char* const kColours[] = {"#d9480f", "#1971c2", "#2f9e44", "#862e9c"};
 

@@ -1,5 +1,6 @@
 #include "tools/flash/flash_tally.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -23,7 +24,7 @@ void FlashTally::add(double time, const FrameFlashes& found) {
     if (found.generalTransitions > flash_rule::kMostTransitions || found.redTransitions > flash_rule::kMostTransitions)
         ++windowsOver_;
     times_.push_back(time);
-    transitions_.push_back(found.generalTransitions);
+    transitions_.push_back(std::max(found.generalTransitions, found.redTransitions));
     if (!found.pattern) return;
     // Half a frame more for the rounding of the times.
     if (stretches_.empty() || time - stretches_.back().last > kPatternGapSeconds + 0.5 / fps_)

@@ -44,7 +44,7 @@ public:
     int fps() const { return fps_; }
     const Window& worstGeneral() const { return worstGeneral_; }
     const Window& worstRed() const { return worstRed_; }
-    // Every frame's worst general window, in frame order, with its time.
+    // Every frame's worst window, general or red, in frame order, with its time.
     const std::vector<double>& frameTimes() const { return times_; }
     const std::vector<int>& frameTransitions() const { return transitions_; }
     // Stretches of frames with a pattern; harmful ones last kPatternSeconds or more.

@@ -281,7 +281,8 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < shows.size(); ++i) chartShows.push_back({showName(shows[i]), counts[i].tally.get()});
     char caption[160];
     std::snprintf(caption, sizeof caption,
-                  "each frame's worst second, %dx%d at %d frames a second, counted by build/flash-count",
+                  "each frame's worst second, general or red, %dx%d at %d frames a second, "
+                  "counted by build/flash-count",
                   options.width, options.height, options.fps);
     std::ofstream file(options.chartPath);
     file << flashChartSvg(chartShows, timing.timing, caption);
