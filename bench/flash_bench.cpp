@@ -28,7 +28,9 @@ struct Sized {
     long next = 0;
 };
 
-FrameSchedule waves() { return FrameSchedule(builtInTiming(), kFrameGridFps, schedule::kSegment4StyleMoments[2], -1.0); }
+FrameSchedule waves() {
+    return FrameSchedule(builtInTiming(), kFrameGridFps, schedule::kSegment4StyleMoments[2], -1.0);
+}
 
 Sized& sized(int width, int height) {
     static std::vector<std::pair<int, std::unique_ptr<Sized>>> made;
@@ -66,8 +68,9 @@ void countFrames(benchmark::State& state) {
     state.counters["frames/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-BENCHMARK(drawFrames)->Args({640, 480})->Args({1024, 768})->Unit(benchmark::kMillisecond);
-BENCHMARK(countFrames)->Args({640, 480})->Args({1024, 768})->Unit(benchmark::kMillisecond);
+// OSMesa draws on threads of its own: both are timed by the clock on the wall.
+BENCHMARK(drawFrames)->Args({640, 480})->Args({1024, 768})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(countFrames)->Args({640, 480})->Args({1024, 768})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
