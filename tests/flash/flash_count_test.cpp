@@ -38,7 +38,8 @@ struct Frame {
 FlashTally countFrames(int width, int height, double seconds, const std::function<const Frame&(long)>& frameAt) {
     FlashCounter counter(width, height, kFps);
     FlashTally tally(counter.grid(), kFps);
-    for (long k = 0; k < long(seconds * kFps); ++k) tally.add(double(k) / kFps, counter.addFrame(frameAt(k).rgba.data()));
+    for (long k = 0; k < long(seconds * kFps); ++k)
+        tally.add(double(k) / kFps, counter.addFrame(frameAt(k).rgba.data()));
     return tally;
 }
 

@@ -179,8 +179,10 @@ TEST_F(ShowFrames, BandedFrameHoldsBlackAndWhiteFaces) {
 // show's frames at the same moments go far above it.
 TEST_F(ShowFrames, CalmDimmedFramesDrawNothingBrighterThanTheDimGrey) {
     const int dimmest = int(calm::kDimGrey * 255.0f + 0.5f);
-    std::vector<double> moments(std::begin(schedule::kOutlineMoments), std::end(schedule::kOutlineMoments));
-    moments.insert(moments.end(), std::begin(schedule::kSegment4StyleMoments), std::end(schedule::kSegment4StyleMoments));
+    using schedule::kOutlineMoments;
+    using schedule::kSegment4StyleMoments;
+    std::vector<double> moments(std::begin(kOutlineMoments), std::end(kOutlineMoments));
+    moments.insert(moments.end(), std::begin(kSegment4StyleMoments), std::end(kSegment4StyleMoments));
     for (int segment = 1; segment <= kSegmentCount; ++segment)
         if (calm::dims(segment)) moments.push_back(schedule::kSegmentMoments[segment - 1]);
     for (double moment : moments) {
