@@ -42,10 +42,11 @@ TEST(Calm, TheDimGreyLiesBelowTheRulesChanges) {
 }
 
 // Segments 7 and 9 start where the ordinary show starts them, in the
-// built-in timing as in one that moves their start, and move at a third of
-// its speed: three seconds in, the calm show is where the ordinary one was
-// after one.
-TEST(Calm, SlowedSegmentsStartAsTheOrdinaryOnesAndMoveAtAThirdOfTheirSpeed) {
+// built-in timing as in one that moves their start, and move at the calm
+// show's speed: three seconds in, the calm show is where the ordinary one
+// was after three seconds at that speed. (flash-count's tests tell whether
+// that speed keeps to the rule.)
+TEST(Calm, SlowedSegmentsStartAsTheOrdinaryOnesAndMoveAtTheCalmSpeed) {
     Timing later = builtInTiming();
     for (int segment : {7, 9}) later.bounds[segment - 1] += 1.5;
     const Timing* timings[] = {&builtInTiming(), &later};
@@ -54,7 +55,7 @@ TEST(Calm, SlowedSegmentsStartAsTheOrdinaryOnesAndMoveAtAThirdOfTheirSpeed) {
             const double start = timing->segmentStart(segment);
             for (double after : {0.003, 3.0}) {
                 expectSameMotion(planAt(float(start + after), true, *timing),
-                                 planAt(float(start + after / 3.0), false, *timing),
+                                 planAt(float(start + after * calm::kMotionSpeed), false, *timing),
                                  "segment " + std::to_string(segment) + ", " + std::to_string(after) + " s in");
             }
             EXPECT_EQ(planAt(float(start + 3.0), true, *timing).brightest, 1.0f) << "segment " << segment;
