@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "shell/calm.h"
 #include "shell/frame_schedule.h"
 #include "shell/sync_file.h"
 #include "web/page_bridge.h"
@@ -154,6 +155,12 @@ void AuthorMode::timingChanged() const {
     const Timing& timing = show_.timing();
     std::vector<double> times;
     for (std::size_t h = 0; h < timingHandles().size(); ++h) times.push_back(handleTime(timing, int(h)));
+    std::vector<double> breaks;
+    for (const schedule::Window& stretch : calm::changedStretches(timing)) {
+        breaks.push_back(stretch.begin);
+        breaks.push_back(stretch.end);
+    }
+    page::ruleBreaks(breaks.data(), int(breaks.size()));
     // The timing the show started with is kept as nothing: a later build's
     // own times (or the site's timing file's) then stand.
     page::timing(timing.bounds, int(std::size(timing.bounds)), times.data(), int(times.size()),

@@ -6,11 +6,12 @@
 // back to back (at FPS frames a second of demo time, 30 unless told; into a
 // canvas of WxH pixels instead of the picture's own size: a few pixels tell
 // the cost of filling pixels from the rest, a large screen's size what the
-// page costs there).
+// page costs there). "--calm", anywhere among them, runs the calm show.
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -124,8 +125,16 @@ EM_BOOL onAuthorKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     return EM_TRUE;
 }
 
+// The calm show turned on or off, and the menu's entry saying which.
+void showCalm(bool viewerChose) {
+    page::changeMenuEntry(calmMenuLabel(show.state().calm), kMenuCalm);
+    page::calm(show.state().calm, viewerChose);
+}
+
 void startPlayMode(bool authorMode) {
     for (const MenuEntry& entry : kRenderModeMenu) page::addMenuEntry(entry.label, entry.value);
+    page::addMenuEntry(calmMenuLabel(show.state().calm), kMenuCalm);
+    showCalm(false);
     if (authorMode) {
         author = std::make_unique<AuthorMode>(show);
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onAuthorKeyDown);
@@ -228,7 +237,14 @@ EMSCRIPTEN_KEEPALIVE void orvel_start(double outputLatency) {
 
 EMSCRIPTEN_KEEPALIVE void orvel_menu_choose(int value) {
     applyMenuChoice(show.state(), value);
+    if (value == kMenuCalm) showCalm(true);
     if (author) author->settingsChanged();
+}
+
+// The first screen's choice, "Play" or "Play calm", before the show starts.
+EMSCRIPTEN_KEEPALIVE void orvel_set_calm(int on) {
+    show.state().calm = on != 0;
+    showCalm(false);
 }
 
 // The page sized the canvas's drawing buffer to the screen.
@@ -317,7 +333,12 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_save_timing() {
 }  // extern "C"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const auto calm = std::find(args.begin(), args.end(), std::string("--calm"));
+    if (calm != args.end()) {
+        show.state().calm = true;
+        args.erase(calm);
+    }
     const bool frameMode = !args.empty() && args[0] == "--at";
     const bool fromMode = !args.empty() && args[0] == "--from";
     const bool benchMode = !args.empty() && args[0] == "--bench";

@@ -7,6 +7,10 @@ namespace {
 EM_JS(void, jsAddMenuEntry, (const char* label, int value), {
     Module.orvelPage.addMenuEntry(UTF8ToString(label), value);
 });
+EM_JS(void, jsChangeMenuEntry, (const char* label, int value), {
+    Module.orvelPage.changeMenuEntry(UTF8ToString(label), value);
+});
+EM_JS(void, jsCalm, (int on, int viewerChose), { Module.orvelPage.calm(on !== 0, viewerChose !== 0); });
 EM_JS(void, jsLoaded, (const uint8_t* music, int size, int width, int height, int maxSide, double maxFileBytes,
                         const char* musicName, const char* version), {
     Module.orvelPage.loaded(size > 0 ? HEAPU8.slice(music, music + size) : null, width, height, maxSide,
@@ -31,6 +35,9 @@ EM_JS(void, jsTiming, (const double* bounds, int boundCount, const double* handl
                             Array.from(HEAPF64.subarray(handles >> 3, (handles >> 3) + handleCount)),
                             UTF8ToString(kept));
 });
+EM_JS(void, jsRuleBreaks, (const double* stretches, int count), {
+    Module.orvelPage.ruleBreaks(Array.from(HEAPF64.subarray(stretches >> 3, (stretches >> 3) + count)));
+});
 EM_JS(int, jsPlayMusic, (const char* name), { return Module.orvelPage.playMusic(UTF8ToString(name)) ? 1 : 0; });
 EM_JS(void, jsSave, (const char* name, const char* text), {
     Module.orvelPage.save(UTF8ToString(name), UTF8ToString(text));
@@ -46,6 +53,8 @@ EM_JS(double, jsNow, (), { return performance.now(); });
 namespace page {
 
 void addMenuEntry(const char* label, int value) { jsAddMenuEntry(label, value); }
+void changeMenuEntry(const char* label, int value) { jsChangeMenuEntry(label, value); }
+void calm(bool on, bool viewerChose) { jsCalm(on ? 1 : 0, viewerChose ? 1 : 0); }
 void loaded(const uint8_t* music, std::size_t size, int width, int height, int maxSide,
             std::size_t maxSyncFileBytes, const char* musicName, const char* version) {
     jsLoaded(music, int(size), width, height, maxSide, double(maxSyncFileBytes), musicName, version);
@@ -62,6 +71,7 @@ void handles(const std::string& names, const std::string& kinds, int fps) {
 void timing(const double* bounds, int boundCount, const double* handles, int handleCount, const std::string& kept) {
     jsTiming(bounds, boundCount, handles, handleCount, kept.c_str());
 }
+void ruleBreaks(const double* stretches, int count) { jsRuleBreaks(stretches, count); }
 bool playMusic(const std::string& name) { return jsPlayMusic(name.c_str()) != 0; }
 void save(const char* name, const std::string& text) { jsSave(name, text.c_str()); }
 void frameDone() { jsFrameDone(); }

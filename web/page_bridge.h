@@ -10,6 +10,11 @@ namespace page {
 
 // A menu entry of the right button, in the order shown.
 void addMenuEntry(const char* label, int value);
+// The entry of value says label from now on.
+void changeMenuEntry(const char* label, int value);
+// The calm show is on or off: chosen by the viewer (from the menu), whose
+// choice the page keeps, or as the program started.
+void calm(bool on, bool viewerChose);
 // Everything is loaded: the page decodes the music (size 0: there is none)
 // and waits for the click. The show's picture is width x height: the page
 // draws it larger on a larger screen, never smaller, and never wider than
@@ -40,6 +45,9 @@ void handles(const std::string& names, const std::string& kinds, int fps);
 // end) and its handles' times, and the text the browser keeps it in until
 // it changes again ("" for the built-in timing: nothing to keep).
 void timing(const double* bounds, int boundCount, const double* handles, int handleCount, const std::string& kept);
+// Author mode: where the ordinary show breaks the flash rule, with the
+// timing: begin and end pairs, count values in all.
+void ruleBreaks(const double* stretches, int count);
 // Author mode: the page plays, from now on, the music of that file name
 // (the show's own, or one the author opened); false when it holds none.
 bool playMusic(const std::string& name);

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/calm.h"
+#include "shell/schedule.h"
 #include "shell/timing.h"
 #include "tests/test_support.h"
 #include "tools/capture/capture_options.h"
@@ -39,6 +41,9 @@ RgbPicture picture(const std::string& path) {
     EXPECT_TRUE(readPng(path, &p, &error)) << error;
     return p;
 }
+
+// The calm show's dimmed frames draw no channel above this.
+constexpr int kDimmest = int(calm::kDimGrey * 255.0f + 0.5f);
 
 std::string frameFile(const std::string& dir, int index) {
     char name[32];
@@ -227,6 +232,19 @@ TEST(CaptureTool, StartingLaterGivesThePictureOfPlayingThrough) {
     ASSERT_EQ(capture("--from 42.8 --to 43.3 --fps 10 --size 160x120 --png " + through).exitCode, 0);
     ASSERT_EQ(capture("--from 43.3 --to 43.3 --fps 10 --size 160x120 --png " + later).exitCode, 0);
     EXPECT_EQ(picture(frameFile(later, 0)).rgb, picture(frameFile(through, 5)).rgb);
+}
+
+// The opening is one of the segments that the calm show dims.
+TEST(CaptureTool, CalmRendersTheCalmShow) {
+    TempDir temp;
+    const std::string at = std::to_string(schedule::kSegmentMoments[0]);
+    ASSERT_EQ(capture("--from " + at + " --to " + at + " --size 160x120 --png " + temp.file("ordinary")).exitCode, 0);
+    ASSERT_EQ(capture("--calm --from " + at + " --to " + at + " --size 160x120 --png " + temp.file("calm")).exitCode,
+              0);
+    const RgbPicture ordinary = picture(frameFile(temp.file("ordinary"), 0));
+    const RgbPicture calmShow = picture(frameFile(temp.file("calm"), 0));
+    EXPECT_GT(*std::max_element(ordinary.rgb.begin(), ordinary.rgb.end()), 2 * kDimmest);
+    EXPECT_LE(*std::max_element(calmShow.rgb.begin(), calmShow.rgb.end()), kDimmest);
 }
 
 TEST(CaptureTool, VideoHoldsEveryFrameAndTheMusic) {

@@ -13,6 +13,7 @@
 #   audio-version another SDL2_mixer version (the preloaded library given):
 #                 exit 1 at start-up with a message
 #   wide          a 16:9 screen: the 4:3 picture centred between black bars
+#   calm          --calm: the opening is drawn, dimmed as the calm show dims it
 #   whole         the whole show untouched: exit 0 after about 121 s, no sync.txt
 #
 #   show_e2e.sh play-silent|play-no-display PLAY SHOW_DIR
@@ -58,8 +59,9 @@ cat > "$driver" <<'DRIVER'
 set -uo pipefail
 orvel="$1"; title="$2"; keys="$3"; limit="$4"; screen="$5"; shot="${6:-}"
 # The time limit ends a show that hangs; its exit code is then 124.
-# ORVEL_PRELOAD is preloaded into the show alone, not into X or xdotool.
-timeout "$limit" env ${ORVEL_PRELOAD:+LD_PRELOAD="$ORVEL_PRELOAD"} "$orvel" > stdout.txt 2> stderr.txt &
+# ORVEL_PRELOAD is preloaded into the show alone, not into X or xdotool;
+# ORVEL_OPTIONS are the show's options.
+timeout "$limit" env ${ORVEL_PRELOAD:+LD_PRELOAD="$ORVEL_PRELOAD"} "$orvel" ${ORVEL_OPTIONS:-} > stdout.txt 2> stderr.txt &
 pid=$!
 if [ -n "$keys" ]; then
   window="$("$FULL_SCREEN_WINDOW" "$pid" "$title" "${screen%x*}" 300)"
@@ -76,7 +78,7 @@ if [ -n "$keys" ]; then
   # full-screen window keeps a border, and its last column and row fall
   # off the screen.
   if [ -n "$shot" ]; then
-    timeout 20 ffmpeg -v error -f x11grab -video_size "$screen" -i "$DISPLAY" -frames:v 1 \
+    timeout 20 ffmpeg -v error -f x11grab -draw_mouse 0 -video_size "$screen" -i "$DISPLAY" -frames:v 1 \
       -f rawvideo -pix_fmt gray -y "$shot" || echo "cannot grab the screen" >&2
     eval "$(xdotool getwindowgeometry --shell "$window")"
     echo "$X $Y" > "$shot.origin"
@@ -169,6 +171,21 @@ bars = lit(0, 160) + lit(1120, 1280)
 left, right = lit(160, 170), lit(1110, 1120)
 print("lit pixels: bars %d, picture's left edge %d, right edge %d" % (bars, left, right))
 sys.exit(0 if bars == 0 and left > 0 and right > 0 else 1)
+CHECK
+  ;;
+calm)
+  export ORVEL_OPTIONS=--calm
+  code="$(run_show "Escape" 30 1024x768 "$work/screen.gray")"
+  expect_exit 0 "$code"
+  [ -s "$work/screen.gray" ] || fail "no picture of the screen"
+  # Grabbed in the opening, which the calm show draws no brighter than a
+  # grey of 69 (shell/calm.h); the ordinary opening's textures go up to 255.
+  python3 - "$work/screen.gray" <<'CHECK' || fail "the opening is not the calm show's"
+import sys
+grey = open(sys.argv[1], "rb").read()
+lit = sum(1 for g in grey if g > 0)
+print("lit pixels %d, the brightest %d" % (lit, max(grey)))
+sys.exit(0 if lit > len(grey) // 2 and max(grey) <= 69 else 1)
 CHECK
   ;;
 whole)

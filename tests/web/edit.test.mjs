@@ -161,6 +161,24 @@ describe('author mode', () => {
     assert.equal(Math.round((next - (await shownTime())) * FPS), FPS);
   });
 
+  test('the strip marks where the ordinary show breaks the flash rule: the segments the calm show changes', async () => {
+    await authorAt(0);
+    const { segmentBounds: bounds } = schedule;
+    // The foot of the strip at the middle of each segment: red under those
+    // the calm show changes (1 and 4 to 9), not under the others.
+    const feet = await page.evaluate((b) => {
+      const strip = document.getElementById('strip');
+      const g = strip.getContext('2d');
+      const { from, to } = orvelAuthor.stripSpan();
+      return b.slice(1).map((end, i) => {
+        const x = Math.round((((b[i] + end) / 2 - from) / (to - from)) * strip.width);
+        const [r, gr, bl] = g.getImageData(x, strip.height - 2, 1, 1).data;
+        return r > 200 && gr < 100 && bl < 100;
+      });
+    }, bounds);
+    assert.deepEqual(feet.map((red, i) => (red ? i + 1 : 0)).filter(Boolean), [1, 4, 5, 6, 7, 8, 9]);
+  });
+
   test('a click on the strip seeks where the strip says', async () => {
     await authorAt(0);
     const [x, y, width] = await stripBox();

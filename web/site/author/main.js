@@ -1,8 +1,9 @@
 // The page's author mode (?edit): the show paused, sought and stepped with
 // the music in step (playback.js), and a strip under the picture (strip.js,
 // its stretch of time view.js) with the waveform (waveform.js), the
-// timing's segments and handles (handles.js) and the sync marks
-// (marks.js); what the author made kept in the browser (storage.js),
+// timing's segments and handles (handles.js), where the ordinary show
+// breaks the flash rule (rule_breaks.js) and the sync marks (marks.js);
+// what the author made kept in the browser (storage.js),
 // opened from and saved to files (files.js), any music (music.js), all at
 // the author's keys and pointer (input.js, pointer.js). ../page/main.js
 // loads it in author mode only and hands the program's calls on to it; the
@@ -16,11 +17,12 @@ import './input.js';
 import { setMarks } from './marks.js';
 import { holdOwnMusic, playHeld, restoreMusic } from './music.js';
 import { frame, musicTime, startPlaying } from './playback.js';
+import { setRuleBreaks } from './rule_breaks.js';
 import { keepMarks, keepTiming, restoreWork } from './storage.js';
 import { drawTimes } from './strip.js';
 import { visible } from './view.js';
 
-export { frame, save, setHandles as handles, playHeld as playMusic };
+export { frame, save, setHandles as handles, playHeld as playMusic, setRuleBreaks as ruleBreaks };
 
 // The program is loaded and the music decoded (or not): the strip drawn
 // with it; maxSyncFileBytes is the largest text file the program reads.
