@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/data_places.h"
 #include "tests/test_support.h"
 #include "tools/capture/png_file.h"
 #include "tools/capture/video_encoder.h"
@@ -157,9 +158,7 @@ TEST(CaptureTool, NoDataAnywhereNamesEveryPlaceLookedInAndExitsWithOne) {
     const ToolRun run = capture("--png frames", temp.path());
     EXPECT_EQ(run.exitCode, 1);
     const std::string programFolder = std::string(CAPTURE_PATH).substr(0, std::string(CAPTURE_PATH).rfind('/'));
-    EXPECT_EQ(run.err, "orvel-capture: cannot find the show's data (the folder demodata and the music "
-                       "\"dj ranko - quickbite.mp3\"); looked in " +
-                           temp.path() + ", " + programFolder + " and " + INSTALLED_DATA_FOLDER + "\n");
+    EXPECT_EQ(run.err, "orvel-capture: " + noDataMessage({temp.path(), programFolder, INSTALLED_DATA_FOLDER}) + "\n");
     EXPECT_FALSE(exists(temp.file("frames"))) << "nothing is made before the data is found";
 }
 
