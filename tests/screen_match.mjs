@@ -1,11 +1,11 @@
-// A picture of the Windows show's screen against orvel-capture's frames
-// around the moment it was taken: the closest frame must match it by the
-// measure of png.mjs. Prints the closest frame, its time and its share.
+// A picture of a show's screen against orvel-capture's frames around the
+// moment it was taken: the closest frame must match it by the measure of
+// png.mjs. Prints the closest frame, its time and its share.
 //
 //   node screen_match.mjs SCREEN.png FRAMES_DIR FIRST_TIME FPS
 import { readdirSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { decodePng, differingShare, MATCH_LEVELS, MATCH_SHARE } from '../web/png.mjs';
+import { decodePng, differingShare, MATCH_LEVELS, MATCH_SHARE } from './web/png.mjs';
 
 const [screenPath, framesDir, firstTime, fps] = process.argv.slice(2);
 const screen = decodePng(readFileSync(screenPath));
