@@ -64,10 +64,18 @@ x_server() {
   export DISPLAY=":$number"
 }
 
+# Windows programs run under Wine with the prefix PREFIX, quiet and
+# offering no .NET or HTML engine to install; the show's sound goes to
+# SDL's dummy output, as no sound device may be there.
+use_wine() {
+  need wine wineserver
+  export WINEPREFIX="$(realpath -m "$1")" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" SDL_AUDIODRIVER=dummy
+}
+
 # Starts COMMAND... from the folder DIR in the background, its output in
 # $work/stdout.txt and $work/stderr.txt, ended after LIMIT seconds (exit code
-# 124). show_end waits for its end and sets show_code; a show under Wine
-# leaves Wine's server running, which ends with it.
+# 124). show_end waits for its end and sets show_code; Wine's server, which
+# a show under Wine leaves running, ends with it.
 show_start() {
   local dir="$1" limit="$2"
   shift 2
@@ -133,6 +141,18 @@ grab_screen() {
   shot_time="$(awk -v b="$before" -v a="$after" -v f="$full_screen_at" 'BEGIN { printf "%.3f", (b + a) / 2 - f }')"
 }
 
+# Once the show's window is full screen (within SECONDS), grabs the screen
+# 2.5 s later into $work/screen.png, ends the show with ESC and expects it
+# to exit with 0.
+grab_and_end() {
+  show_window "$1"
+  sleep 2.5
+  grab_screen "$work/screen.png"
+  press_keys Escape
+  show_end
+  expect_exit 0
+}
+
 # orvel-capture's frames at FPS from FROM to TO, of the screen's size, in
 # $work/frames; its output in $work/capture-stdout.txt.
 capture_frames() {
@@ -142,7 +162,7 @@ capture_frames() {
     || fail "orvel-capture failed: $(tail -3 "$work/capture-stderr.txt")"
 }
 
-# The picture grab_screen took against orvel-capture's frames around its
+# The picture grab_and_end took against orvel-capture's frames around its
 # moment, by the measure of tests/screen_match.mjs. The show's clock started
 # a little before its window went full screen, and a show short of the
 # processor shows a frame some time old: first the closest frame at 30
@@ -151,7 +171,7 @@ capture_frames() {
 # it stored, so the closest at 600 lies up to a 20th of a second before the
 # one at 30, or, where nothing spins, a 60th either side.
 match_screen() {
-  local png="$1" matcher from coarse near
+  local png="$work/screen.png" matcher from coarse near
   matcher="$(dirname "${BASH_SOURCE[0]}")/screen_match.mjs"
   from="$(awk -v t="$shot_time" 'BEGIN { printf "%.3f", (t > 1.5) ? t - 1.5 : 0 }')"
   capture_frames 30 "$from" "$(awk -v t="$shot_time" 'BEGIN { printf "%.3f", t + 1.5 }')"

@@ -76,14 +76,9 @@ play() {
   local user="$1" dir="$2" command="$3"
   show_start "$root" 60 chroot --userspec="$user" "$root" env -i HOME="$dir" DISPLAY="$DISPLAY" \
     SDL_AUDIODRIVER=dummy PATH=/usr/local/bin:/usr/bin:/bin:/usr/games sh -c "cd '$dir' && exec $command"
-  show_window 30
-  sleep 2.5
-  grab_screen "$work/screen.png"
-  press_keys Escape
-  show_end
-  expect_exit 0
+  grab_and_end 30
   ! grep -q 'cannot load' "$work/stderr.txt" || fail "the data was not found"
-  match_screen "$work/screen.png"
+  match_screen
 }
 
 case "$case_name" in

@@ -21,15 +21,14 @@ set -euo pipefail
 case_name="$1"
 dist="$(realpath "$2")"
 native="$(realpath "$3")"
-export WINEPREFIX="$(realpath -m "$4")"
 version="$5"
 screen=1024x768
 
 name="wine_install_e2e $case_name"
 source "$(dirname "$0")/../e2e.sh"
-need Xvfb wine wineserver xdotool ffmpeg unzip node wrestool icotool
+use_wine "$4"
+need Xvfb xdotool ffmpeg unzip node wrestool icotool
 [ -f "$dist/orvel-windows.zip" ] || fail "no orvel-windows.zip in $dist (scripts/windows makes it)"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" SDL_AUDIODRIVER=dummy
 
 (cd "$work" && unzip -q "$dist/orvel-windows.zip")
 folder="$work/orvel-windows"
@@ -84,16 +83,11 @@ resources)
 elsewhere)
   x_server "$screen"
   show_start "$work/elsewhere" 60 wine "$folder/orvel.exe"
-  show_window 60
-  sleep 2.5
-  grab_screen "$work/screen.png"
-  press_keys Escape
-  show_end
-  expect_exit 0
+  grab_and_end 60
   grep -q 'frames per second' "$work/elsewhere/sync.txt" 2>/dev/null || fail "no sync.txt in the folder it was started in"
   [ ! -e "$folder/sync.txt" ] || fail "sync.txt went beside orvel.exe"
   ! grep -q 'cannot load' "$work/stderr.txt" || fail "the data was not found"
-  match_screen "$work/screen.png"
+  match_screen
   ;;
 no-data)
   mv "$folder/demodata" "$folder/demodata-renamed"
