@@ -14,10 +14,10 @@
 #include "shell/program_start.h"
 #include "shell/show_runner.h"
 #include "shell/sync_file.h"
+#include "shell/window_title.h"
 
 namespace {
 
-const char* const kWindowTitle = "orvel zivuvaruro v1.0b";
 const char* const kProgram = "orvel";
 const char* const kSyncFile = "sync.txt";
 const char* const kUsage =

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "shell/calm.h"
+#include "shell/data_places.h"
 #include "shell/schedule.h"
 #include "shell/timing.h"
 #include "tests/test_support.h"
@@ -168,10 +169,7 @@ TEST(CaptureTool, NoDataAnywhereNamesEveryPlaceLookedInAndExitsWithOne) {
     const ToolRun run = capture("--png frames", temp.path());
     EXPECT_EQ(run.exitCode, 1);
     const std::string programFolder = std::string(CAPTURE_PATH).substr(0, std::string(CAPTURE_PATH).rfind('/'));
-    EXPECT_EQ(run.err,
-              "orvel-capture: cannot find the show's data (the folder demodata and the music "
-              "\"dj ranko - quickbite.mp3\"); looked in " +
-                  temp.path() + ", " + programFolder + " and " + INSTALLED_DATA_FOLDER + "\n");
+    EXPECT_EQ(run.err, "orvel-capture: " + noDataMessage({temp.path(), programFolder, INSTALLED_DATA_FOLDER}) + "\n");
     EXPECT_FALSE(exists(temp.file("frames"))) << "nothing is made before the data is found";
 }
 
