@@ -154,10 +154,12 @@ grab_and_end() {
 }
 
 # orvel-capture's frames at FPS from FROM to TO, of the screen's size, in
-# $work/frames; its output in $work/capture-stdout.txt.
+# $work/frames; its output in $work/capture-stdout.txt. It plays the data
+# folder capture_folder (the native build's show/ unless set), and so the
+# timing found there.
 capture_frames() {
   rm -rf "$work/frames"
-  (cd "$native/show" && "$native/orvel-capture" --fps "$1" --size "$screen_size" --from "$2" --to "$3" \
+  (cd "${capture_folder:-$native/show}" && "$native/orvel-capture" --fps "$1" --size "$screen_size" --from "$2" --to "$3" \
     --png "$work/frames" > "$work/capture-stdout.txt" 2> "$work/capture-stderr.txt") \
     || fail "orvel-capture failed: $(tail -3 "$work/capture-stderr.txt")"
 }

@@ -14,6 +14,12 @@
 #                 exit 1 at start-up with a message
 #   wide          a 16:9 screen: the 4:3 picture centred between black bars
 #   calm          --calm: the opening is drawn, dimmed as the calm show dims it
+#   timing        a timing.txt in the data folder, naming other music, that
+#                 starts segment 2 at 0.5 s: the screen a few seconds in
+#                 matches orvel-capture's frame of that timing
+#   timing-refused a timing.txt with a fault, or naming music that is not
+#                 there: exit 1 with one line naming the file, before any
+#                 window (no display is needed to be refused)
 #   whole         the whole show untouched: exit 0 after about 121 s, no sync.txt
 #
 #   show_e2e.sh play-silent|play-no-display PLAY SHOW_DIR
@@ -147,6 +153,33 @@ lit = sum(1 for g in grey if g > 0)
 print("lit pixels %d, the brightest %d" % (lit, max(grey)))
 sys.exit(0 if lit > len(grey) // 2 and max(grey) <= 69 else 1)
 CHECK
+  ;;
+timing)
+  need node
+  [ -x "$native/orvel-capture" ] || fail "no orvel-capture in $native"
+  mv "$show"/*.mp3 "$show/retimed.mp3"
+  "$native/show-schedule" --timing \
+    | sed -e 's/^music: .*/music: retimed.mp3/' -e 's/^segment 2: .*/segment 2: 0.5/' > "$show/timing.txt"
+  x_server 1024x768
+  show_start "$show" 30 "$orvel"
+  grab_and_end 30
+  [ ! -s "$work/stderr.txt" ] || fail "the show said: $(cat "$work/stderr.txt")"
+  capture_folder="$show" match_screen
+  ;;
+timing-refused)
+  timing="$("$native/show-schedule" --timing)"
+  sed 's/^segment 2: .*/segment 2: 0.5s/' <<< "$timing" > "$show/timing.txt"
+  line="$(grep -n '^segment 2:' "$show/timing.txt" | cut -d: -f1)"
+  (cd "$show" && env -u DISPLAY timeout 30 "$orvel" > "$work/stdout.txt" 2> "$work/stderr.txt") && show_code=0 || show_code=$?
+  expect_exit 1
+  [ "$(cat "$work/stderr.txt")" = "orvel: $show/timing.txt:$line: segment 2 takes a time in plain decimal seconds, not \"0.5s\"" ] \
+    || fail "unexpected stderr"
+  sed 's/^music: .*/music: gone.mp3/' <<< "$timing" > "$show/timing.txt"
+  (cd "$show" && env -u DISPLAY timeout 30 "$orvel" > "$work/stdout.txt" 2> "$work/stderr.txt") && show_code=0 || show_code=$?
+  expect_exit 1
+  [ "$(cat "$work/stderr.txt")" = "orvel: $show/timing.txt: the music \"gone.mp3\" is not in the data folder $show" ] \
+    || fail "unexpected stderr"
+  [ ! -s "$work/stdout.txt" ] || fail "the show loaded its scenes before refusing its timing"
   ;;
 whole)
   expect_whole_show "$show" run_show "" 200

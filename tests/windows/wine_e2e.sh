@@ -12,9 +12,11 @@
 #   imports  orvel.exe imports Windows' own DLLs and no other
 #   folder   the zip unpacks to the folder: the program, README.txt with
 #            CR LF line ends, and the generated content and music unchanged
-#   screen   the window goes full screen, and the screen a few seconds in
-#            matches orvel-capture's frame of that size near that moment;
-#            the console shows the loader's lines of the Linux show
+#   screen   with a timing.txt beside orvel.exe that starts segment 2 at
+#            0.5 s, the window goes full screen, and the screen a few
+#            seconds in matches orvel-capture's frame of that size and
+#            timing near that moment; the console shows the loader's lines
+#            of the Linux show
 #   keys     END three times, then ESC: exit 0, sync.txt beside orvel.exe
 #            with three ordered marks and the frame rate, in CR LF lines
 #   whole    the whole show untouched: exit 0 after about 121 s, no sync.txt
@@ -89,10 +91,11 @@ folder)
 screen)
   [ -x "$native/orvel-capture" ] || fail "no orvel-capture in $native (build the native build: scripts/test does)"
   unpack
+  "$native/show-schedule" --timing | sed 's/^segment 2: .*/segment 2: 0.5/' > "$folder/timing.txt"
   x_server "$screen"
   show_start "$folder" 60 wine orvel.exe
   grab_and_end 60
-  match_screen
+  capture_folder="$folder" match_screen
   # A Windows console program ends its lines with CR LF.
   tr -d '\r' < "$work/stdout.txt" | cmp -s - "$work/capture-stdout.txt" \
     || fail "the loader's lines differ from the Linux ones: $(tr -d '\r' < "$work/stdout.txt" | diff - "$work/capture-stdout.txt" | head -5)"

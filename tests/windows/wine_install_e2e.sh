@@ -15,6 +15,9 @@
 #   no-data    demodata renamed: a message box naming the data and the
 #              folders looked in, no show window, and after OK an exit
 #              code that is not 0
+#   bad-timing a timing.txt beside orvel.exe that ends the show after
+#              600 s: a message box, no show window, stderr naming the
+#              file, its line and the fault, an exit code that is not 0
 #   no-sound   no audio output: a message box saying why, exit code 1
 set -euo pipefail
 
@@ -96,6 +99,12 @@ no-data)
   # which is orvel.exe's too.
   tr -d '\r' < "$work/stderr.txt" | grep -q '^orvel: .* [A-Z]:\\.*\\orvel-windows$' \
     || fail "stderr does not name the folder looked in"
+  ;;
+bad-timing)
+  "$native/show-schedule" --timing | sed 's/^end: .*/end: 601/' > "$folder/timing.txt"
+  expect_message_box yes
+  tr -d '\r' < "$work/stderr.txt" | grep -q '^orvel: .*\\timing\.txt:[0-9]*: .*600' \
+    || fail "stderr does not name the timing file, its line and the fault"
   ;;
 no-sound)
   export SDL_AUDIODRIVER=no-such-driver
