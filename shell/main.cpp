@@ -115,8 +115,12 @@ void initDemo() {
         fail(error + "; SDL_AUDIODRIVER=dummy runs the show without sound");
     }
     // Without its music (the built-in timing's, where no timing file names
-    // it) the show runs silent.
-    audio::loadMusic(show.timing().music.c_str());
+    // it) the show runs silent; music that is there but cannot be played is
+    // said, as it is the one the person chose.
+    const std::string& music = show.timing().music;
+    if (!audio::loadMusic(music.c_str(), &error) && std::filesystem::exists(music))
+        std::fprintf(stderr, "orvel: cannot play the music \"%s\" (%s), so the show runs silent\n", music.c_str(),
+                     error.c_str());
     audio::play();
 
     // Demo time 0 is the moment the music's first sample is heard.

@@ -14,9 +14,12 @@
 #                 exit 1 at start-up with a message
 #   wide          a 16:9 screen: the 4:3 picture centred between black bars
 #   calm          --calm: the opening is drawn, dimmed as the calm show dims it
-#   timing        a timing.txt in the data folder, naming other music, that
-#                 starts segment 2 at 0.5 s: the screen a few seconds in
-#                 matches orvel-capture's frame of that timing
+#   timing        a timing.txt in the data folder, naming other music (Ogg),
+#                 that starts segment 2 at 0.5 s: nothing said, and the
+#                 screen a few seconds in matches orvel-capture's frame of
+#                 that timing
+#   music-unreadable the timing names music that cannot be played: one line
+#                 says so, the show runs silent, ESC exits 0
 #   timing-refused a timing.txt with a fault, or naming music that is not
 #                 there: exit 1 with one line naming the file, before any
 #                 window (no display is needed to be refused)
@@ -157,14 +160,24 @@ CHECK
 timing)
   need node
   [ -x "$native/orvel-capture" ] || fail "no orvel-capture in $native"
-  mv "$show"/*.mp3 "$show/retimed.mp3"
+  # Other music, in Ogg: its first ten seconds.
+  ffmpeg -v error -t 10 -i "$show"/*.mp3 -c:a libvorbis "$show/retimed.ogg"
+  rm "$show"/*.mp3
   "$native/show-schedule" --timing \
-    | sed -e 's/^music: .*/music: retimed.mp3/' -e 's/^segment 2: .*/segment 2: 0.5/' > "$show/timing.txt"
+    | sed -e 's/^music: .*/music: retimed.ogg/' -e 's/^segment 2: .*/segment 2: 0.5/' > "$show/timing.txt"
   x_server 1024x768
   show_start "$show" 30 "$orvel"
   grab_and_end 30
   [ ! -s "$work/stderr.txt" ] || fail "the show said: $(cat "$work/stderr.txt")"
   capture_folder="$show" match_screen
+  ;;
+music-unreadable)
+  head -c 4096 /dev/zero > "$show/broken.ogg"
+  "$native/show-schedule" --timing | sed 's/^music: .*/music: broken.ogg/' > "$show/timing.txt"
+  run_show "Escape" 30
+  expect_exit 0
+  [ "$(cat "$work/stderr.txt")" = 'orvel: cannot play the music "broken.ogg" (Not an Ogg Vorbis audio stream), so the show runs silent' ] \
+    || fail "unexpected stderr"
   ;;
 timing-refused)
   timing="$("$native/show-schedule" --timing)"
