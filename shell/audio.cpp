@@ -64,8 +64,9 @@ bool open(std::string* error) {
     return true;
 }
 
-bool loadMusic(const char* path) {
+bool loadMusic(const char* path, std::string* error) {
     music = Mix_LoadMUS(path);
+    if (!music && error) *error = Mix_GetError();
     return music != nullptr;
 }
 

@@ -17,9 +17,10 @@ bool checkVersion(std::string* error);
 // decoder or the output cannot be initialised.
 bool open(std::string* error);
 
-// Opens the music file as a stream. False when it cannot: the show then runs
-// silent, and play() does nothing audible.
-bool loadMusic(const char* path);
+// Opens the music file (MP3, Ogg or WAV) as a stream. False, with error
+// saying why, when it cannot: the show then runs silent, and play() does
+// nothing audible.
+bool loadMusic(const char* path, std::string* error);
 
 // Starts the stream from its beginning, looped forever.
 void play();

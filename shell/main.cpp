@@ -14,17 +14,18 @@
 #include "shell/program_start.h"
 #include "shell/show_runner.h"
 #include "shell/sync_file.h"
+#include "shell/window_title.h"
 
 namespace {
 
-const char* const kWindowTitle = "orvel zivuvaruro v1.0b";
 const char* const kProgram = "orvel";
 const char* const kSyncFile = "sync.txt";
 const char* const kUsage =
-    "usage: orvel [--version | --help] [--timing FILE] [GLUT's X options, such as -display DISPLAY]\n"
+    "usage: orvel [--version | --help] [--calm] [--timing FILE] [GLUT's X options, such as -display DISPLAY]\n"
     "Plays the show full screen. END records a sync mark; ESC ends the show and writes sync.txt\n"
-    "into the directory it was started in. --timing FILE plays the show's times from FILE instead of\n"
-    "timing.txt in its data folder (or, without one, its own).";
+    "into the directory it was started in. --calm plays the calm show: no more than three flashes\n"
+    "a second and no harmful patterns (the right-button menu turns it on and off too). --timing FILE\n"
+    "plays the show's times from FILE instead of timing.txt in its data folder (or, without one, its own).";
 
 ShowRunner show;
 // sync.txt in the directory the show was started in, wherever its data lies;
@@ -44,6 +45,13 @@ std::string timingPath;
 bool handleOptions(int& argc, char** argv, int* exitCode) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
+        if (argument == "--calm") {
+            show.state().calm = true;
+            std::copy(argv + i + 1, argv + argc + 1, argv + i);
+            --argc;
+            --i;
+            continue;
+        }
         if (argument == "--timing") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') {
                 std::fprintf(stderr, "orvel: --timing needs a file\n%s\n", kUsage);
@@ -107,8 +115,12 @@ void initDemo() {
         fail(error + "; SDL_AUDIODRIVER=dummy runs the show without sound");
     }
     // Without its music (the built-in timing's, where no timing file names
-    // it) the show runs silent.
-    audio::loadMusic(show.timing().music.c_str());
+    // it) the show runs silent; music that is there but cannot be played is
+    // said, as it is the one the person chose.
+    const std::string& music = show.timing().music;
+    if (!audio::loadMusic(music.c_str(), &error) && std::filesystem::exists(music))
+        std::fprintf(stderr, "orvel: cannot play the music \"%s\" (%s), so the show runs silent\n", music.c_str(),
+                     error.c_str());
     audio::play();
 
     // Demo time 0 is the moment the music's first sample is heard.
@@ -144,11 +156,17 @@ void onKeyboard(unsigned char key, int, int) {
 
 void onSpecialKey(int key, int, int) { applySpecialKey(show.state(), key, show.timing().end()); }
 
-void onMenu(int value) { applyMenuChoice(show.state(), value); }
+void onMenu(int value) {
+    applyMenuChoice(show.state(), value);
+    // GLUT numbers a menu's entries from 1: the calm entry follows the modes.
+    if (value == kMenuCalm)
+        glutChangeToMenuEntry(int(kRenderModeMenu.size()) + 1, calmMenuLabel(show.state().calm), kMenuCalm);
+}
 
-void createRenderModeMenu() {
+void createMenu() {
     glutCreateMenu(onMenu);
     for (const MenuEntry& entry : kRenderModeMenu) glutAddMenuEntry(entry.label, entry.value);
+    glutAddMenuEntry(calmMenuLabel(show.state().calm), kMenuCalm);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 }
 
@@ -172,7 +190,7 @@ int main(int argc, char** argv) {
     glutReshapeFunc(onReshape);
     glutKeyboardFunc(onKeyboard);
     glutSpecialFunc(onSpecialKey);
-    createRenderModeMenu();
+    createMenu();
     glutFullScreen();
     glutMainLoop();
     return 0;

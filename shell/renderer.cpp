@@ -10,10 +10,20 @@ void vertexWithOffset(const FaceRecord& record, int k, Vec3 offset) {
     glVertex3f(p[0] + offset.x, p[1] + offset.y, p[2] + offset.z);
 }
 
+// The carried colour as a level from 0 to 1: glColor3b takes a signed byte
+// to level byte / 127.
+float greyLevel(const CurrentGrey& grey) { return grey.isShade ? float(grey.shade) / 127.0f : grey.level; }
+
 // No colour is sent: the texture is modulated by the current colour, which
 // the last face drawn before set (the colour of segment 4's last face
-// carries into the textured segments after it).
-void drawTextured(const Scene& scene, const Scene& materials, const Wave& wave) {
+// carries into the textured segments after it). A dimmed frame modulates
+// by that colour times its brightest grey.
+void drawTextured(const Scene& scene, const Scene& materials, const Wave& wave, const CurrentGrey& carried,
+                  float brightest) {
+    if (brightest < 1.0f) {
+        const float level = greyLevel(carried) * brightest;
+        glColor3f(level, level, level);
+    }
     for (int i = 0; i < scene.getMeshCount(); ++i) {
         const Mesh* mesh = scene.getMesh(i);
         if (!mesh) continue;
@@ -56,13 +66,14 @@ void drawWhite(const Scene& scene) {
 }
 
 // The strip is left open: of each triangle only the edges 0-1 and 1-2 show.
-void drawOutline(const Scene& scene, const ShadeTable& shades) {
+void drawOutline(const Scene& scene, const ShadeTable& shades, float brightest) {
     for (int i = 0; i < scene.getMeshCount(); ++i) {
         const Mesh* mesh = scene.getMesh(i);
         if (!mesh) continue;
         for (int j = 0; j < mesh->getTriangleCount(); ++j) {
             const FaceRecord record = mesh->getFaceRecord(j);
-            const GLbyte shade = shadeOfFace(shades, j);
+            const GLbyte shade = brightest < 1.0f ? GLbyte(float(shadeOfFace(shades, j)) * brightest)
+                                                  : shadeOfFace(shades, j);
             glColor3b(shade, shade, shade);
             glBegin(GL_LINE_STRIP);
                 for (int k = 0; k < 3; ++k) glVertex3fv(record.corner(k));
@@ -71,13 +82,13 @@ void drawOutline(const Scene& scene, const ShadeTable& shades) {
     }
 }
 
-void drawBanded(const Scene& scene, const Wave& wave) {
+void drawBanded(const Scene& scene, const Wave& wave, float white) {
     for (int i = 0; i < scene.getMeshCount(); ++i) {
         const Mesh* mesh = scene.getMesh(i);
         if (!mesh) continue;
         for (int j = 0; j < mesh->getTriangleCount(); ++j) {
             const FaceRecord record = mesh->getFaceRecord(j);
-            const float grey = bandIsWhite(j) ? 1.0f : 0.0f;
+            const float grey = bandIsWhite(j) ? white : 0.0f;
             glColor3f(grey, grey, grey);
             glBegin(GL_TRIANGLES);
                 const Vec3 offset = waveOffset(wave, j);
@@ -173,16 +184,16 @@ void drawPlan(const FramePlan& plan, const ShellState& state, const SceneTable& 
     const Scene& scene = scenes.scene(plan.scene);
     switch (plan.style) {
     case DrawStyle::Textured:
-        drawTextured(scene, scenes.scene(plan.materialScene), plan.wave);
+        drawTextured(scene, scenes.scene(plan.materialScene), plan.wave, state.colour, plan.brightest);
         break;
     case DrawStyle::White:
         drawWhite(scene);
         break;
     case DrawStyle::Outline:
-        drawOutline(scene, state.shadeTable);
+        drawOutline(scene, state.shadeTable, plan.brightest);
         break;
     case DrawStyle::Banded:
-        drawBanded(scene, plan.wave);
+        drawBanded(scene, plan.wave, plan.brightest);
         break;
     case DrawStyle::Nothing:
         break;

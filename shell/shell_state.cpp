@@ -7,6 +7,8 @@ const std::array<MenuEntry, 4> kRenderModeMenu = {{
     {"Texturemap", kRenderTexturemap},
 }};
 
+const char* calmMenuLabel(bool calm) { return calm ? "Calm: on" : "Calm: off"; }
+
 void applySpecialKey(ShellState& state, int key, double showEnd) {
     switch (key) {
     case kKeyF1:
@@ -34,4 +36,5 @@ void applySpecialKey(ShellState& state, int key, double showEnd) {
 
 void applyMenuChoice(ShellState& state, int value) {
     if (value >= kRenderDot && value <= kRenderTexturemap) state.renderMode = value;
+    if (value == kMenuCalm) state.calm = !state.calm;
 }

@@ -37,6 +37,11 @@ struct MenuEntry {
 // The pop-up menu, in the order shown.
 extern const std::array<MenuEntry, 4> kRenderModeMenu;
 
+// The menu's last entry, after the render modes: it turns the calm show
+// (shell/calm.h) on and off, and its label says which it is.
+constexpr int kMenuCalm = 5;
+const char* calmMenuLabel(bool calm);
+
 // The current colour that a frame leaves for the next. Every colour the show
 // sets is a grey: a level from glColor3f, or in the outlines a signed byte
 // shade from glColor3b, which OpenGL turns into a level its own way.
@@ -59,6 +64,9 @@ struct TextureMatrix {
 // drawing the frames before it.
 struct ShellState {
     int32_t renderMode = kRenderTexturemap;
+    // The calm show (shell/calm.h), chosen on the command line, on the
+    // page's first screen or from the menu.
+    bool calm = false;
     // Starts above 180 on purpose: the opening segment keeps the value it
     // finds, and its first seconds are drawn with this very wide lens.
     float fieldOfView = 190.0f;
@@ -85,5 +93,6 @@ struct ShellState {
 // the demo time, within a show that ends at showEnd.
 void applySpecialKey(ShellState& state, int key, double showEnd);
 
-// A menu choice from 1 to 4 becomes the render mode; others are ignored.
+// A menu choice from 1 to 4 becomes the render mode; kMenuCalm turns the
+// calm show on or off; others are ignored.
 void applyMenuChoice(ShellState& state, int value);

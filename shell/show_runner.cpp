@@ -23,12 +23,17 @@ void ShowRunner::reshape(int width, int height, int supersample) {
     if (supersample > 1) setViewport(scaledViewport(pictureViewport(width, height), supersample));
 }
 
-void ShowRunner::reset() { state_ = startState_; }
+void ShowRunner::reset() {
+    const bool calm = state_.calm;
+    state_ = startState_;
+    state_.calm = calm;
+}
 
 void ShowRunner::rewind() {
     const ShellState kept = state_;
     state_ = startState_;
     state_.renderMode = kept.renderMode;
+    state_.calm = kept.calm;
     state_.autoRotate = kept.autoRotate;
     state_.zoom = kept.zoom;
     state_.stepValue = kept.stepValue;

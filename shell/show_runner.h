@@ -50,7 +50,8 @@ public:
     const Timing& timing() const { return timing_; }
 
     // Back to the state just after start(): no frame played, the keys' and
-    // the menu's settings as at start-up, no marks. The scenes stay loaded.
+    // the menu's settings as at start-up, no marks, but the calm show as
+    // chosen last: a viewer who needs it keeps it. The scenes stay loaded.
     void reset();
     // Back to the state before the first frame, but for what the keys, the
     // menu and END have set, which stays: an author's seek replays the

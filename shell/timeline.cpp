@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "shell/calm.h"
+
 namespace {
 
 using schedule::Window;
@@ -75,8 +77,8 @@ const schedule::Flight* flightOf(int segment) {
 
 // Segment 1: the opening object, from inside, in the drawing mode chosen
 // from the menu. It keeps the field of view it finds: 190 degrees from
-// start-up.
-void planOpening(FramePlan& plan, ShellState& state, const SceneTable& scenes, float t) {
+// start-up. Its spin follows the time of its motion.
+void planOpening(FramePlan& plan, ShellState& state, const SceneTable& scenes, float motion) {
     const Camera* camera = firstCamera(scenes.scene(plan.scene));
     if (camera) {
         plan.view = ViewSetup::LookAt;
@@ -86,7 +88,7 @@ void planOpening(FramePlan& plan, ShellState& state, const SceneTable& scenes, f
         plan.translation = Vec3{0.0f, 0.0f, state.zoom};
     }
     oldSpin(plan, state);
-    if (state.autoRotate == -1) storeAngles(state, t, 30.0f);
+    if (state.autoRotate == -1) storeAngles(state, motion, 30.0f);
     // Only "Texturemap" has a drawing; the other modes leave the screen black.
     if (state.renderMode == kRenderTexturemap) plan.style = DrawStyle::Textured;
 }
@@ -120,30 +122,31 @@ void planTunnel(FramePlan& plan, ShellState& state, const Timing& timing, float 
     textured(plan);
 }
 
-// Segments 6 to 9: textured objects spinning around the viewer.
-void planSpinningObject(FramePlan& plan, ShellState& state, float t) {
-    const double time = t;
+// Segments 6 to 9: textured objects spinning around the viewer, moved by
+// the time of their motion.
+void planSpinningObject(FramePlan& plan, ShellState& state, float motion) {
+    const double time = motion;
     plan.texture = TextureSetup::Reset;
     switch (plan.segment) {
     case 6:
         state.fieldOfView = 170.0f;
         plan.view = ViewSetup::Translate;
         plan.translation = Vec3{0.0f, 0.0f, float(20.0 * std::sin(time) - 20.0)};
-        newSpin(plan, state, t, 1.0f);
+        newSpin(plan, state, motion, 1.0f);
         textured(plan);
         break;
     case 7:
     case 8:
         state.fieldOfView = 170.0f;
-        newSpin(plan, state, t, 5.0f);
+        newSpin(plan, state, motion, 5.0f);
         textured(plan);
-        plan.wave = Wave{20.0f, 16, t};
+        plan.wave = Wave{20.0f, 16, motion};
         break;
     default:
         state.fieldOfView = 110.0f;
         plan.view = ViewSetup::Translate;
         plan.translation = Vec3{0.0f, 0.0f, float(80.0 * std::sin(4.0 * time) - 140.0)};
-        newSpin(plan, state, t, 1.0f);
+        newSpin(plan, state, motion, 1.0f);
         textured(plan);
         break;
     }
@@ -213,12 +216,13 @@ FramePlan planFrame(ShellState& state, const SceneTable& scenes, const Timing& t
         plan.scene = drawn.scene;
         plan.materialScene = drawn.materials;
     }
+    const float motion = state.calm ? calm::motionTime(timing, plan.segment, t) : t;
     if (const schedule::Flight* flight = flightOf(plan.segment)) {
         planFlight(plan, state, scenes, timing, t, *flight);
     } else {
         switch (plan.segment) {
         case 1:
-            planOpening(plan, state, scenes, t);
+            planOpening(plan, state, scenes, motion);
             break;
         case 4:
             planFlashingObject(plan, state, timing, t);
@@ -230,7 +234,7 @@ FramePlan planFrame(ShellState& state, const SceneTable& scenes, const Timing& t
         case 7:
         case 8:
         case 9:
-            planSpinningObject(plan, state, t);
+            planSpinningObject(plan, state, motion);
             break;
         default:
             break;
@@ -238,5 +242,6 @@ FramePlan planFrame(ShellState& state, const SceneTable& scenes, const Timing& t
     }
     plan.fieldOfView = state.fieldOfView;
     keepWhatTheFrameLeaves(plan, scenes, state);
+    if (state.calm && calm::dims(plan.segment)) plan.brightest = calm::kDimGrey;
     return plan;
 }

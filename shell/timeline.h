@@ -81,11 +81,18 @@ struct FramePlan {
     SceneId materialScene = SceneId::Test;
     DrawStyle style = DrawStyle::Nothing;
     Wave wave;
+    // The brightest the frame draws: 1, or in the calm show's dimmed frames
+    // calm::kDimGrey. White faces are drawn in this grey, outlines in their
+    // shade times it, and textures are modulated by it times the colour
+    // they find.
+    float brightest = 1.0f;
 };
 
 // Decides frame t and stores in state what the frame changes: the field of
 // view and the rotation angles, and what its drawing leaves in OpenGL for
 // the next frame (the colour of the last face drawn, the texture matrix).
+// With state.calm, the calm show's frame (shell/calm.h); what it leaves for
+// the next frame is the ordinary show's, which the renderer restores.
 FramePlan planFrame(ShellState& state, const SceneTable& scenes, const Timing& timing, float t);
 
 // The view of a camera flight that started at start: the eye leaves the

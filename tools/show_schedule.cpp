@@ -1,7 +1,8 @@
 // show-schedule: the facts of shell/schedule.h, shell/framing.h and
-// shell/frame_schedule.h (and of the sync marks' headers) that the scripts and the page's tests need, for
-// programs that cannot read a C++ header. One line each, a name and its
-// values, separated by spaces:
+// shell/frame_schedule.h (and of the sync marks' headers and
+// shell/window_title.h) that the scripts and the tests need, for programs
+// that cannot read a C++ header. One line each, a name and its values,
+// separated by spaces:
 //
 //   picture-size WIDTH HEIGHT
 //   canvas-max-side PIXELS                the widest drawing buffer the page makes
@@ -15,6 +16,7 @@
 //   segment-moments T1 ... T18            one a segment, in order
 //   segment-4-styles START STRIPES WAVES END
 //   outline-moments T ...
+//   window-title TEXT                     the rest of the line
 //
 //   build/show-schedule
 //
@@ -33,6 +35,7 @@
 #include "shell/sync_file.h"
 #include "shell/sync_marks.h"
 #include "shell/timing.h"
+#include "shell/window_title.h"
 
 namespace {
 
@@ -71,5 +74,6 @@ int main(int argc, char** argv) {
     std::printf("segment-4-styles %.10g %.10g %.10g %.10g\n", schedule::segmentStart(4), schedule::kStripesFrom,
                 schedule::kWavesFrom, schedule::segmentEnd(4));
     printMoments("outline-moments", schedule::kOutlineMoments, std::size(schedule::kOutlineMoments));
+    std::printf("window-title %s\n", kWindowTitle);
     return 0;
 }

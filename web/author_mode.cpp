@@ -8,12 +8,75 @@
 #include <utility>
 #include <vector>
 
+#include "shell/calm.h"
 #include "shell/frame_schedule.h"
 #include "shell/sync_file.h"
 #include "web/page_bridge.h"
+#include "web/timing_handles.h"
 
-AuthorMode::AuthorMode(WebShow& show)
-    : show_(show), lastFrame_(FrameSchedule(show.timing(), kFrameGridFps, 0.0, -1.0).endFrame() - 1) {}
+namespace {
+
+std::string seconds(double t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", t);
+    return text;
+}
+
+std::string countOf(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// What a usable sync.txt brought and, where any, what it left out and why.
+std::string marksTaken(const SyncFileMarks& read, double showEnd, const char* done) {
+    std::string text = countOf(read.marks.count, "mark", "marks") + " " + done;
+    std::vector<std::string> reasons;
+    auto reason = [&reasons](int n, const std::string& why) {
+        if (n > 0) reasons.push_back(std::to_string(n) + " " + why);
+    };
+    reason(read.pastEnd, "past the show's end (" + seconds(showEnd) + ")");
+    reason(read.negative, "negative");
+    reason(read.notANumber, "not a number");
+    reason(read.repeated, "repeated");
+    reason(read.beyondLimit, "beyond the limit of " + std::to_string(kMaxSyncMarks));
+    if (reasons.empty()) return text;
+    const int left = read.pastEnd + read.negative + read.notANumber + read.repeated + read.beyondLimit;
+    text += "; " + std::to_string(left) + " left out: ";
+    for (std::size_t i = 0; i < reasons.size(); ++i) text += (i ? ", " : "") + reasons[i];
+    return text;
+}
+
+// Why a file is not a sync.txt, or nothing when it is one.
+const char* syncRefusal(const SyncFileMarks& read) {
+    if (read.binary) return "a binary file, not a sync.txt";
+    if (read.formatLines == 0) return "no line of a sync.txt in it";
+    return nullptr;
+}
+
+constexpr const char* kBothKept = "the marks and the timing are as they were";
+
+// A timing reader's refusal of file name, with its line where it names
+// one: "timing.txt:7: ...".
+std::string timingRefusal(std::string_view name, const TimingRead& read) {
+    return std::string(name) + (read.line > 0 ? ":" + std::to_string(read.line) : "") + ": " + read.error;
+}
+
+// The same of a text with no name: "line 7: ...".
+std::string timingRefusal(const TimingRead& read) {
+    return (read.line > 0 ? "line " + std::to_string(read.line) + ": " : "") + read.error;
+}
+
+}  // namespace
+
+AuthorMode::AuthorMode(WebShow& show) : show_(show), startTiming_(show.timing()) {
+    std::string names;
+    std::string kinds;
+    for (const TimingHandle& handle : timingHandles()) {
+        names += handle.name + "\n";
+        kinds += handle.bound ? 'b' : handle.opensWindow ? 'w' : 'm';
+    }
+    page::handles(names, kinds, kFrameGridFps);
+    useTiming(show.timing());
+}
 
 double AuthorMode::clockTime() const { return playing_ ? double(show_.clockSeconds()) : shown_; }
 
@@ -75,51 +138,7 @@ void AuthorMode::showFrame(long frame) {
     tellPage();
 }
 
-void AuthorMode::tellPage() const { page::authorFrame(shown_, playing_); }
-
-namespace {
-
-// Each step keeps the whole list (some 400 bytes): a thousand steps back
-// cost some 400 kB.
-constexpr std::size_t kMaxUndoSteps = 1000;
-
-std::string seconds(double t) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f s", t);
-    return text;
-}
-
-std::string countOf(int n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-// What a usable file brought and, where any, what it left out and why.
-std::string openedMessage(std::string_view name, const SyncFileMarks& read, double showEnd, const char* done) {
-    std::string text = std::string(name) + ": " + countOf(read.marks.count, "mark", "marks") + " " + done;
-    std::vector<std::string> reasons;
-    auto reason = [&reasons](int n, const std::string& why) {
-        if (n > 0) reasons.push_back(std::to_string(n) + " " + why);
-    };
-    reason(read.pastEnd, "past the show's end (" + seconds(showEnd) + ")");
-    reason(read.negative, "negative");
-    reason(read.notANumber, "not a number");
-    reason(read.repeated, "repeated");
-    reason(read.beyondLimit, "beyond the limit of " + std::to_string(kMaxSyncMarks));
-    if (reasons.empty()) return text;
-    const int left = read.pastEnd + read.negative + read.notANumber + read.repeated + read.beyondLimit;
-    text += "; " + std::to_string(left) + " left out: ";
-    for (std::size_t i = 0; i < reasons.size(); ++i) text += (i ? ", " : "") + reasons[i];
-    return text;
-}
-
-// Why a file is not a sync.txt, or nothing when it is one.
-const char* refusal(const SyncFileMarks& read) {
-    if (read.binary) return "a binary file, not a sync.txt";
-    if (read.formatLines == 0) return "no line of a sync.txt in it";
-    return nullptr;
-}
-
-}  // namespace
+void AuthorMode::tellPage() const { page::authorFrame(shown_, playing_, show_.shownSegment()); }
 
 void AuthorMode::marksChanged() const {
     const SyncMarks& marks = show_.state().syncMarks;
@@ -132,18 +151,53 @@ void AuthorMode::marksChanged() const {
     page::marks(marks.times.data(), marks.count, formatSyncFile(kept));
 }
 
-void AuthorMode::change(const SyncMarks& changed, std::string what) {
-    SyncMarks& marks = show_.state().syncMarks;
-    if (undo_.size() == kMaxUndoSteps) undo_.erase(undo_.begin());
-    undo_.push_back({marks, std::move(what)});
-    redo_.clear();
-    marks = changed;
-    marksChanged();
+void AuthorMode::timingChanged() const {
+    const Timing& timing = show_.timing();
+    std::vector<double> times;
+    for (std::size_t h = 0; h < timingHandles().size(); ++h) times.push_back(handleTime(timing, int(h)));
+    std::vector<double> breaks;
+    for (const schedule::Window& stretch : calm::changedStretches(timing)) {
+        breaks.push_back(stretch.begin);
+        breaks.push_back(stretch.end);
+    }
+    page::ruleBreaks(breaks.data(), int(breaks.size()));
+    // The timing the show started with is kept as nothing: a later build's
+    // own times (or the site's timing file's) then stand.
+    page::timing(timing.bounds, int(std::size(timing.bounds)), times.data(), int(times.size()),
+                 timing == startTiming_ ? std::string() : formatTiming(timing));
+}
+
+void AuthorMode::useTiming(const Timing& timing) {
+    show_.setTiming(timing);
+    // A new end moves the last frame that a seek reaches.
+    lastFrame_ = FrameSchedule(timing, kFrameGridFps, 0.0, -1.0).endFrame() - 1;
+    timingChanged();
+}
+
+void AuthorMode::apply(Edit edit) {
+    if (edit.timing.music != show_.timing().music && !page::playMusic(edit.timing.music))
+        edit.timing.music = show_.timing().music;
+    const bool marks = edit.marks.count != show_.state().syncMarks.count ||
+                       !std::equal(edit.marks.times.begin(), edit.marks.times.begin() + edit.marks.count,
+                                   show_.state().syncMarks.times.begin());
+    const bool timing = edit.timing != show_.timing();
+    show_.state().syncMarks = edit.marks;
+    if (marks) marksChanged();
+    if (!timing) return;
+    useTiming(edit.timing);
+    // Paused, the picture shows the new times at once; playing, the next frame does.
+    if (!playing_ && show_.started()) showFrame(frame_);
+}
+
+void AuthorMode::change(const Edit& changed, std::string what) {
+    finishMove();
+    history_.record(edit(), std::move(what));
+    apply(changed);
 }
 
 void AuthorMode::mark() {
-    SyncMarks changed = show_.state().syncMarks;
-    switch (addSyncMark(changed, shown_, show_.timing().end())) {
+    Edit changed = edit();
+    switch (addSyncMark(changed.marks, shown_, show_.timing().end())) {
     case MarkResult::Added:
         change(changed, "END at " + seconds(shown_));
         return;
@@ -160,54 +214,135 @@ void AuthorMode::mark() {
 }
 
 void AuthorMode::deleteMark(int index) {
-    SyncMarks changed = show_.state().syncMarks;
-    if (index < 0 || index >= changed.count) return;
-    const double t = changed.times[std::size_t(index)];
-    if (deleteSyncMark(changed, index)) change(changed, "Delete of " + seconds(t));
+    Edit changed = edit();
+    if (index < 0 || index >= changed.marks.count) return;
+    const double t = changed.marks.times[std::size_t(index)];
+    if (deleteSyncMark(changed.marks, index)) change(changed, "Delete of " + seconds(t));
 }
 
 void AuthorMode::clearMarks() {
     if (show_.state().syncMarks.count == 0) return;
-    change(SyncMarks(), "Clear marks");
+    change({SyncMarks(), show_.timing()}, "Clear marks");
     page::say("Marks cleared (Ctrl+Z brings them back)");
 }
 
-void AuthorMode::open(std::string_view name, std::string_view text) {
-    const SyncFileMarks read = parseSyncFile(text, show_.timing().end());
-    if (const char* why = refusal(read)) {
-        page::say(std::string(name) + ": " + why + "; the marks are as they were");
-        return;
-    }
-    change(read.marks, "Open " + std::string(name));
-    page::say(openedMessage(name, read, show_.timing().end(), "opened"));
+void AuthorMode::openMarks(std::string_view name, const SyncFileMarks& read) {
+    change({read.marks, show_.timing()}, "Open " + std::string(name));
+    page::say(std::string(name) + ": " + marksTaken(read, show_.timing().end(), "opened"));
 }
 
-void AuthorMode::restore(std::string_view text) {
-    const SyncFileMarks read = parseSyncFile(text, show_.timing().end());
-    if (const char* why = refusal(read)) {
-        page::say(std::string("The marks kept in this browser cannot be read: ") + why);
-        return;
-    }
-    show_.state().syncMarks = read.marks;
-    marksChanged();
-    page::say(openedMessage("This browser's storage", read, show_.timing().end(), "restored"));
+std::string AuthorMode::musicNote(const std::string& music) const {
+    if (music == show_.timing().music) return "";
+    return "; it names the music \"" + music + "\", which this page does not have: open that file to hear the show with it";
 }
 
-void AuthorMode::undo() { swapStep(undo_, redo_, "undo", "Undone"); }
+void AuthorMode::openTiming(std::string_view name, const TimingRead& read) {
+    change({show_.state().syncMarks, read.timing}, "Open " + std::string(name));
+    page::say(std::string(name) + ": the timing opened" + musicNote(read.timing.music));
+}
 
-void AuthorMode::redo() { swapStep(redo_, undo_, "redo", "Redone"); }
+void AuthorMode::open(std::string_view name, std::string_view text, FileKind kind) {
+    const std::string file(name);
+    if (kind != FileKind::TimingFile) {
+        const SyncFileMarks read = parseSyncFile(text, show_.timing().end());
+        const char* why = syncRefusal(read);
+        if (!why) return openMarks(name, read);
+        if (kind == FileKind::SyncFile) return page::say(file + ": " + why + "; the marks are as they were");
+        if (read.binary)
+            return page::say(file + ": a binary file, neither a sync.txt nor a timing file; " + kBothKept);
+    }
+    const TimingRead read = parseTiming(text);
+    if (read.ok) return openTiming(name, read);
+    if (kind == FileKind::TimingFile) return page::say(timingRefusal(file, read) + "; the timing is as it was");
+    page::say(file + ": neither a sync.txt (no line of one in it) nor a timing file (" + timingRefusal(read) +
+              "); " + kBothKept);
+}
 
-void AuthorMode::swapStep(std::vector<Step>& from, std::vector<Step>& to, const char* verb, const char* done) {
-    if (from.empty()) {
-        page::say(std::string("Nothing to ") + verb);
+void AuthorMode::restore(std::string_view marksText, std::string_view timingText) {
+    Edit kept = edit();
+    std::vector<std::string> said;
+    // The timing first: its end is the one the marks are read against.
+    if (!timingText.empty()) {
+        const TimingRead read = parseTiming(timingText);
+        if (read.ok) kept.timing = read.timing;
+        said.push_back(read.ok ? "the timing restored"
+                               : "its timing cannot be read (" + timingRefusal(read) + ")");
+    }
+    if (!marksText.empty()) {
+        const SyncFileMarks read = parseSyncFile(marksText, kept.timing.end());
+        const char* why = syncRefusal(read);
+        if (!why) kept.marks = read.marks;
+        said.push_back(why ? std::string("its marks cannot be read: ") + why
+                           : marksTaken(read, kept.timing.end(), "restored"));
+    }
+    apply(kept);
+    std::string text = "This browser's storage: ";
+    for (std::size_t i = 0; i < said.size(); ++i) text += (i ? "; " : "") + said[i];
+    if (!said.empty()) page::say(text + musicNote(kept.timing.music));
+}
+
+void AuthorMode::moveHandle(int handle, double t) {
+    if (handle < 0 || std::size_t(handle) >= timingHandles().size() || !std::isfinite(t)) return;
+    if (moving_ && handle != movedHandle_) finishMove();
+    const Timing moved = withHandleAt(show_.timing(), handle, t);
+    if (moved == show_.timing()) return;
+    const std::string& name = timingHandles()[std::size_t(handle)].name;
+    const std::string broken = checkTiming(moved);
+    if (!broken.empty()) {
+        page::say(name + " stays at " + seconds(handleTime(show_.timing(), handle)) + ": " + broken);
         return;
     }
-    Step step = std::move(from.back());
-    from.pop_back();
-    std::swap(show_.state().syncMarks, step.marks);
-    page::say(std::string(done) + ": " + step.what);
-    to.push_back(std::move(step));
-    marksChanged();
+    if (!moving_) {
+        moving_ = true;
+        moveFrom_ = edit();
+        movedHandle_ = handle;
+    }
+    apply({show_.state().syncMarks, moved});
+}
+
+void AuthorMode::finishMove() {
+    if (!moving_) return;
+    moving_ = false;
+    // A handle dragged back where it was is no step.
+    if (show_.timing() == moveFrom_.timing) return;
+    const TimingHandle& handle = timingHandles()[std::size_t(movedHandle_)];
+    history_.record(moveFrom_, "Move of " + handle.name + " to " + seconds(handleTime(show_.timing(), movedHandle_)));
+}
+
+void AuthorMode::resetTiming() {
+    if (builtInTiming() == show_.timing()) return;
+    change({show_.state().syncMarks, builtInTiming()}, "Reset timing");
+    page::say("Timing reset (Ctrl+Z brings it back)" + musicNote(builtInTiming().music));
+}
+
+bool AuthorMode::openMusic(std::string_view name) {
+    Timing named = show_.timing();
+    named.music = std::string(name);
+    // The name must read back from the timing file that names it.
+    const TimingRead read = parseTiming(formatTiming(named));
+    if (!read.ok) {
+        page::say(std::string(name) + ": " + read.error + "; rename the file to play it");
+        return false;
+    }
+    change({show_.state().syncMarks, named}, "Open " + std::string(name));
+    page::say(std::string(name) + ": the show plays with this music, and the timing names it");
+    return true;
+}
+
+void AuthorMode::undo() { swapStep(true); }
+
+void AuthorMode::redo() { swapStep(false); }
+
+void AuthorMode::swapStep(bool undo) {
+    finishMove();
+    Edit now = edit();
+    std::string what;
+    if (!(undo ? history_.undo(now, &what) : history_.redo(now, &what))) {
+        page::say(undo ? "Nothing to undo" : "Nothing to redo");
+        return;
+    }
+    apply(now);
+    page::say((undo ? "Undone: " : "Redone: ") + what);
 }
 
 std::string AuthorMode::syncText() const {

@@ -2,19 +2,22 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "shell/frame_schedule.h"
+#include "shell/sync_file.h"
 #include "shell/sync_marks.h"
+#include "shell/timing.h"
+#include "web/edit_history.h"
 #include "web/web_show.h"
 
 // The page's author mode (?edit): the show played, paused, sought and
-// stepped on the grid of a 30 frames a second run, its sync marks kept,
-// deleted, saved, opened, undone and redone. A paused frame is the frame of
-// that run that ?at= draws, reached the same way: the frames before it
-// played without drawing under the settings of now. Every change to the
-// marks goes to the page with the text the browser keeps them in, and
-// every refusal is said on the page's status line.
+// stepped on the grid of a 30 frames a second run; its sync marks kept,
+// deleted, saved, opened; its timing retimed a handle at a time, opened,
+// reset and saved; marks and timing undone and redone in one history. A
+// paused frame is the frame of that run that ?at= draws, reached the same
+// way: the frames before it played without drawing under the settings and
+// the timing of now. Every change goes to the page with the text the
+// browser keeps it in, and every refusal is said on the page's status line.
 class AuthorMode {
 public:
     explicit AuthorMode(WebShow& show);
@@ -46,42 +49,73 @@ public:
     // The mark recorded index-th (0 first) taken out.
     void deleteMark(int index);
     void clearMarks();
-    // A sync.txt that the author opened or dropped, read by the show's own
-    // parser: its marks replace the list only when it is one.
-    void open(std::string_view name, std::string_view text);
-    // The marks the browser kept (the text handed to the page with each
+
+    // What a file that the author opened or dropped is taken for.
+    enum class FileKind { SyncFile, TimingFile, Either };
+    // A file read by the show's own parsers: a sync.txt's marks replace the
+    // list, a timing file's times the timing, only when it is one. Either:
+    // a text with a line of a sync.txt is one, else it is read as a timing.
+    void open(std::string_view name, std::string_view text, FileKind kind);
+    // What the browser kept (the texts handed to the page with each
     // change), put back when author mode opens; not a step to undo.
-    void restore(std::string_view text);
+    void restore(std::string_view marksText, std::string_view timingText);
+
+    // A handle of the strip (timingHandles()) moved to t, by a drag or a
+    // key: the picture on screen drawn again with the new times, which
+    // playing on uses. A time that breaks a rule of the timing is refused
+    // in words, and the handle stays. The moves up to finishMove() are one
+    // step to undo.
+    void moveHandle(int handle, double t);
+    void finishMove();
+    // The built-in timing, with the show's own music where the page has it.
+    void resetTiming();
+    // A music file that the author opened, which the page holds, played
+    // from now on and named by the timing: a step to undo. A name that a
+    // timing file cannot hold is refused.
+    bool openMusic(std::string_view name);
+
     void undo();
     void redo();
     // sync.txt: the marks in order of time, then the frame rate of the time played.
     std::string syncText() const;
+    // timing.txt: the times of now and the music heard.
+    std::string timingText() const { return formatTiming(show_.timing()); }
 
 private:
-    // The marks before a change, and what the change was.
-    struct Step {
-        SyncMarks marks;
-        std::string what;
-    };
-
     void showFrame(long frame);
     void stopPlaying();
     void tellPage() const;
-    // Undo or redo: the last step of from is taken back and handed to to.
-    void swapStep(std::vector<Step>& from, std::vector<Step>& to, const char* verb, const char* done);
-    // The marks replaced by changed, undoable as what.
-    void change(const SyncMarks& changed, std::string what);
+    Edit edit() const { return {show_.state().syncMarks, show_.timing()}; }
+    // Marks and timing replaced by changed, undoable as what.
+    void change(const Edit& changed, std::string what);
+    // The edit of now replaced and the page told. The page plays the music
+    // that the timing names; a music that it does not hold is not named:
+    // the one playing stays.
+    void apply(Edit edit);
+    // The show plays to timing from its next frame; a seek reaches its end.
+    void useTiming(const Timing& timing);
     void marksChanged() const;
+    void timingChanged() const;
+    void openMarks(std::string_view name, const SyncFileMarks& read);
+    void openTiming(std::string_view name, const TimingRead& read);
+    // Where the timing could not name music because the page lacks it, what to do, in words.
+    std::string musicNote(const std::string& music) const;
+    void swapStep(bool undo);
 
     WebShow& show_;
+    // The timing the show started with (the built-in one, or a timing file's).
+    const Timing startTiming_;
     bool playing_ = false;
     long frame_ = 0;
     double shown_ = 0.0;
-    long lastFrame_;
+    long lastFrame_ = 0;
     // Frames drawn and seconds spent while playing, for the frame rate.
     long playedFrames_ = 0;
     double playedMilliseconds_ = 0.0;
     double resumedAt_ = 0.0;
-    std::vector<Step> undo_;
-    std::vector<Step> redo_;
+    EditHistory history_;
+    // A handle being moved: the edit before the first move, and the handle.
+    bool moving_ = false;
+    Edit moveFrom_;
+    int movedHandle_ = 0;
 };

@@ -8,12 +8,14 @@
 // back to back (at FPS frames a second of demo time, 30 unless told; into a
 // canvas of WxH pixels instead of the picture's own size: a few pixels tell
 // the cost of filling pixels from the rest, a large screen's size what the
-// page costs there). The scenes arrive after the program starts, and each
-// mode waits for those it needs (orvel_data_arrived).
+// page costs there). "--calm", anywhere among them, runs the calm show.
+// The scenes arrive after the program starts, and each mode waits for
+// those it needs (orvel_data_arrived).
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <memory>
@@ -96,7 +98,7 @@ EM_BOOL onAnimationFrame(double, void*) {
         endShow(false);
         return EM_FALSE;
     }
-    page::playedFrame(t);
+    page::playedFrame(t, show.shownSegment());
     if (first) logMilliseconds("first frame of the show drawn");
     return EM_TRUE;
 }
@@ -148,21 +150,18 @@ EM_BOOL onAuthorKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     return EM_TRUE;
 }
 
-// The strip under the picture: the segments' bounds, and the moments inside
-// them where the picture changes.
-void describeSchedule() {
-    const Timing& timing = show.timing();
-    std::vector<double> moments;
-    for (const schedule::Window& flash : timing.flashes) moments.push_back(flash.begin);
-    for (double moment : {timing.stripes, timing.waves, timing.pulse}) moments.push_back(moment);
-    page::schedule(timing.bounds, int(std::size(timing.bounds)), moments.data(), int(moments.size()));
+// The calm show turned on or off, and the menu's entry saying which.
+void showCalm(bool viewerChose) {
+    page::changeMenuEntry(calmMenuLabel(show.state().calm), kMenuCalm);
+    page::calm(show.state().calm, viewerChose);
 }
 
 void startPlayMode(bool authorMode) {
     for (const MenuEntry& entry : kRenderModeMenu) page::addMenuEntry(entry.label, entry.value);
+    page::addMenuEntry(calmMenuLabel(show.state().calm), kMenuCalm);
+    showCalm(false);
     if (authorMode) {
         author = std::make_unique<AuthorMode>(show);
-        describeSchedule();
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onAuthorKeyDown);
     } else {
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
@@ -328,7 +327,14 @@ EMSCRIPTEN_KEEPALIVE void orvel_start(double outputLatency) {
 
 EMSCRIPTEN_KEEPALIVE void orvel_menu_choose(int value) {
     applyMenuChoice(show.state(), value);
+    if (value == kMenuCalm) showCalm(true);
     if (author) author->settingsChanged();
+}
+
+// The first screen's choice, "Play" or "Play calm", before the show starts.
+EMSCRIPTEN_KEEPALIVE void orvel_set_calm(int on) {
+    show.state().calm = on != 0;
+    showCalm(false);
 }
 
 // The page sized the canvas's drawing buffer to the screen.
@@ -373,13 +379,32 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_clear_marks() {
     if (author) author->clearMarks();
 }
 // A file opened or dropped: its name and its bytes, as they are, in memory
-// the page took with malloc.
-EMSCRIPTEN_KEEPALIVE void orvel_edit_open(const char* name, int nameSize, const char* text, int textSize) {
-    if (author)
-        author->open(std::string_view(name, std::size_t(nameSize)), std::string_view(text, std::size_t(textSize)));
+// the page took with malloc; kind is AuthorMode::FileKind's: 0 a sync.txt,
+// 1 a timing file, 2 either.
+EMSCRIPTEN_KEEPALIVE void orvel_edit_open(const char* name, int nameSize, const char* text, int textSize, int kind) {
+    if (author && kind >= 0 && kind <= 2)
+        author->open(std::string_view(name, std::size_t(nameSize)), std::string_view(text, std::size_t(textSize)),
+                     AuthorMode::FileKind(kind));
 }
-EMSCRIPTEN_KEEPALIVE void orvel_edit_restore(const char* text, int textSize) {
-    if (author) author->restore(std::string_view(text, std::size_t(textSize)));
+EMSCRIPTEN_KEEPALIVE void orvel_edit_restore(const char* marks, int marksSize, const char* timing, int timingSize) {
+    if (author)
+        author->restore(std::string_view(marks, std::size_t(marksSize)),
+                        std::string_view(timing, std::size_t(timingSize)));
+}
+// Author mode's handles (web/timing_handles.h), by number.
+EMSCRIPTEN_KEEPALIVE void orvel_edit_move(int handle, double t) {
+    if (author) author->moveHandle(handle, t);
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_finish_move() {
+    if (author) author->finishMove();
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_reset_timing() {
+    if (author) author->resetTiming();
+}
+// A music file the author chose, which the page decoded and holds: its name.
+// 0 when refused (said on the page).
+EMSCRIPTEN_KEEPALIVE int orvel_edit_music(const char* name, int nameSize) {
+    return author && author->openMusic(std::string_view(name, std::size_t(nameSize))) ? 1 : 0;
 }
 EMSCRIPTEN_KEEPALIVE void orvel_edit_undo() {
     if (author) author->undo();
@@ -387,15 +412,23 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_undo() {
 EMSCRIPTEN_KEEPALIVE void orvel_edit_redo() {
     if (author) author->redo();
 }
-// The text of sync.txt, handed to the page to save.
+// The text of sync.txt or timing.txt, handed to the page to save.
 EMSCRIPTEN_KEEPALIVE void orvel_edit_save() {
-    if (author) page::syncText(author->syncText());
+    if (author) page::save("sync.txt", author->syncText());
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_save_timing() {
+    if (author) page::save(kTimingFile, author->timingText());
 }
 
 }  // extern "C"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    const auto calm = std::find(args.begin(), args.end(), std::string("--calm"));
+    if (calm != args.end()) {
+        show.state().calm = true;
+        args.erase(calm);
+    }
     // The times the show plays to: the site's timing file where the page
     // put one in the program's files (its name as the site has it, for its
     // messages), else the built-in timing. The page fetches the music it

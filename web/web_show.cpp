@@ -8,6 +8,7 @@
 
 #include "gl11/gl11_calls.h"
 #include "shell/scene_needs.h"
+#include "shell/timeline.h"
 #include "web/page_bridge.h"
 
 bool WebShow::start(bool pictureAsIs, std::string* error) {
@@ -52,21 +53,36 @@ void WebShow::startClock(double outputLatency) {
     started_ = true;
 }
 
+void WebShow::drew(FrameResult result, float t) {
+    if (result == FrameResult::Drawn) shownSegment_ = findSegment(runner_.timing(), t);
+}
+
 bool WebShow::drawNextFrame() {
-    if (runner_.displayFrame() == FrameResult::Ended) return false;
+    const float t = runner_.state().demoTime;
+    const FrameResult result = runner_.displayFrame();
+    if (result == FrameResult::Ended) return false;
+    drew(result, t);
     gl_->flush();
     return true;
 }
 
 FrameResult WebShow::drawFrameAt(float t) {
     const FrameResult result = runner_.drawAt(t);
+    drew(result, t);
     glFinish();
     return result;
 }
 
 float WebShow::drawGridFrame(long k) {
     const FrameSchedule schedule(runner_.timing(), kFrameGridFps, double(k) / kFrameGridFps, double(k) / kFrameGridFps);
-    const float t = schedule.time(reachFirstWritten(schedule));
+    // The frame before is drawn only for a frame on a window bound, which
+    // draws nothing and leaves it on the canvas; before any other it is
+    // played for what it leaves behind, as the frames before it are, and
+    // an author's drag of a handle waits for one picture instead of two.
+    const bool drawsItself = findSegment(runner_.timing(), schedule.time(k)) != 0;
+    const float t = schedule.time(runner_.reachFirstWritten(schedule, [this, drawsItself](float before) {
+        return drawsItself ? runner_.playAt(before) : drawFrameAt(before);
+    }));
     drawFrameAt(t);
     return t;
 }
@@ -74,11 +90,13 @@ float WebShow::drawGridFrame(long k) {
 void WebShow::clearPicture() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     gl_->flush();
+    shownSegment_ = 0;
 }
 
 void WebShow::reset() {
     runner_.reset();
     started_ = false;
+    shownSegment_ = 0;
 }
 
 void WebShow::resizeCanvas(int width, int height) {

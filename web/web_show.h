@@ -57,6 +57,10 @@ public:
     void setTiming(const Timing& timing) { runner_.setTiming(timing); }
     const Timing& timing() const { return runner_.timing(); }
     bool started() const { return started_; }
+    // The segment whose picture is on the canvas: that of the last frame
+    // drawn (a frame on a bound draws nothing and leaves the one before);
+    // 0 before any.
+    int shownSegment() const { return shownSegment_; }
 
     // The frame at demo time t, drawn whole and finished.
     FrameResult drawFrameAt(float t);
@@ -89,4 +93,8 @@ private:
     bool started_ = false;
     int scenesRead_ = 0;
     int scenesFailed_ = 0;
+    int shownSegment_ = 0;
+
+    // Keeps what a frame at t drew.
+    void drew(FrameResult result, float t);
 };

@@ -34,6 +34,7 @@ TEST(CaptureOptions, DefaultsAreThirtyFramesOfThePicturesSizeForTheWholeShow) {
     EXPECT_EQ(p.options.width, kPictureWidth);
     EXPECT_EQ(p.options.height, kPictureHeight);
     EXPECT_EQ(p.options.supersample, 1);
+    EXPECT_FALSE(p.options.calm);
     EXPECT_EQ(p.options.from, 0.0);
     EXPECT_LT(p.options.to, 0.0) << "no end: until the show ends";
     EXPECT_EQ(p.options.pngDir, "frames");
@@ -42,11 +43,13 @@ TEST(CaptureOptions, DefaultsAreThirtyFramesOfThePicturesSizeForTheWholeShow) {
 
 TEST(CaptureOptions, ReadsEveryOptionWithSpaceOrEqualsSign) {
     for (const auto& args :
-         {std::vector<std::string>{"--fps", "10", "--size", "160x120", "--from", "50", "--to", "50.2", "--video",
-                                   "out.mp4"},
-          std::vector<std::string>{"--fps=10", "--size=160x120", "--from=50", "--to=50.2", "--video=out.mp4"}}) {
+         {std::vector<std::string>{"--fps", "10", "--size", "160x120", "--from", "50", "--to", "50.2", "--calm",
+                                   "--video", "out.mp4"},
+          std::vector<std::string>{"--calm", "--fps=10", "--size=160x120", "--from=50", "--to=50.2",
+                                   "--video=out.mp4"}}) {
         const Parsed p = parse(args);
         ASSERT_EQ(p.result, ParseResult::Ok) << joined(args) << ": " << p.error;
+        EXPECT_TRUE(p.options.calm) << joined(args);
         EXPECT_EQ(p.options.fps, 10) << joined(args);
         EXPECT_EQ(p.options.width, 160) << joined(args);
         EXPECT_EQ(p.options.height, 120) << joined(args);
@@ -68,6 +71,7 @@ TEST(CaptureOptions, WrongCommandLinesAreUsageErrorsThatNameTheFault) {
         {{"--png", "a", "--video", "b.mp4"}, "choose one output: --png or --video, not both"},
         {{"--frames", "a"}, "unknown option --frames"},
         {{"frames"}, "unknown option frames"},
+        {{"--calm=yes", "--png", "a"}, "unknown option --calm=yes"},
         {{"--png"}, "--png needs a value"},
         {{"--png", ""}, "bad value for --png: ''"},
         {{"--fps", "0", "--png", "a"}, "bad value for --fps: '0'"},

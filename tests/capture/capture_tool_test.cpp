@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "shell/calm.h"
+#include "shell/data_places.h"
+#include "shell/schedule.h"
 #include "shell/timing.h"
 #include "tests/test_support.h"
 #include "tools/capture/capture_options.h"
@@ -39,6 +42,9 @@ RgbPicture picture(const std::string& path) {
     EXPECT_TRUE(readPng(path, &p, &error)) << error;
     return p;
 }
+
+// The calm show's dimmed frames draw no channel above this.
+constexpr int kDimmest = int(calm::kDimGrey * 255.0f + 0.5f);
 
 std::string frameFile(const std::string& dir, int index) {
     char name[32];
@@ -163,10 +169,7 @@ TEST(CaptureTool, NoDataAnywhereNamesEveryPlaceLookedInAndExitsWithOne) {
     const ToolRun run = capture("--png frames", temp.path());
     EXPECT_EQ(run.exitCode, 1);
     const std::string programFolder = std::string(CAPTURE_PATH).substr(0, std::string(CAPTURE_PATH).rfind('/'));
-    EXPECT_EQ(run.err,
-              "orvel-capture: cannot find the show's data (the folder demodata and the music "
-              "\"dj ranko - quickbite.mp3\"); looked in " +
-                  temp.path() + ", " + programFolder + " and " + INSTALLED_DATA_FOLDER + "\n");
+    EXPECT_EQ(run.err, "orvel-capture: " + noDataMessage({temp.path(), programFolder, INSTALLED_DATA_FOLDER}) + "\n");
     EXPECT_FALSE(exists(temp.file("frames"))) << "nothing is made before the data is found";
 }
 
@@ -227,6 +230,19 @@ TEST(CaptureTool, StartingLaterGivesThePictureOfPlayingThrough) {
     ASSERT_EQ(capture("--from 42.8 --to 43.3 --fps 10 --size 160x120 --png " + through).exitCode, 0);
     ASSERT_EQ(capture("--from 43.3 --to 43.3 --fps 10 --size 160x120 --png " + later).exitCode, 0);
     EXPECT_EQ(picture(frameFile(later, 0)).rgb, picture(frameFile(through, 5)).rgb);
+}
+
+// The opening is one of the segments that the calm show dims.
+TEST(CaptureTool, CalmRendersTheCalmShow) {
+    TempDir temp;
+    const std::string at = std::to_string(schedule::kSegmentMoments[0]);
+    ASSERT_EQ(capture("--from " + at + " --to " + at + " --size 160x120 --png " + temp.file("ordinary")).exitCode, 0);
+    ASSERT_EQ(capture("--calm --from " + at + " --to " + at + " --size 160x120 --png " + temp.file("calm")).exitCode,
+              0);
+    const RgbPicture ordinary = picture(frameFile(temp.file("ordinary"), 0));
+    const RgbPicture calmShow = picture(frameFile(temp.file("calm"), 0));
+    EXPECT_GT(*std::max_element(ordinary.rgb.begin(), ordinary.rgb.end()), 2 * kDimmest);
+    EXPECT_LE(*std::max_element(calmShow.rgb.begin(), calmShow.rgb.end()), kDimmest);
 }
 
 TEST(CaptureTool, VideoHoldsEveryFrameAndTheMusic) {

@@ -9,7 +9,7 @@
 #include "shell/frame_schedule.h"
 #include "tools/capture/show_player.h"
 
-Pictures renderFrames(const std::set<long>& wanted, int fps, int width, int height, int supersample) {
+Pictures renderFrames(const std::set<long>& wanted, int fps, int width, int height, int supersample, bool calm) {
     Pictures pictures;
     if (wanted.empty()) return pictures;
     if (::chdir(SHOW_DATA_DIR) != 0) {
@@ -21,6 +21,7 @@ Pictures renderFrames(const std::set<long>& wanted, int fps, int width, int heig
         ADD_FAILURE() << player.error();
         return pictures;
     }
+    player.setCalm(calm);
     testing::internal::CaptureStdout();
     const std::vector<std::string> failures = player.start();
     testing::internal::GetCapturedStdout();

@@ -6,7 +6,8 @@
 #   installed_e2e.sh CASE DIST NATIVE_BUILD CACHE
 #
 # DIST holds what scripts/release made; NATIVE_BUILD is the native build with
-# orvel-capture and the generated content in show/. CASE is one of:
+# orvel-capture, show-schedule and the generated content in show/. CASE is
+# one of:
 #   deb       apt-get installs dist/orvel_*.deb with its Depends; an ordinary
 #             user runs orvel from their home: its screen matches
 #             orvel-capture's frame, ESC writes sync.txt in the home and exits
@@ -23,35 +24,23 @@ dist="$(realpath "$2")"
 native="$(realpath "$3")"
 mkdir -p "$4"
 cache="$(realpath "$4")"
-title="orvel zivuvaruro v1.0b"
-screen=800x600
-here="$(cd "$(dirname "$0")" && pwd)"
 base="$cache/debian12-minbase.tar.gz"
 desktop_libs=(libgl1 libglu1-mesa libx11-6 libxext6 libxi6 libxrandr2 libxxf86vm1 libasound2)
 
-fail() { echo "installed_e2e $case_name: $*" >&2; exit 1; }
-say() { echo "installed_e2e $case_name: $*"; }
+name="installed_e2e $case_name"
+source "$(dirname "$0")/../e2e.sh"
+say() { echo "$name: $*"; }
 [ "$(id -u)" = 0 ] || fail "needs root for chroot and mount"
-for tool in debootstrap Xvfb xdotool ffmpeg node readelf; do
-  command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps installs it)"
-done
+need debootstrap Xvfb xdotool ffmpeg node readelf
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/orvel-installed-XXXXXX")"
 root="$work/root"
-xvfb_pid=""
-# Everything mounted into the chroot is unmounted before anything is removed.
-cleanup() {
-  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+# Everything mounted into the chroot is unmounted before the folder goes.
+release_work() {
   for m in "$root/tmp/.X11-unix" "$root/proc"; do
     if mountpoint -q "$m" 2>/dev/null; then umount "$m" || umount -l "$m"; fi
   done
-  if grep -q " $work/" /proc/mounts; then
-    echo "installed_e2e: still mounted under $work, left in place" >&2
-  else
-    rm -rf "$work"
-  fi
+  ! grep -q " $work/" /proc/mounts
 }
-trap cleanup EXIT
 
 # The minimal Debian, made once: the suites of this machine's Debian sources.
 if [ ! -s "$base" ]; then
@@ -69,6 +58,8 @@ mkdir "$root"
 tar -C "$root" -xzf "$base"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount -t proc proc "$root/proc"
+x_server 800x600
+# The server's socket, seen from inside the chroot too.
 mkdir -p "$root/tmp/.X11-unix"
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
@@ -78,57 +69,16 @@ apt_install() {
     || { tail -20 "$work/apt.log" >&2; fail "apt-get install $* failed"; }
 }
 
-# A display of our own: another test's server may take a free number at the
-# same moment, so a server that does not stay up is tried again elsewhere.
-for attempt in 1 2 3; do
-  display=$((100 + RANDOM % 400))
-  while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-  Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp > "$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-  sleep 0.5
-  kill -0 "$xvfb_pid" 2>/dev/null && break
-  xvfb_pid=""
-done
-[ -n "$xvfb_pid" ] || fail "Xvfb does not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$display"
-
 # Plays the show as USER in DIR inside the chroot (COMMAND from there),
-# grabs the screen 2.5 s and again about 3 s after the window went full
-# screen, presses ESC, and leaves the exit code in $work/exit_code. A live
-# frame spins by the angles of the live frame before it, which no capture
-# has: now and then one picture lies just past the match's limit, so one of
-# the two must match.
+# grabs the screen 2.5 s after the window went full screen, presses ESC, and
+# holds the picture against orvel-capture's frames.
 play() {
   local user="$1" dir="$2" command="$3"
-  rm -f "$work/exit_code" "$work"/screen-*.png
-  chroot --userspec="$user" "$root" env -i HOME="$dir" DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy \
-    PATH=/usr/local/bin:/usr/bin:/bin:/usr/games sh -c "cd '$dir' && exec $command" \
-    > "$work/stdout.txt" 2> "$work/stderr.txt" &
-  local pid=$! window full shot
-  window="$("$here/../full_screen_window.sh" "$pid" "$title" "${screen%x*}" 300)" || true
-  if [ -n "$window" ]; then
-    full="$(date +%s.%N)"
-    sleep 2.5
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    for shot in 1 2; do
-      "$here/../grab_screen.sh" "$work/screen-$shot.png" "$screen" "$full" "$X" "$Y" > "$work/shot-$shot.txt" \
-        || echo "cannot grab the screen" >&2
-      sleep 0.3
-    done
-    timeout 10 xdotool windowfocus --sync "$window"
-    timeout 10 xdotool key Escape
-  fi
-  timeout 30 tail --pid="$pid" -f /dev/null || kill "$pid"
-  wait "$pid" && echo 0 > "$work/exit_code" || echo $? > "$work/exit_code"
-  [ -n "$window" ] || fail "no full-screen window titled $title: $(cat "$work/stderr.txt")"
-  [ "$(cat "$work/exit_code")" = 0 ] || fail "exit code $(cat "$work/exit_code"): $(cat "$work/stderr.txt")"
-  ! grep -q 'cannot load' "$work/stderr.txt" || fail "the data was not found: $(cat "$work/stderr.txt")"
-  for shot in 1 2; do
-    "$here/../match_screen.sh" "$work/screen-$shot.png" "$(cat "$work/shot-$shot.txt")" "$native" "$screen" \
-      "$work/frames" && return
-  done
-  fail "neither screen matches a frame of orvel-capture"
+  show_start "$root" 60 chroot --userspec="$user" "$root" env -i HOME="$dir" DISPLAY="$DISPLAY" \
+    SDL_AUDIODRIVER=dummy PATH=/usr/local/bin:/usr/bin:/bin:/usr/games sh -c "cd '$dir' && exec $command"
+  grab_and_end 30
+  ! grep -q 'cannot load' "$work/stderr.txt" || fail "the data was not found"
+  match_screen
 }
 
 case "$case_name" in
@@ -184,4 +134,4 @@ portable)
   fail "unknown case"
   ;;
 esac
-say "passed"
+say passed

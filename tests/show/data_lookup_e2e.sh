@@ -19,23 +19,19 @@ capture="$(realpath "$3")"
 show_dir="$(realpath "$4")"
 version="$5"
 installed="$6"
-title="orvel zivuvaruro v1.0b"
+native="$(dirname "$show_dir")"
 
-fail() { echo "data_lookup_e2e $case_name: $*" >&2; exit 1; }
-for tool in xvfb-run xdotool; do command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps installs it)"; done
+name="data_lookup_e2e $case_name"
+source "$(dirname "$0")/../e2e.sh"
+need Xvfb xdotool
 [ -d "$show_dir/demodata" ] || fail "no generated content in $show_dir (build the demodata target)"
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/orvel-lookup-XXXXXX")"
-trap 'rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER=dummy
 # As in show_e2e.sh: under the sanitizers, memory errors but not X's leaks.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-full_screen_window="$(cd "$(dirname "$0")/.." && pwd)/full_screen_window.sh"
 
 # The programs alone in a folder of their own, and an empty place to start in.
 mkdir "$work/program" "$work/started"
 cp "$orvel" "$capture" "$work/program/"
-data="the folder demodata and the music \"dj ranko - quickbite.mp3\""
 
 case "$case_name" in
 version)
@@ -51,16 +47,19 @@ version)
 no-data)
   [ ! -d "$installed/demodata" ] || fail "$installed holds the data: this case needs a machine without it"
   for program in orvel orvel-capture; do
-    code=0
     args=()
     [ "$program" = orvel ] || args=(--png frames)
     # No DISPLAY: a show that tried to open its window would say so instead.
-    (cd "$work/started" && env -u DISPLAY "$work/program/$program" "${args[@]}" > out.txt 2> err.txt) || code=$?
-    [ "$code" = 1 ] || fail "$program exits with $code, expected 1: $(cat "$work/started/err.txt")"
-    want="$program: cannot find the show's data ($data); looked in $work/started, $work/program and $installed"
-    [ "$(cat "$work/started/err.txt")" = "$want" ] || fail "$program said: $(cat "$work/started/err.txt"); expected: $want"
+    show_start "$work/started" 30 env -u DISPLAY "$work/program/$program" "${args[@]}"
+    show_end
+    expect_exit 1
+    # One line, the program's name first, that names every place looked in,
+    # in order; the words are data_places_test's concern.
+    [ "$(wc -l < "$work/stderr.txt")" = 1 ] || fail "$program said more than one line"
+    grep -q "^$program: .* $work/started, $work/program and $installed\$" "$work/stderr.txt" \
+      || fail "$program did not name $work/started, $work/program and $installed in order"
   done
-  [ "$(ls -A "$work/started")" = "$(printf 'err.txt\nout.txt')" ] || fail "something was made: $(ls -A "$work/started")"
+  [ -z "$(ls -A "$work/started")" ] || fail "something was made: $(ls -A "$work/started")"
   ;;
 program-folder)
   cp -r "$show_dir/demodata" "$show_dir"/*.mp3 "$work/program/"
@@ -68,20 +67,14 @@ program-folder)
     > capture-out.txt 2> capture-err.txt) || fail "orvel-capture failed: $(cat "$work/started/capture-err.txt")"
   [ -f "$work/started/frames/frame-00000.png" ] || fail "no frames where orvel-capture was started"
   ! grep -q 'cannot load' "$work/started/capture-err.txt" || fail "orvel-capture: $(cat "$work/started/capture-err.txt")"
-  cat > "$work/driver.sh" <<DRIVER
-#!/usr/bin/env bash
-set -uo pipefail
-"$work/program/orvel" > out.txt 2> err.txt &
-pid=\$!
-window="\$("$full_screen_window" "\$pid" "$title" 1024 300)"
-[ -n "\$window" ] && timeout 10 xdotool windowfocus --sync "\$window" && sleep 0.5 && timeout 10 xdotool key Escape
-wait "\$pid"
-echo \$? > exit_code
-DRIVER
-  chmod +x "$work/driver.sh"
-  (cd "$work/started" && timeout 60 xvfb-run -a -n $((100 + RANDOM % 400)) -s "-screen 0 1024x768x24" "$work/driver.sh") || true
-  [ "$(cat "$work/started/exit_code" 2>/dev/null)" = 0 ] || fail "the show did not end with 0: $(cat "$work/started/err.txt")"
-  [ ! -s "$work/started/err.txt" ] || fail "stderr: $(cat "$work/started/err.txt")"
+  rm -r "$work/started"/*
+  x_server 1024x768
+  show_start "$work/started" 60 "$work/program/orvel"
+  show_window 30
+  press_keys Escape
+  show_end
+  expect_exit 0
+  [ ! -s "$work/stderr.txt" ] || fail "the show wrote to stderr"
   grep -q 'frames per second$' "$work/started/sync.txt" || fail "no sync.txt where the show was started"
   [ ! -e "$work/program/sync.txt" ] || fail "sync.txt went to the data folder"
   ;;
@@ -89,4 +82,4 @@ DRIVER
   fail "unknown case"
   ;;
 esac
-echo "data_lookup_e2e $case_name: passed"
+echo "$name: passed"

@@ -5,13 +5,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "offscreen/offscreen_context.h"
+#include "shell/calm.h"
 #include "shell/frame_schedule.h"
 #include "shell/framing.h"
 #include "shell/renderer.h"
@@ -77,8 +80,9 @@ protected:
         ASSERT_TRUE(context_->ok()) << context_->error();
         ASSERT_NE(runner_, nullptr) << "cannot enter the show's directory " << SHOW_DATA_DIR;
         ASSERT_TRUE(failures_.empty()) << failures_.front();
-        // Each test starts from the show's start-up state.
+        // Each test starts from the show's start-up state, the ordinary show.
         runner_->reset();
+        state().calm = false;
         runner_->reshape(kPictureWidth, kPictureHeight);
     }
 
@@ -168,6 +172,35 @@ TEST_F(ShowFrames, BandedFrameHoldsBlackAndWhiteFaces) {
     }
     EXPECT_GT(black, 0u) << "black faces";
     EXPECT_GT(white, 0u) << "white faces";
+}
+
+// The calm show's dimmed frames (shell/calm.h): outlines, stripes and
+// textures alike draw no channel above the dim grey, where the ordinary
+// show's frames at the same moments go far above it.
+TEST_F(ShowFrames, CalmDimmedFramesDrawNothingBrighterThanTheDimGrey) {
+    const int dimmest = int(calm::kDimGrey * 255.0f + 0.5f);
+    using schedule::kOutlineMoments;
+    using schedule::kSegment4StyleMoments;
+    std::vector<double> moments(std::begin(kOutlineMoments), std::end(kOutlineMoments));
+    moments.insert(moments.end(), std::begin(kSegment4StyleMoments), std::end(kSegment4StyleMoments));
+    for (int segment = 1; segment <= kSegmentCount; ++segment)
+        if (calm::dims(segment)) moments.push_back(schedule::kSegmentMoments[segment - 1]);
+    for (double moment : moments) {
+        const float t = float(moment);
+        for (bool calmShow : {false, true}) {
+            state().calm = calmShow;
+            draw(t);
+            const Picture p = readPicture();
+            int brightest = 0;
+            for (size_t i = 0; i < p.pixelCount(); ++i)
+                for (int c = 0; c < 3; ++c) brightest = std::max(brightest, int(p.at(i)[c]));
+            if (calmShow) {
+                EXPECT_LE(brightest, dimmest) << "calm at " << t;
+            } else {
+                EXPECT_GT(brightest, 2 * dimmest) << "ordinary at " << t;
+            }
+        }
+    }
 }
 
 TEST_F(ShowFrames, CameraFlightDrawsWhiteFaces) {
@@ -394,6 +427,7 @@ TEST_F(ShowFrames, ResetReturnsToTheStartUpStateAndItsFirstFrame) {
     const Picture first = readPicture();
     state().renderMode = kRenderFlat;
     state().zoom = 3.0f;
+    state().calm = true;
     ASSERT_EQ(addSyncMark(state().syncMarks, 5.0, builtInTiming().end()), MarkResult::Added);
     for (float t : {10.0f, 20.0f, 50.0f}) runner_->playAt(t);
     ASSERT_TRUE(state().textureMatrix.translated);
@@ -401,6 +435,7 @@ TEST_F(ShowFrames, ResetReturnsToTheStartUpStateAndItsFirstFrame) {
 
     runner_->reset();
     const ShellState& s = state();
+    EXPECT_TRUE(s.calm) << "a viewer who chose the calm show keeps it";
     EXPECT_EQ(s.frameCount, 0);
     EXPECT_EQ(s.syncMarks.count, 0);
     EXPECT_EQ(s.renderMode, kRenderTexturemap);
@@ -411,6 +446,7 @@ TEST_F(ShowFrames, ResetReturnsToTheStartUpStateAndItsFirstFrame) {
     EXPECT_FALSE(s.colour.isShade);
     EXPECT_EQ(s.colour.level, 1.0f);
     EXPECT_EQ(s.shadeTable[0], 73) << "the shade table stays filled";
+    state().calm = false;
     draw(0.0f);
     EXPECT_EQ(readPicture().rgba, first.rgba);
 }
@@ -446,10 +482,12 @@ TEST_F(ShowFrames, RewindKeepsTheSettingsAndMarksButNotTheFrames) {
     state().renderMode = kRenderFlat;
     state().autoRotate = 1;
     state().zoom = -2.0f;
+    state().calm = true;
     ASSERT_EQ(addSyncMark(state().syncMarks, 12.5, builtInTiming().end()), MarkResult::Added);
     for (float t : {20.0f, 50.0f, 60.0f}) runner_->playAt(t);
     runner_->rewind();
     const ShellState& s = state();
+    EXPECT_TRUE(s.calm);
     EXPECT_EQ(s.renderMode, kRenderFlat);
     EXPECT_EQ(s.autoRotate, 1);
     EXPECT_EQ(s.zoom, -2.0f);

@@ -69,12 +69,24 @@ TEST(ShellState, MenuChoiceSetsTheRenderModeAndIgnoresOtherValues) {
     ShellState state;
     applyMenuChoice(state, 3);
     EXPECT_EQ(state.renderMode, 3) << "after Flat";
-    for (int value : {0, 5, -1}) {
+    for (int value : {0, 6, -1}) {
         applyMenuChoice(state, value);
         EXPECT_EQ(state.renderMode, 3) << "after value " << value;
     }
     applyMenuChoice(state, 1);
     EXPECT_EQ(state.renderMode, 1) << "after Dot";
+}
+
+TEST(ShellState, MenuCalmEntryFollowsTheModesTurnsTheCalmShowOnAndOffAndSaysWhich) {
+    EXPECT_EQ(kMenuCalm, int(kRenderModeMenu.size()) + 1);
+    ShellState state;
+    EXPECT_STREQ(calmMenuLabel(state.calm), "Calm: off");
+    applyMenuChoice(state, kMenuCalm);
+    EXPECT_TRUE(state.calm);
+    EXPECT_EQ(state.renderMode, kRenderTexturemap);
+    EXPECT_STREQ(calmMenuLabel(state.calm), "Calm: on");
+    applyMenuChoice(state, kMenuCalm);
+    EXPECT_FALSE(state.calm);
 }
 
 TEST(ShadeTable, GeneratorStartsWithTheClassicDraws) {

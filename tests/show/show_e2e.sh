@@ -13,6 +13,16 @@
 #   audio-version another SDL2_mixer version (the preloaded library given):
 #                 exit 1 at start-up with a message
 #   wide          a 16:9 screen: the 4:3 picture centred between black bars
+#   calm          --calm: the opening is drawn, dimmed as the calm show dims it
+#   timing        a timing.txt in the data folder, naming other music (Ogg),
+#                 that starts segment 2 at 0.5 s: nothing said, and the
+#                 screen a few seconds in matches orvel-capture's frame of
+#                 that timing
+#   music-unreadable the timing names music that cannot be played: one line
+#                 says so, the show runs silent, ESC exits 0
+#   timing-refused a timing.txt with a fault, or naming music that is not
+#                 there: exit 1 with one line naming the file, before any
+#                 window (no display is needed to be refused)
 #   whole         the whole show untouched: exit 0 after about 121 s, no sync.txt
 #
 #   show_e2e.sh play-silent|play-no-display PLAY SHOW_DIR
@@ -28,21 +38,19 @@ case_name="$1"
 orvel="$(realpath "$2")"
 show_dir="$(realpath "$3")"
 other_mixer="${4:-}"
-title="orvel zivuvaruro v1.0b"
+native="$(dirname "$show_dir")"
 
-fail() { echo "show_e2e $case_name: $*" >&2; exit 1; }
-source "$(dirname "$0")/../show_run.sh"
-
+name="show_e2e $case_name"
+source "$(dirname "$0")/../e2e.sh"
+need Xvfb xdotool ffmpeg
 [ -x "$orvel" ] || fail "no program at $orvel"
 [ -d "$show_dir/demodata" ] || fail "no generated content in $show_dir (build the demodata target)"
 # scripts/play builds and plays the build directory that holds show_dir.
-export ORVEL_BUILD_DIR="$(dirname "$show_dir")"
+export ORVEL_BUILD_DIR="$native"
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/orvel-e2e-XXXXXX")"
-trap 'rm -rf "$work"' EXIT
-cp -r "$show_dir"/. "$work/"
-show_folder="$work"
-rm -f "$work/sync.txt"
+show="$work/show"
+cp -r "$show_dir" "$show"
+rm -f "$show/sync.txt"
 export SDL_AUDIODRIVER=dummy
 # Under the sanitizers the show is checked for memory errors but not for
 # leaks: it ends by exit() while X11, GLX and SDL (with the D-Bus library it
@@ -50,108 +58,74 @@ export SDL_AUDIODRIVER=dummy
 # name once their modules are gone. The show's own objects stay reachable.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
-# Runs inside xvfb-run: starts the show, waits for its window, plays the
-# case's keys, and leaves the show's exit code in $work/exit_code.
-driver="$work/driver.sh"
-cat > "$driver" <<'DRIVER'
-#!/usr/bin/env bash
-set -uo pipefail
-orvel="$1"; title="$2"; keys="$3"; limit="$4"; screen="$5"; shot="${6:-}"
-# The time limit ends a show that hangs; its exit code is then 124.
-# ORVEL_PRELOAD is preloaded into the show alone, not into X or xdotool.
-timeout "$limit" env ${ORVEL_PRELOAD:+LD_PRELOAD="$ORVEL_PRELOAD"} "$orvel" > stdout.txt 2> stderr.txt &
-pid=$!
-if [ -n "$keys" ]; then
-  window="$("$FULL_SCREEN_WINDOW" "$pid" "$title" "${screen%x*}" 300)"
-  if [ -z "$window" ]; then
-    echo "no full-screen window titled $title" >&2
-    kill "$pid" 2>/dev/null
-    exit 1
-  fi
-  # Give the show a few frames, then press the keys one at a time, each
-  # after some frames, so that every mark has a time of its own.
-  sleep 0.5
-  # The screen as grey levels, one byte a pixel, row after row, and where
-  # the window's first pixel lies on it: without a window manager a
-  # full-screen window keeps a border, and its last column and row fall
-  # off the screen.
-  if [ -n "$shot" ]; then
-    timeout 20 ffmpeg -v error -f x11grab -video_size "$screen" -i "$DISPLAY" -frames:v 1 \
-      -f rawvideo -pix_fmt gray -y "$shot" || echo "cannot grab the screen" >&2
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    echo "$X $Y" > "$shot.origin"
-  fi
-  timeout 10 xdotool windowfocus --sync "$window"
-  for key in $keys; do
-    timeout 10 xdotool key --clearmodifiers "$key"
-    sleep 0.4
-  done
-fi
-wait "$pid"
-echo $? > exit_code
-exit 0
-DRIVER
-chmod +x "$driver"
-
+# Plays the show on a 1024x768 screen until LIMIT seconds, and presses KEYS
+# once its window is full screen and has drawn a few frames. ORVEL_PRELOAD
+# is preloaded into the show alone, not into X or xdotool.
 run_show() {
-  local keys="$1" limit="$2" screen="${3:-1024x768}" shot="${4:-}"
-  run_in_xvfb "$screen" "$driver" "$orvel" "$title" "$keys" "$limit" "$screen" "$shot"
+  local keys="$1" limit="$2"
+  x_server 1024x768
+  show_start "$show" "$limit" env ${ORVEL_PRELOAD:+LD_PRELOAD="$ORVEL_PRELOAD"} "$orvel"
+  if [ -n "$keys" ]; then
+    show_window 30
+    sleep 0.5
+    press_keys $keys
+  fi
+  show_end
 }
 
 case "$case_name" in
 keys)
-  code="$(run_show "End End End Escape" 30)"
-  expect_exit 0 "$code"
-  [ -f "$work/sync.txt" ] || fail "no sync.txt"
-  expect_marks "$(cat "$work/sync.txt")" 3
+  run_show "End End End Escape" 30
+  expect_exit 0
+  [ -f "$show/sync.txt" ] || fail "no sync.txt"
+  expect_marks "$(cat "$show/sync.txt")" 3
   ;;
 silent)
-  rm -f "$work/dj ranko - quickbite.mp3"
-  code="$(run_show "Escape" 30)"
-  expect_exit 0 "$code"
-  [ "$(cat "$work/sync.txt")" != "" ] || fail "no sync.txt"
+  rm -f "$show"/*.mp3
+  run_show "Escape" 30
+  expect_exit 0
   # Frames were drawn: the rate is above zero.
-  awk '/ frames per second$/ { found = $1 > 0 } END { exit !found }' "$work/sync.txt" \
-    || fail "no frame rate above zero in sync.txt: $(cat "$work/sync.txt")"
+  awk '/ frames per second$/ { found = $1 > 0 } END { exit !found }' "$show/sync.txt" \
+    || fail "no frame rate above zero in sync.txt: $(cat "$show/sync.txt")"
   ;;
 sync-blocked)
-  mkdir "$work/sync.txt"
-  code="$(run_show "Escape" 30)"
-  expect_exit 1 "$code"
-  grep -q 'sync.txt' "$work/stderr.txt" || fail "no message naming sync.txt: $(cat "$work/stderr.txt")"
-  [ "$(wc -l < "$work/stderr.txt")" = 1 ] || fail "more than one line on stderr: $(cat "$work/stderr.txt")"
+  mkdir "$show/sync.txt"
+  run_show "Escape" 30
+  expect_exit 1
+  grep -q 'sync.txt' "$work/stderr.txt" || fail "no message naming sync.txt"
+  [ "$(wc -l < "$work/stderr.txt")" = 1 ] || fail "more than one line on stderr"
   ;;
 missing-scene)
-  rm "$work/demodata/slutt.3ds"
-  code="$(run_show "Escape" 30)"
-  expect_exit 0 "$code"
+  rm "$show/demodata/slutt.3ds"
+  run_show "Escape" 30
+  expect_exit 0
   [ "$(cat "$work/stderr.txt")" = "orvel: cannot load demodata/slutt.3ds: cannot open: No such file or directory" ] \
-    || fail "unexpected stderr: $(cat "$work/stderr.txt")"
-  [ -f "$work/sync.txt" ] || fail "no sync.txt"
+    || fail "unexpected stderr"
+  [ -f "$show/sync.txt" ] || fail "no sync.txt"
   ;;
 audio-output)
   export SDL_AUDIODRIVER=no-such-driver
-  code="$(run_show "" 30)"
-  expect_exit 1 "$code"
-  [ "$(wc -l < "$work/stderr.txt")" = 1 ] || fail "not one line on stderr: $(cat "$work/stderr.txt")"
-  grep -q 'SDL_AUDIODRIVER=dummy runs the show without sound' "$work/stderr.txt" \
-    || fail "no hint at the dummy driver: $(cat "$work/stderr.txt")"
+  run_show "" 30
+  expect_exit 1
+  [ "$(wc -l < "$work/stderr.txt")" = 1 ] || fail "not one line on stderr"
+  grep -q 'SDL_AUDIODRIVER=dummy runs the show without sound' "$work/stderr.txt" || fail "no hint at the dummy driver"
   ;;
 audio-version)
   [ -f "$other_mixer" ] || fail "no library that fakes another SDL2_mixer version"
   export ORVEL_PRELOAD="$other_mixer"
   # The preloaded library comes before the sanitizer runtime; that is fine here.
   export ASAN_OPTIONS="$ASAN_OPTIONS:verify_asan_link_order=0"
-  code="$(run_show "" 30)"
-  expect_exit 1 "$code"
+  run_show "" 30
+  expect_exit 1
   grep -Eq '^orvel: SDL2_mixer 2\.4\.0 found, but the show was built with [0-9]+\.[0-9]+\.[0-9]+$' "$work/stderr.txt" \
-    || fail "unexpected stderr: $(cat "$work/stderr.txt")"
-  [ "$(wc -l < "$work/stderr.txt")" = 1 ] || fail "not one line on stderr: $(cat "$work/stderr.txt")"
+    || fail "unexpected stderr"
+  [ "$(wc -l < "$work/stderr.txt")" = 1 ] || fail "not one line on stderr"
   ;;
 wide)
-  code="$(run_show "Escape" 30 1280x720 "$work/screen.gray")"
-  expect_exit 0 "$code"
-  [ -s "$work/screen.gray" ] || fail "no picture of the screen"
+  x_server 1280x720
+  show_start "$show" 30 "$orvel"
+  grab_and_end 30
+  ffmpeg -v error -i "$work/screen.png" -f rawvideo -pix_fmt gray "$work/screen.gray"
   # The 1280x720 window holds a 960x720 picture from x = 160 to 1119. The
   # bars are black, and the opening, seen from inside its object, reaches
   # the picture's left and right edges.
@@ -159,38 +133,81 @@ wide)
 import sys
 width, height = 1280, 720
 grey = open(sys.argv[1], "rb").read()
-ox, oy = (int(v) for v in open(sys.argv[1] + ".origin").read().split())
 assert len(grey) == width * height, len(grey)
 def lit(x0, x1):
-    # Window columns x0 to x1 - 1, as far as they are on the screen.
-    return sum(1 for y in range(height - oy) for x in range(x0, min(x1, width - ox))
-               if grey[(y + oy) * width + x + ox] > 0)
+    return sum(1 for y in range(height) for x in range(x0, x1) if grey[y * width + x] > 0)
 bars = lit(0, 160) + lit(1120, 1280)
 left, right = lit(160, 170), lit(1110, 1120)
 print("lit pixels: bars %d, picture's left edge %d, right edge %d" % (bars, left, right))
 sys.exit(0 if bars == 0 and left > 0 and right > 0 else 1)
 CHECK
   ;;
+calm)
+  x_server 1024x768
+  show_start "$show" 30 "$orvel" --calm
+  grab_and_end 30
+  ffmpeg -v error -i "$work/screen.png" -f rawvideo -pix_fmt gray "$work/screen.gray"
+  # Grabbed in the opening, which the calm show draws no brighter than a
+  # grey of 69 (shell/calm.h); the ordinary opening's textures go up to 255.
+  python3 - "$work/screen.gray" <<'CHECK' || fail "the opening is not the calm show's"
+import sys
+grey = open(sys.argv[1], "rb").read()
+lit = sum(1 for g in grey if g > 0)
+print("lit pixels %d, the brightest %d" % (lit, max(grey)))
+sys.exit(0 if lit > len(grey) // 2 and max(grey) <= 69 else 1)
+CHECK
+  ;;
+timing)
+  need node
+  [ -x "$native/orvel-capture" ] || fail "no orvel-capture in $native"
+  # Other music, in Ogg: its first ten seconds.
+  ffmpeg -v error -t 10 -i "$show"/*.mp3 -c:a libvorbis "$show/retimed.ogg"
+  rm "$show"/*.mp3
+  "$native/show-schedule" --timing \
+    | sed -e 's/^music: .*/music: retimed.ogg/' -e 's/^segment 2: .*/segment 2: 0.5/' > "$show/timing.txt"
+  x_server 1024x768
+  show_start "$show" 30 "$orvel"
+  grab_and_end 30
+  [ ! -s "$work/stderr.txt" ] || fail "the show said: $(cat "$work/stderr.txt")"
+  capture_folder="$show" match_screen
+  ;;
+music-unreadable)
+  head -c 4096 /dev/zero > "$show/broken.ogg"
+  "$native/show-schedule" --timing | sed 's/^music: .*/music: broken.ogg/' > "$show/timing.txt"
+  run_show "Escape" 30
+  expect_exit 0
+  [ "$(cat "$work/stderr.txt")" = 'orvel: cannot play the music "broken.ogg" (Not an Ogg Vorbis audio stream), so the show runs silent' ] \
+    || fail "unexpected stderr"
+  ;;
+timing-refused)
+  timing="$("$native/show-schedule" --timing)"
+  sed 's/^segment 2: .*/segment 2: 0.5s/' <<< "$timing" > "$show/timing.txt"
+  line="$(grep -n '^segment 2:' "$show/timing.txt" | cut -d: -f1)"
+  (cd "$show" && env -u DISPLAY timeout 30 "$orvel" > "$work/stdout.txt" 2> "$work/stderr.txt") && show_code=0 || show_code=$?
+  expect_exit 1
+  [ "$(cat "$work/stderr.txt")" = "orvel: $show/timing.txt:$line: segment 2 takes a time in plain decimal seconds, not \"0.5s\"" ] \
+    || fail "unexpected stderr"
+  sed 's/^music: .*/music: gone.mp3/' <<< "$timing" > "$show/timing.txt"
+  (cd "$show" && env -u DISPLAY timeout 30 "$orvel" > "$work/stdout.txt" 2> "$work/stderr.txt") && show_code=0 || show_code=$?
+  expect_exit 1
+  [ "$(cat "$work/stderr.txt")" = "orvel: $show/timing.txt: the music \"gone.mp3\" is not in the data folder $show" ] \
+    || fail "unexpected stderr"
+  [ ! -s "$work/stdout.txt" ] || fail "the show loaded its scenes before refusing its timing"
+  ;;
 whole)
-  start=$(date +%s)
-  code="$(run_show "" 200)"
-  elapsed=$(( $(date +%s) - start ))
-  expect_exit 0 "$code"
-  [ ! -e "$work/sync.txt" ] || fail "the end of the show wrote sync.txt"
-  [ "$elapsed" -ge 120 ] || fail "the show ended after $elapsed s, expected about 121 s"
-  [ "$elapsed" -le 150 ] || fail "the show ended after $elapsed s, expected about 121 s"
+  expect_whole_show "$show" run_show "" 200
   ;;
 play-silent)
   rm -f "$ORVEL_BUILD_DIR/show/sync.txt"
   # ALSA with a device that no machine has.
   export SDL_AUDIODRIVER=alsa AUDIODEV=hw:99
-  code="$(run_show "Escape" 300)"
-  expect_exit 0 "$code"
+  run_show "Escape" 300
+  expect_exit 0
   grep -qx '== play: no sound device here, so playing the show again without sound' "$work/stdout.txt" \
-    || fail "scripts/play did not say it plays without sound: $(cat "$work/stdout.txt")"
+    || fail "scripts/play did not say it plays without sound"
   [ "$(grep -c '^orvel: cannot open the audio output' "$work/stderr.txt")" = 1 ] \
-    || fail "the show's own message is not there once: $(cat "$work/stderr.txt")"
-  ! grep -q '^ALSA lib' "$work/stderr.txt" || fail "the audio library's noise came through: $(cat "$work/stderr.txt")"
+    || fail "the show's own message is not there once"
+  ! grep -q '^ALSA lib' "$work/stderr.txt" || fail "the audio library's noise came through"
   [ -f "$ORVEL_BUILD_DIR/show/sync.txt" ] || fail "the silent show wrote no sync.txt"
   rm -f "$ORVEL_BUILD_DIR/show/sync.txt"
   ;;
@@ -198,14 +215,13 @@ play-no-display)
   rm -f "$ORVEL_BUILD_DIR/orvel.mp4"
   display=99
   while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-  (cd "$work" && DISPLAY=":$display" timeout 600 "$orvel" > stdout.txt 2> stderr.txt) \
-    || fail "scripts/play failed: $(tail -5 "$work/stderr.txt")"
+  (cd "$work" && DISPLAY=":$display" timeout 600 "$orvel" > stdout.txt 2> stderr.txt) || fail "scripts/play failed"
   grep -qx "== play: no display answers at DISPLAY=:$display, so rendering the show to $ORVEL_BUILD_DIR/orvel.mp4 instead" \
-    "$work/stdout.txt" || fail "scripts/play did not say why it renders: $(cat "$work/stdout.txt")"
+    "$work/stdout.txt" || fail "scripts/play did not say why it renders"
   [ -s "$ORVEL_BUILD_DIR/orvel.mp4" ] || fail "no video at $ORVEL_BUILD_DIR/orvel.mp4"
   ;;
 *)
   fail "unknown case"
   ;;
 esac
-echo "show_e2e $case_name: passed"
+echo "$name: passed"

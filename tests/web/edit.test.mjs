@@ -16,9 +16,10 @@ import {
 } from './browser.mjs';
 import { nativeFrame } from './capture.mjs';
 import { decodePng, differingShare, MATCH_LEVELS, MATCH_SHARE } from './png.mjs';
-import { showSchedule } from './schedule.mjs';
+import { builtInTimingText, showSchedule } from './schedule.mjs';
 
 const schedule = showSchedule();
+const BUILT_IN_TIMING = builtInTimingText();
 const FPS = schedule.frameFps;
 const END = Number(schedule.showEnd);
 
@@ -90,16 +91,27 @@ async function stripBox() {
   return page.$eval('#strip', (s) => { const b = s.getBoundingClientRect(); return [b.x, b.y, b.width]; });
 }
 
-async function saveSyncText() {
-  await page.click('#save-sync');
-  return page.evaluate(async () => (await fetch(document.getElementById('save').href)).text());
+// The text that a save button offers, under the name it offers it as.
+async function savedFile(button, on = page) {
+  await on.click(button);
+  const { name, text } = await on.evaluate(async () => {
+    const link = document.getElementById('save');
+    return { name: link.download, text: await (await fetch(link.href)).text() };
+  });
+  assert.equal(name, button === '#save-sync' ? 'sync.txt' : 'timing.txt');
+  return text;
 }
+const saveSyncText = () => savedFile('#save-sync');
+
+// A timing file's value of a name ("segment 9"), as the text has it.
+const timingValue = (text, name) => text.match(new RegExp(`^${name}: (.*)$`, 'm'))[1];
 
 // A time of data-time, 3 decimals, on the grid: within half a millisecond of a frame.
 const onGrid = (t) => Math.abs(t - Math.round(t * FPS) / FPS) <= 0.0005;
 
 // Author mode paused on the frame at time (on the grid), with the marks
-// given (in seconds, in the order recorded) and no other: what each case
+// given (in seconds, in the order recorded) and no other, the built-in
+// timing and the strip zoomed out: what each case
 // starts from, whatever the case before left. The page is opened once, and
 // again when it no longer plays.
 async function authorAt(time, marks = []) {
@@ -115,8 +127,12 @@ async function authorAt(time, marks = []) {
     await page.keyboard.press('Space');
     await waitForState(page, 'paused', 5000);
   }
-  await page.evaluate((t) => Module._orvel_edit_seek(t), time);
+  await page.evaluate((t) => {
+    Module._orvel_edit_reset_timing();
+    Module._orvel_edit_seek(t);
+  }, time);
   await page.waitForFunction((t) => document.documentElement.dataset.time === t, { timeout: 5000 }, time.toFixed(3));
+  await page.keyboard.press('0');
   const text = `${marks.map((t) => `time: ${t.toFixed(6)}\n`).join('')}${FPS}.00 frames per second\n`;
   assert.equal(await said(() => drop('#strip', 'start.txt', text)),
     `start.txt: ${marks.length} mark${marks.length === 1 ? '' : 's'} opened`);
@@ -145,12 +161,33 @@ describe('author mode', () => {
     assert.equal(Math.round((next - (await shownTime())) * FPS), FPS);
   });
 
+  test('the strip marks where the ordinary show breaks the flash rule: the segments the calm show changes', async () => {
+    await authorAt(0);
+    const { segmentBounds: bounds } = schedule;
+    // The foot of the strip at the middle of each segment: red under those
+    // the calm show changes (1 and 4 to 9), not under the others.
+    const feet = await page.evaluate((b) => {
+      const strip = document.getElementById('strip');
+      const g = strip.getContext('2d');
+      const { from, to } = orvelAuthor.stripSpan();
+      return b.slice(1).map((end, i) => {
+        const x = Math.round((((b[i] + end) / 2 - from) / (to - from)) * strip.width);
+        const [r, gr, bl] = g.getImageData(x, strip.height - 2, 1, 1).data;
+        return r > 200 && gr < 100 && bl < 100;
+      });
+    }, bounds);
+    assert.deepEqual(feet.map((red, i) => (red ? i + 1 : 0)).filter(Boolean), [1, 4, 5, 6, 7, 8, 9]);
+  });
+
   test('a click on the strip seeks where the strip says', async () => {
     await authorAt(0);
     const [x, y, width] = await stripBox();
     await page.mouse.click(x + width * 0.25, y + 60);
     await page.waitForFunction(() => document.documentElement.dataset.orvel === 'paused');
-    const wanted = END * 0.25;
+    // The strip spans the show, or the music where that is longer.
+    const { from, to } = await page.evaluate(() => orvelAuthor.stripSpan());
+    assert.deepEqual([from, to >= END], [0, true]);
+    const wanted = to * 0.25;
     const t = await shownTime();
     assert.ok(onGrid(t) && Math.abs(t - wanted) < 0.2, `${t} for a quarter of ${END}`);
     const share = differingShare(await nativeFrame(t, work), await pagePicture(), MATCH_LEVELS);
@@ -214,25 +251,33 @@ describe('author mode', () => {
       (b) => b.disabled)], [0, true], 'the mark selected before is gone: none is');
 
     assert.equal(await said(() => drop('#marks', 'sync.txt', 'time: 1.000000\n')),
-      'sync.txt was not opened: drop a sync.txt on the picture or on the strip');
+      'sync.txt was not opened: drop a sync.txt, a timing file or music on the picture or on the strip');
     assert.deepEqual(await listed(), ['9.000', '12.000']);
   });
 
   test('a file that is no sync.txt is refused by name and reason, and the marks stay', async () => {
     await authorAt(30, [9, 12]);
     const limit = schedule.syncFileMaxBytes;
+    const kept = 'the marks and the timing are as they were';
     const cases = [
       ['big.txt', { size: limit + 1, bytes: [...Buffer.from('time: 1.000000\n')] },
-        `big.txt: ${limit + 1} bytes, larger than a sync.txt can be (${limit}); the marks are as they were`],
-      ['notes.txt', 'Notes for the second part\nmore light at 12 s\n',
-        'notes.txt: no line of a sync.txt in it; the marks are as they were'],
+        `big.txt: ${limit + 1} bytes, larger than a sync.txt can be (${limit}); ${kept}`],
+      ['notes.txt', 'Notes for the second part\nmore light at 12 s\n', 'notes.txt: neither a sync.txt (no line of ' +
+        'one in it) nor a timing file (line 1: "Notes for the second part" is not a line of the form "NAME: TIME"); ' +
+        kept],
       ['picture.png', { size: 64, bytes: [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0] },
-        'picture.png: a binary file, not a sync.txt; the marks are as they were'],
+        `picture.png: a binary file, neither a sync.txt nor a timing file; ${kept}`],
     ];
     for (const [name, body, message] of cases) {
       assert.equal(await said(() => drop('#strip', name, body)), message);
       assert.deepEqual(await listed(), ['9.000', '12.000'], name);
     }
+    assert.equal(await savedFile('#save-timing'), BUILT_IN_TIMING);
+    // "Open sync.txt" takes a sync.txt only.
+    const notes = join(work, 'notes.txt');
+    writeFileSync(notes, 'Notes for the second part\n');
+    assert.equal(await said(async () => (await page.$('#open-sync')).uploadFile(notes)),
+      'notes.txt: no line of a sync.txt in it; the marks are as they were');
     // A file of the limit's size is read: one mark, then the same again
     // (its last line, cut short to a byte or two, is no mark).
     const line = 'time: 1.000000\n';
@@ -433,6 +478,220 @@ describe('author mode', () => {
     const last = Math.floor(END * FPS) / FPS;
     assert.equal(await shownTime(), Number(last.toFixed(3)));
     assert.deepEqual(faults(record), []);
+  });
+
+  // The strip's (x, y) in the page of a handle's knob at time t: the top
+  // row holds the segments' bounds, the next the moments inside them.
+  async function knob(t, row = 0) {
+    const [x, y, width] = await stripBox();
+    const { from, to } = await page.evaluate(() => orvelAuthor.stripSpan());
+    return [x + ((t - from) / (to - from)) * width, y + 5 + 15 * row];
+  }
+  const selectedHandle = () => page.$eval('#handle', (h) => h.textContent);
+  const segmentShown = async () => (await state(page)).segment;
+
+  test('a handle dragged snaps to a mark and to a frame, or with Shift to neither; the picture at the playhead ' +
+    'follows at once; the drag is one step, undone in one history with the marks', async () => {
+    const start9 = schedule.segmentBounds[8];
+    const mark = 83.07;
+    await authorAt(82.5, [mark]);
+    await page.keyboard.press('End');
+    // Zoomed in about the playhead to frames some 17 pixels apart, which
+    // keeps its place on the strip.
+    const before = await knob(82.5);
+    for (let i = 0; i < 6; ++i) await page.keyboard.press('+');
+    const { from, to } = await page.evaluate(() => orvelAuthor.stripSpan());
+    assert.ok(Math.abs((await knob(82.5))[0] - before[0]) < 1 && to - from < 2, `${from} to ${to}`);
+    assert.equal(await segmentShown(), '9');
+
+    const [x, y] = await knob(start9);
+    await page.mouse.move(x, y);
+    await page.mouse.down();
+    const dragTo = async (t, shift = false) => {
+      if (shift) await page.keyboard.down('Shift');
+      await page.mouse.move((await knob(t))[0], y);
+      if (shift) await page.keyboard.up('Shift');
+      return Number((await selectedHandle()).match(/: ([0-9.]+) s$/)[1]);
+    };
+    // Past the playhead, a few pixels from the mark: onto it, and segment 8
+    // is on screen.
+    assert.equal(await dragTo(mark + 0.006), mark);
+    assert.equal(await segmentShown(), '8');
+    const free = await dragTo(82.9 + 0.5 / FPS, true);
+    assert.ok(Math.abs(free * FPS - Math.round(free * FPS)) > 0.3, `free: ${free}`);
+    assert.equal(await dragTo(82.8 + 0.004), 82.8);
+    assert.equal(await segmentShown(), '8');
+    await page.mouse.up();
+    assert.equal(timingValue(await savedFile('#save-timing'), 'segment 9'), '82.8');
+
+    assert.equal(await said(() => chord(['Control'], 'z')), 'Undone: Move of segment 9\'s start to 82.800 s');
+    assert.equal(await savedFile('#save-timing'), BUILT_IN_TIMING);
+    assert.equal(await segmentShown(), '9');
+    assert.equal(await said(() => chord(['Control'], 'z')), 'Undone: END at 82.500 s');
+    assert.deepEqual(await listed(), [mark.toFixed(3)]);
+    assert.equal(await said(() => chord(['Control', 'Shift'], 'z')), 'Redone: END at 82.500 s');
+    assert.equal(await said(() => chord(['Control', 'Shift'], 'z')), 'Redone: Move of segment 9\'s start to 82.800 s');
+    assert.equal(timingValue(await savedFile('#save-timing'), 'segment 9'), '82.8');
+
+    // The strip follows the playhead out of sight; CTRL and the wheel zoom
+    // out about the pointer, which keeps its time.
+    await page.evaluate(() => Module._orvel_edit_seek(100));
+    const shown = await page.evaluate(() => orvelAuthor.stripSpan());
+    assert.ok(shown.from <= 100 && shown.to >= 100, `${shown.from} to ${shown.to}`);
+    const [pointer] = await knob(100.5);
+    await page.mouse.move(pointer, y + 60);
+    await page.keyboard.down('Control');
+    await page.mouse.wheel({ deltaY: 300 });
+    await page.keyboard.up('Control');
+    const wider = await page.evaluate(() => orvelAuthor.stripSpan());
+    assert.ok(wider.to - wider.from > 2 * (shown.to - shown.from) && Math.abs((await knob(100.5))[0] - pointer) < 1,
+      `${wider.from} to ${wider.to}`);
+  });
+
+  test('the keys alone retime: [ and ] select a handle, H puts it on the playhead, M on the selected mark, ' +
+    'comma and full stop move it a frame; a move that breaks a rule is refused and the handle stays', async () => {
+    await authorAt(84, [86]);
+    const keyHelp = await page.$$eval('#key-help dt', (items) => items.map((i) => i.textContent));
+    assert.deepEqual(['[ ]', 'H', 'M', ', .'].filter((k) => !keyHelp.includes(k)), [], 'in the key help');
+    const selections = [];
+    for (const key of ['[', '[', ']', '[']) {
+      await page.keyboard.press(key);
+      selections.push(await selectedHandle());
+    }
+    assert.deepEqual(selections, ['segment 9\'s start: 81.570 s', 'segment 8\'s start: 72.000 s',
+      'segment 10\'s start: 91.160 s', 'segment 9\'s start: 81.570 s']);
+    await page.keyboard.press('h');
+    assert.equal(await selectedHandle(), 'segment 9\'s start: 84.000 s');
+    await page.keyboard.press('.');
+    assert.equal(await selectedHandle(), 'segment 9\'s start: 84.033 s');
+    await page.keyboard.press(',');
+    await page.keyboard.press(',');
+    assert.equal(timingValue(await savedFile('#save-timing'), 'segment 9'), String(2519 / FPS));
+    await page.click('#marks li:first-child');
+    await page.keyboard.press('m');
+    assert.equal(timingValue(await savedFile('#save-timing'), 'segment 9'), '86');
+
+    await page.evaluate(() => Module._orvel_edit_seek(95));
+    const refused = await said(() => page.keyboard.press('h'));
+    assert.ok(refused.startsWith('segment 9\'s start stays at 86.000 s: segment 10 '), refused);
+    assert.equal(await selectedHandle(), 'segment 9\'s start: 86.000 s');
+    assert.equal(await said(() => chord(['Control'], 'z')), 'Undone: Move of segment 9\'s start to 86.000 s');
+  });
+
+  test('the timing saved, opened and reset: the built-in timing as show-schedule writes it; a file that breaks a ' +
+    'rule refused with its line; a timing file leaves the marks and a sync.txt the timing', async () => {
+    await authorAt(30, [9, 12]);
+    assert.equal(await savedFile('#save-timing'), BUILT_IN_TIMING);
+    await page.keyboard.press('[');
+    await page.keyboard.press('.');
+    const retimed = await savedFile('#save-timing');
+    assert.notEqual(retimed, BUILT_IN_TIMING);
+    assert.equal(await said(() => page.click('#reset-timing')), 'Timing reset (Ctrl+Z brings it back)');
+    assert.equal(await savedFile('#save-timing'), BUILT_IN_TIMING);
+
+    // A later end, which a seek then reaches.
+    const later = retimed.replace(/^end: .*$/m, 'end: 125');
+    const file = join(work, 'timing.txt');
+    writeFileSync(file, later);
+    assert.equal(await said(async () => (await page.$('#open-timing')).uploadFile(file)), 'timing.txt: the timing opened');
+    assert.equal(await savedFile('#save-timing'), later);
+    assert.deepEqual(await listed(), ['9.000', '12.000']);
+    await page.evaluate(() => Module._orvel_edit_seek(124));
+    assert.equal(await shownTime(), 124);
+
+    // The stripes outside segment 4.
+    const lines = retimed.split('\n');
+    const line = lines.findIndex((l) => l.startsWith('stripes:')) + 1;
+    lines[line - 1] = 'stripes: 50';
+    writeFileSync(file, lines.join('\n'));
+    const refusal = await said(async () => (await page.$('#open-timing')).uploadFile(file));
+    assert.ok(refusal.startsWith(`timing.txt:${line}: `) && refusal.endsWith('; the timing is as it was'), refusal);
+    assert.equal(await savedFile('#save-timing'), later);
+
+    assert.equal(await said(() => drop('#strip', 'sync.txt', 'time: 1.000000\n')), 'sync.txt: 1 mark opened');
+    assert.equal(await savedFile('#save-timing'), later);
+  });
+});
+
+// A WAV file of seconds at rate samples a second: silent, then for its
+// second half a tone at full scale.
+function toneWav(seconds = 2, rate = 8000) {
+  const samples = seconds * rate;
+  const wav = Buffer.alloc(44 + 2 * samples);
+  wav.write('RIFF', 0);
+  wav.writeUInt32LE(36 + 2 * samples, 4);
+  wav.write('WAVEfmt ', 8);
+  wav.writeUInt32LE(16, 16);
+  wav.writeUInt16LE(1, 20);
+  wav.writeUInt16LE(1, 22);
+  wav.writeUInt32LE(rate, 24);
+  wav.writeUInt32LE(2 * rate, 28);
+  wav.writeUInt16LE(2, 32);
+  wav.writeUInt16LE(16, 34);
+  wav.write('data', 36);
+  wav.writeUInt32LE(2 * samples, 40);
+  for (let i = samples / 2; i < samples; ++i) wav.writeInt16LE(Math.round(32767 * Math.sin(i * 0.3)), 44 + 2 * i);
+  return wav;
+}
+
+describe('author mode, in a browser profile of its own', () => {
+  test('a music file dropped is played, drawn and named by the timing, undone and redone; the timing and the ' +
+    'music come back after a reload', async () => {
+    const context = await browser.createBrowserContext();
+    try {
+      ({ page, record } = await openAuthorMode(context, site.url));
+      await authorAt(0.5);
+      const wav = toneWav();
+      // The strip's columns where the waveform reaches 10 pixels over its
+      // middle line, which silence keeps to.
+      const loudColumns = () => page.$eval('#strip', (s) => {
+        const row = s.getContext('2d').getImageData(0, 65, s.width, 1).data;
+        const columns = [];
+        for (let x = 0; x < s.width; ++x) if (row[4 * x] === 0x4a && row[4 * x + 2] === 0x8a) columns.push(x);
+        return columns;
+      });
+      const musicLine = async () => timingValue(await savedFile('#save-timing'), 'music');
+      const builtInMusic = timingValue(BUILT_IN_TIMING, 'music');
+      // A name that a timing file cannot hold.
+      const refused = await said(() => drop('#strip', 'a:b.wav', { size: wav.length, bytes: [...wav] }));
+      assert.ok(refused.startsWith('a:b.wav: ') && refused.endsWith('; rename the file to play it'), refused);
+      assert.equal(await musicLine(), builtInMusic);
+      assert.equal(await said(() => drop('#strip', 'tone.wav', { size: wav.length, bytes: [...wav] })),
+        'tone.wav: the show plays with this music, and the timing names it');
+      assert.equal(await musicLine(), 'tone.wav');
+      // Loud from its first to its second second only.
+      const [x0, x1, x2] = await page.$eval('#strip', (s) => {
+        const { from, to } = orvelAuthor.stripSpan();
+        return [0, 1, 2].map((t) => ((t - from) / (to - from)) * s.width);
+      });
+      const loud = await loudColumns();
+      assert.ok(loud.length > 0 && loud[0] >= x1 - 1 && loud[loud.length - 1] <= x2 + 1, `${loud} of ${x0}..${x2}`);
+      await page.keyboard.press(' ');
+      await waitForState(page, 'playing', 5000);
+      const heard = await page.evaluate(() => [orvelAuthor.musicTime(), orvelAuthor.musicLength()]);
+      assert.ok(heard[0] !== null && heard[1] === 2, `music at ${heard[0]} s of ${heard[1]} s`);
+      await page.keyboard.press(' ');
+      await waitForState(page, 'paused', 5000);
+
+      assert.equal(await said(() => chord(['Control'], 'z')), 'Undone: Open tone.wav');
+      assert.equal(await musicLine(), builtInMusic);
+      assert.ok((await loudColumns()).some((x) => x > x2 + 1), 'the show\'s own music drawn again');
+      assert.equal(await said(() => chord(['Control', 'Shift'], 'z')), 'Redone: Open tone.wav');
+      await page.keyboard.press(']');
+      await page.keyboard.press('.');
+      const timing = await savedFile('#save-timing');
+
+      await page.reload();
+      await waitForState(page, 'waiting', 60000);
+      assert.equal(await said(() => page.mouse.click(300, 200)), 'This browser\'s storage: the timing restored');
+      await waitForState(page, 'playing', 10000);
+      assert.equal(await savedFile('#save-timing'), timing);
+      assert.equal(await page.evaluate(() => orvelAuthor.musicLength()), 2);
+      assert.deepEqual(faults(record), []);
+    } finally {
+      await context.close();
+      page = null;
+    }
   });
 });
 

@@ -1,6 +1,7 @@
 // The page as people meet it, in headless Chromium: the site alone in
 // dist/web/, a drawing buffer as sharp as the screen, loading shown and a
-// click during it kept, failures said in words, Enter and touch.
+// click during it kept, the choice of "Play" and "Play calm" (preselected,
+// kept), failures said in words, Enter and touch.
 // Run by scripts/test after scripts/web: node --test tests/web/page.test.mjs
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -136,14 +137,80 @@ describe('loading is shown, and a click during it is kept', () => {
     }
   });
 
-  test('a touch screen reads "Tap to start"', async () => {
-    const { page } = await openPage(browser, `${site.url}index.html`, { width: 400, height: 800, isMobile: true,
-      hasTouch: true });
+});
+
+describe('the first screen offers "Play" and "Play calm"', () => {
+  // The page keeps the viewer's choice under this name; each case starts
+  // with none kept, and leaves none.
+  const STORE = 'orvel.show';
+  const forget = (page) => page.evaluate((key) => localStorage.removeItem(key), STORE).catch(() => {});
+  const forgotten = (opening) => opening.evaluateOnNewDocument((key) => localStorage.removeItem(key), STORE);
+  // The page up to the choice, what it shows then, and the show it starts.
+  const first = async (url, viewport, prepare) => {
+    const opened = await openPage(browser, `${site.url}${url}`, viewport, prepare);
+    await waitForState(opened.page, 'waiting', 60000);
+    const look = await opened.page.evaluate(() => ({
+      choices: [...document.querySelectorAll('#choice button')].map((b) => b.textContent),
+      focused: document.activeElement.id,
+      warning: document.getElementById('warning').textContent.replace(/\s+/g, ' '),
+    }));
+    return { ...opened, look };
+  };
+  const played = async (page) => {
+    await waitForState(page, 'playing', 10000);
+    return page.evaluate(() => document.documentElement.dataset.calm);
+  };
+
+  test('"Play" has the focus; "Play calm" plays the calm show, the warning names it, the choice is kept', async () => {
+    let { page, record, look } = await first('index.html', undefined, forgotten);
     try {
-      await waitForState(page, 'waiting', 60000);
-      assert.equal(await page.$eval('#start', (e) => e.textContent), 'Tap to start');
-    } finally {
+      assert.deepEqual(look.choices, ['Play', 'Play calm']);
+      assert.equal(look.focused, 'start');
+      assert.match(look.warning, /flashing lights .*[“"]Play calm[”"] plays it with no more than three flashes a second/);
+      await page.click('#start-calm');
+      assert.equal(await played(page), 'true');
+      assert.deepEqual(faults(record), []);
       await page.close();
+
+      ({ page, look } = await first('index.html'));
+      assert.equal(look.focused, 'start-calm', 'the choice kept preselects the calm show');
+      await page.keyboard.press('Enter');
+      assert.equal(await played(page), 'true');
+      await page.close();
+
+      ({ page, look } = await first('index.html'));
+      await page.click('#start');
+      assert.equal(await played(page), 'false');
+      await page.close();
+
+      ({ page, look } = await first('index.html?calm'));
+      assert.equal(look.focused, 'start-calm', '?calm preselects the calm show, whatever was kept');
+    } finally {
+      await forget(page);
+      await page.close().catch(() => {});
+    }
+  });
+
+  test('where the browser prefers reduced motion, "Play calm" is preselected; touch offers the same two', async () => {
+    const reduced = async (opening) => {
+      await forgotten(opening);
+      await opening.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]);
+    };
+    let { page, look } = await first('index.html', undefined, reduced);
+    try {
+      assert.equal(look.focused, 'start-calm');
+      await page.mouse.click(20, 300);
+      assert.equal(await played(page), 'true', 'a click beside the choices plays the one preselected');
+      await page.close();
+
+      ({ page, look } = await first('index.html', { width: 400, height: 800, isMobile: true, hasTouch: true },
+        forgotten));
+      assert.deepEqual(look.choices, ['Play', 'Play calm']);
+      await page.tap('#start-calm');
+      assert.equal(await played(page), 'true');
+    } finally {
+      await forget(page);
+      await page.close().catch(() => {});
     }
   });
 });
@@ -166,14 +233,13 @@ describe('on a phone', () => {
   }, ids);
   const shownText = (page, id) => page.$eval(`#${id}`, (e) => (getComputedStyle(e).display === 'none' ? '' : e.textContent));
 
-  test('held upright: the page suggests turning it, says "tap", and nothing covers a control', async () => {
+  test('held upright: the page suggests turning it, and nothing covers a control', async () => {
     const { page, record } = await openPage(browser, `${site.url}index.html`, PHONE);
     try {
       await waitForState(page, 'waiting', 60000);
-      assert.deepEqual(await overlaps(page, ['warning', 'turn', 'start', 'fullscreen', 'message']),
-        { shown: ['warning', 'turn', 'start', 'fullscreen'], pairs: [] });
+      assert.deepEqual(await overlaps(page, ['warning', 'turn', 'start', 'start-calm', 'fullscreen', 'message']),
+        { shown: ['warning', 'turn', 'start', 'start-calm', 'fullscreen'], pairs: [] });
       assert.equal(await shownText(page, 'turn'), 'Turn your phone sideways for a larger picture.');
-      assert.equal(await shownText(page, 'start'), 'Tap to start');
 
       // Full screen locks the phone sideways, where the browser allows it.
       await page.evaluate(() => {

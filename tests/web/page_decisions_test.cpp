@@ -1,12 +1,17 @@
-// The page's pure decisions: which frame ?at= names, and which of the
-// show's keys a browser key is.
+// The page's pure decisions: which frame ?at= names, which of the show's
+// keys a browser key is, and which time of the timing each of author mode's
+// handles moves.
 
 #include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
 
 #include "shell/shell_state.h"
 #include "shell/timeline.h"
 #include "web/dom_keys.h"
 #include "web/frame_request.h"
+#include "web/timing_handles.h"
 
 namespace {
 
@@ -65,6 +70,43 @@ TEST(DomKeys, EndRecordsASyncMark) {
     applySpecialKey(state, specialKeyOfDomKey("End"), builtInTiming().end());
     ASSERT_EQ(state.syncMarks.count, 1);
     EXPECT_EQ(state.syncMarks.times[0], 3.25f);
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// A handle moves the time its name says and no other: of the timing file
+// with it moved, one line differs, the one of its name ("segment 5's
+// start": "segment 5: ...", "the waves": "waves: ..."), and of a flash's
+// two times the beginning's or the end's, as its name says.
+TEST(TimingHandles, EachMovesTheTimeItNames) {
+    const Timing& built = builtInTiming();
+    const std::vector<std::string> before = linesOf(formatTiming(built));
+    for (int h = 0; h < int(timingHandles().size()); ++h) {
+        const std::string& name = timingHandles()[std::size_t(h)].name;
+        const double t = handleTime(built, h) + 0.0625;
+        const Timing moved = withHandleAt(built, h, t);
+        EXPECT_EQ(handleTime(moved, h), t) << name;
+        const std::vector<std::string> after = linesOf(formatTiming(moved));
+        ASSERT_EQ(after.size(), before.size());
+        std::vector<std::size_t> differing;
+        for (std::size_t i = 0; i < after.size(); ++i)
+            if (after[i] != before[i]) differing.push_back(i);
+        ASSERT_EQ(differing.size(), 1u) << name;
+        const std::string& line = after[differing[0]];
+        std::string key = name.substr(name.rfind("the ", 0) == 0 ? 4 : 0);
+        key = key.substr(0, key.find("'s "));
+        EXPECT_EQ(line.rfind(key + ": ", 0), 0u) << name << " moved " << line;
+        if (name.find("flash") == 0) {
+            const bool beginning = name.find("beginning") != std::string::npos;
+            const std::string& old = before[differing[0]];
+            EXPECT_EQ(line.substr(line.rfind(' ')) == old.substr(old.rfind(' ')), beginning) << name << ": " << line;
+        }
+    }
 }
 
 }  // namespace

@@ -7,6 +7,12 @@ import { repo, requireFile } from './browser.mjs';
 
 const tool = join(repo, 'build', 'show-schedule');
 
+// The built-in timing as a timing file holds it (show-schedule --timing).
+export function builtInTimingText() {
+  requireFile(tool, 'build the native build/ (scripts/test does)');
+  return execFileSync(tool, ['--timing'], { encoding: 'utf8' });
+}
+
 // Times stay text as the tool writes them ('7.0'), for the pages' addresses
 // and the tests' names; sizes and bounds are numbers.
 export function showSchedule() {

@@ -1,7 +1,8 @@
 // The show's page: in headless Chromium every frame of the contact sheet
-// and two outline frames against orvel-capture's pictures and the refusal
-// of a bad ?at=; in Chromium, Firefox and WebKit play mode with its keys,
-// menu, sync.txt and end, and the show without its music.
+// and two outline frames against orvel-capture's pictures, the calm show's
+// frames against orvel-capture --calm's, and the refusal of a bad ?at=; in
+// Chromium, Firefox and WebKit play mode with its keys, menu (the calm show
+// turned on and off), sync.txt and end, and the show without its music.
 // Run by scripts/test after scripts/web: node --test tests/web/show.test.mjs
 import assert from 'node:assert/strict';
 import { mkdtempSync, rmSync } from 'node:fs';
@@ -22,7 +23,10 @@ const SIZE = `${schedule.pictureWidth}x${schedule.pictureHeight}`;
 // The contact sheet's moments, one a segment, then the outline moments:
 // line strips and byte colours.
 const TIMES = [...schedule.segmentMoments, ...schedule.outlineMoments];
-const MENU = ['Dot', 'Wireframe', 'Flat', 'Texturemap'];
+const MENU = ['Dot', 'Wireframe', 'Flat', 'Texturemap', 'Calm: off'];
+// A moment of each segment that the calm show changes: dimmed (1, 4, 5, 6
+// and 8) or slowed (7 and 9).
+const CALM_TIMES = schedule.segmentMoments.slice(0, 9).filter((t, i) => i === 0 || i >= 3);
 // The opening is the show's first segment.
 const OPENING_END = schedule.segmentBounds[1];
 // Play mode at its full size: pictures taken a moment apart are compared,
@@ -50,8 +54,8 @@ after(async () => {
   for (const s of shares) console.log(`frame at ${s.time} s: ${(100 * s.share).toFixed(3)} % of pixels differ`);
 });
 
-async function webFrame(time) {
-  const { page, record } = await openPage(browser, `${site.url}index.html?at=${time}`);
+async function webFrame(time, calm = false) {
+  const { page, record } = await openPage(browser, `${site.url}index.html?at=${time}${calm ? '&calm' : ''}`);
   try {
     await waitForState(page, ['frame', 'error'], 30000);
     const look = await page.evaluate(() => {
@@ -88,6 +92,18 @@ describe('frame mode draws what orvel-capture draws', () => {
       const [native, web] = await Promise.all([nativeFrame(time, work), webFrame(time)]);
       const share = differingShare(native, web, LEVELS);
       shares.push({ time, share });
+      assert.ok(share <= MAX_SHARE,
+        `${(100 * share).toFixed(3)} % of pixels differ by more than ${LEVELS} levels (at most ${100 * MAX_SHARE} %)`);
+    });
+  }
+});
+
+describe('frame mode with ?calm draws what orvel-capture --calm draws', () => {
+  for (const time of CALM_TIMES) {
+    test(`?at=${time}&calm`, async () => {
+      const [native, web] = await Promise.all([nativeFrame(time, work, null, true), webFrame(time, true)]);
+      const share = differingShare(native, web, LEVELS);
+      shares.push({ time: `${time} (calm)`, share });
       assert.ok(share <= MAX_SHARE,
         `${(100 * share).toFixed(3)} % of pixels differ by more than ${LEVELS} levels (at most ${100 * MAX_SHARE} %)`);
     });
@@ -131,10 +147,10 @@ async function startShow(page, audio) {
   const overlay = await page.evaluate(() => {
     const start = document.getElementById('start');
     const canvases = [...document.querySelectorAll('canvas')].filter((c) => c.offsetParent !== null).length;
-    return { visible: !start.hidden, text: start.textContent, canvases };
+    return { visible: start.offsetParent !== null, text: start.textContent, canvases };
   });
-  assert.deepEqual(overlay, { visible: true, text: 'Click to start', canvases: 1 });
-  assert.match(await warning(), /^This show contains flashing lights and fast-moving patterns\.$/);
+  assert.deepEqual(overlay, { visible: true, text: 'Play', canvases: 1 });
+  assert.match(await warning(), /^This show contains flashing lights and fast-moving patterns\. “Play calm” plays it /);
   await page.mouse.click(200, 150);
   await waitForState(page, 'playing', 10000);
   assert.equal(await warning(), '', 'no warning over the show');
@@ -268,6 +284,29 @@ function playMode() {
     }
   });
 
+  test('the menu turns the calm show on and off, and says which', async () => {
+    const { page, record } = await openPage(player.browser, `${site.url}${PLAY}`);
+    try {
+      await startShow(page, player.engine.music.playing);
+      // The last entry's label, then a click on it.
+      const toggle = async () => {
+        await page.mouse.click(400, 300, { button: 'right' });
+        const labels = await page.$$eval('#menu li', (items) => items.map((i) => i.textContent));
+        await page.click(`#menu li:nth-child(${labels.length})`);
+        return labels[labels.length - 1];
+      };
+      const calm = (on) => page.waitForFunction((o) => document.documentElement.dataset.calm === o,
+        { timeout: 5000, polling: 50 }, String(on));
+      assert.equal(await toggle(), 'Calm: off');
+      await calm(true);
+      assert.equal(await toggle(), 'Calm: on');
+      await calm(false);
+      assert.deepEqual(faults(record), []);
+    } finally {
+      await page.close();
+    }
+  });
+
   test('HOME stops and starts the opening spin; END three times, then ESC: sync.txt on the page', async () => {
     const { page, record } = await openPage(player.browser, `${site.url}${PLAY}`);
     const pause = (ms) => new Promise((r) => setTimeout(r, ms));
@@ -337,8 +376,10 @@ function playMode() {
         await page.waitForFunction((t) => Number(document.documentElement.dataset.time) > t,
           { timeout: 10000, polling: 20 }, next);
         const picture = await canvasPicture(page);
-        const shown = await page.evaluate(() => Number(document.documentElement.dataset.time));
+        const { time, segment } = await state(page);
+        const shown = Number(time);
         assert.ok(shown < OPENING_END, `"${label}" seen in the opening (at ${shown} s)`);
+        assert.equal(segment, '1', `segment ${segment} on screen at ${shown} s`);
         return picture;
       };
       // The opening draws only in "Texturemap"; the other modes leave it black.

@@ -6,8 +6,8 @@
 #include "shell/timing.h"
 
 const char* const kCaptureUsage =
-    "usage: orvel-capture [--version] [--fps N] [--size WxH] [--supersample N] [--from T0] [--to T1 | --at T] "
-    "[--timing FILE] (--png DIR | --video OUT.mp4)";
+    "usage: orvel-capture [--version] [--calm] [--fps N] [--size WxH] [--supersample N] [--from T0] "
+    "[--to T1 | --at T] [--timing FILE] (--png DIR | --video OUT.mp4)";
 
 namespace {
 
@@ -34,6 +34,10 @@ ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOption
             hasValue = true;
         }
         if (name == "--help" || name == "-h") return ParseResult::Help;
+        if (name == "--calm" && !hasValue) {
+            o.calm = true;
+            continue;
+        }
         const bool known = name == "--fps" || name == "--size" || name == "--supersample" || name == "--from" ||
                            name == "--to" || name == "--at" || name == "--timing" || name == "--png" ||
                            name == "--video";

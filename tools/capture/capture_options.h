@@ -13,6 +13,8 @@ struct CaptureOptions {
     int height = kPictureHeight;
     // Each frame drawn at this many times the width and height, then averaged.
     int supersample = 1;
+    // The calm show (shell/calm.h) instead of the ordinary one.
+    bool calm = false;
     double from = 0.0;
     // Negative: until the show ends.
     double to = -1.0;

@@ -219,6 +219,7 @@ int main(int argc, char** argv) {
     ShowPlayer player(options.width, options.height, options.supersample);
     if (!player.ok()) return failure(nullptr, player.error());
     player.setTiming(timing.timing);
+    player.setCalm(options.calm);
     Timings timings;
     const Clock::time_point loadBegin = Clock::now();
     const std::vector<std::string> failures = player.start();

@@ -27,6 +27,8 @@ public:
 
     // The times the show plays to; the built-in timing until told another.
     void setTiming(const Timing& timing) { runner_.setTiming(timing); }
+    // The calm show (shell/calm.h) instead of the ordinary one: before start().
+    void setCalm(bool calm) { runner_.state().calm = calm; }
 
     // The show's start-up, with the scenes from the working directory.
     // Returns one line per scene that failed.

@@ -1,45 +1,56 @@
-// Files: a sync.txt opened with "Open sync.txt" or dropped on the picture
-// or the strip, its bytes as they are handed to the program's own reader
-// (which says what it took and what it refused), and the program's
-// sync.txt saved.
+// Files: a sync.txt or a timing file opened with its button or dropped on
+// the picture or the strip, its bytes as they are handed to the program's
+// own readers (which say what they took and what they refused); a music
+// file opened or dropped (music.js); the program's sync.txt and timing.txt
+// saved.
 import { byId, root, say } from '../page/status.js';
+import { openMusic } from './music.js';
 import { withBytes } from './program_bytes.js';
 import { strip } from './strip.js';
 
-let maxSyncFileBytes = 0;
+// What the program takes a text for (web/author_mode.h's FileKind).
+const KINDS = { sync: 0, timing: 1, either: 2 };
+const UNCHANGED = {
+  sync: 'the marks are as they were',
+  timing: 'the timing is as it was',
+  either: 'the marks and the timing are as they were',
+};
+const AUDIO = /\.(mp3|ogg|oga|opus|wav|flac|m4a|aac|weba|webm)$/i;
+let maxTextBytes = 0;
 
-// The largest file the program reads as a sync.txt, from the program.
-export function setFileLimit(bytes) { maxSyncFileBytes = bytes; }
+// The largest text file the program reads (a sync.txt), from the program.
+export function setFileLimit(bytes) { maxTextBytes = bytes; }
 
-// A file larger than any sync.txt is refused before it is read.
-function openFile(file) {
+// kind: 'sync', 'timing', 'either' (a text dropped: the program tells
+// which it is) or 'music'. A text larger than any the program reads is
+// refused before it is read.
+export function openChosen(file, kind) {
   if (!file) return;
-  const unchanged = 'the marks are as they were';
-  if (file.size > maxSyncFileBytes) {
-    say(`${file.name}: ${file.size} bytes, larger than a sync.txt can be (${maxSyncFileBytes}); ${unchanged}`);
+  if (kind === 'music') {
+    openMusic(file);
+    return;
+  }
+  if (file.size > maxTextBytes) {
+    const what = kind === 'timing' ? 'a timing file' : 'a sync.txt';
+    say(`${file.name}: ${file.size} bytes, larger than ${what} can be (${maxTextBytes}); ${UNCHANGED[kind]}`);
     return;
   }
   file.arrayBuffer().then((bytes) => {
-    withBytes([new TextEncoder().encode(file.name), new Uint8Array(bytes)], Module._orvel_edit_open);
-  }, (e) => say(`${file.name} cannot be read (${e.message}); ${unchanged}`));
+    withBytes([new TextEncoder().encode(file.name), new Uint8Array(bytes)],
+      (...pointers) => Module._orvel_edit_open(...pointers, KINDS[kind]));
+  }, (e) => say(`${file.name} cannot be read (${e.message}); ${UNCHANGED[kind]}`));
 }
 
-export function save(text) {
+export function save(name, text) {
   const link = byId('save');
+  link.download = name;
   link.href = URL.createObjectURL(new Blob([text], { type: 'text/plain' }));
   link.click();
 }
 
-byId('open-sync').addEventListener('change', (e) => {
-  openFile(e.target.files[0]);
-  // The same file can be opened again.
-  e.target.value = '';
-  e.target.blur();
-});
-
 // A file dropped anywhere is kept from the browser (which would leave
 // the page for it); only the picture and the strip take it, once author
-// mode runs (before, the marks kept in the browser would replace it).
+// mode runs (before, what the browser kept would replace it).
 addEventListener('dragover', (e) => e.preventDefault());
 addEventListener('drop', (e) => {
   e.preventDefault();
@@ -48,8 +59,8 @@ addEventListener('drop', (e) => {
   if (root.dataset.orvel !== 'playing' && root.dataset.orvel !== 'paused') {
     say(`${file.name} was not opened: start author mode first`);
   } else if (e.target === strip || e.target === byId('canvas')) {
-    openFile(file);
+    openChosen(file, file.type.startsWith('audio/') || AUDIO.test(file.name) ? 'music' : 'either');
   } else {
-    say(`${file.name} was not opened: drop a sync.txt on the picture or on the strip`);
+    say(`${file.name} was not opened: drop a sync.txt, a timing file or music on the picture or on the strip`);
   }
 });

@@ -1,15 +1,42 @@
-// What the author does with the keys, the strip and the controls. The
-// keys act on the timeline whatever has the focus: a click leaves no
-// control with the keyboard. The show's own keys (END among them) go to the
-// program.
+// What the author does with the keys and the controls. The keys act on the
+// timeline whatever has the focus: a click leaves no control with the
+// keyboard. The show's own keys (END among them) go to the program; the
+// strip's pointer is pointer.js's.
 import { byId, root } from '../page/status.js';
-import { deleteSelected, jumpToMark, markNear, select } from './marks.js';
-import { isPlaying, pause, resume, seek, step, stopMusic } from './playback.js';
-import { eventX, strip, timeOf } from './strip.js';
+import { openChosen } from './files.js';
+import { nudge, selectBeside, toPlayhead, toSelectedMark } from './handles.js';
+import { deleteSelected, jumpToMark, select } from './marks.js';
+import { isPlaying, pause, resume, seek, step } from './playback.js';
+import './pointer.js';
+import { zoom, zoomOut } from './view.js';
 
 const running = () => root.dataset.orvel === 'playing' || root.dataset.orvel === 'paused';
 const toggleKeyHelp = () => { byId('key-help').hidden = !byId('key-help').hidden; };
 const playOrPause = () => (isPlaying() ? pause() : resume());
+const ZOOM_STEP = 2;
+
+// The keys without CTRL, ALT or ⌘, by KeyboardEvent.key (a letter in
+// lower case); each is listed in index.html's key help.
+const keys = {
+  ' ': playOrPause,
+  ArrowLeft: (e) => (e.shiftKey ? step(-1) : seek(Module._orvel_edit_clock() - 1)),
+  ArrowRight: (e) => (e.shiftKey ? step(1) : seek(Module._orvel_edit_clock() + 1)),
+  ArrowUp: () => jumpToMark(-1),
+  ArrowDown: () => jumpToMark(1),
+  Escape: () => { if (isPlaying()) pause(); },
+  Delete: deleteSelected,
+  '?': toggleKeyHelp,
+  '[': () => selectBeside(-1, Module._orvel_edit_clock()),
+  ']': () => selectBeside(1, Module._orvel_edit_clock()),
+  h: () => toPlayhead(Module._orvel_edit_time()),
+  m: toSelectedMark,
+  ',': () => nudge(-1),
+  '.': () => nudge(1),
+  '+': () => zoom(ZOOM_STEP, Module._orvel_edit_clock()),
+  '=': () => zoom(ZOOM_STEP, Module._orvel_edit_clock()),
+  '-': () => zoom(1 / ZOOM_STEP, Module._orvel_edit_clock()),
+  0: zoomOut,
+};
 
 addEventListener('keydown', (e) => {
   if (!running()) return;
@@ -21,49 +48,12 @@ addEventListener('keydown', (e) => {
     if (e.shiftKey) Module._orvel_edit_redo(); else Module._orvel_edit_undo();
   } else if (command && key === 'y') {
     Module._orvel_edit_redo();
-  } else if (command || e.altKey) {
-    return;
-  } else if (e.key === ' ') {
-    playOrPause();
-  } else if (e.key === 'ArrowLeft' || e.key === 'ArrowRight') {
-    const sign = e.key === 'ArrowLeft' ? -1 : 1;
-    if (e.shiftKey) step(sign); else seek(Module._orvel_edit_clock() + sign);
-  } else if (e.key === 'ArrowUp' || e.key === 'ArrowDown') {
-    jumpToMark(e.key === 'ArrowUp' ? -1 : 1);
-  } else if (e.key === 'Escape') {
-    if (isPlaying()) pause();
-  } else if (e.key === 'Delete') {
-    deleteSelected();
-  } else if (e.key === '?') {
-    toggleKeyHelp();
+  } else if (!command && !e.altKey && Object.hasOwn(keys, key)) {
+    keys[key](e);
   } else {
     return;
   }
   e.preventDefault();
-});
-
-// A click on the strip seeks there, or to a mark within a few pixels; a
-// drag follows the pointer, paused, and plays on where it lets go.
-let dragging = null;
-strip.addEventListener('pointerdown', (e) => {
-  if (!running()) return;
-  const x = eventX(e);
-  const near = markNear(x);
-  if (near) {
-    select(near.index, true);
-    return;
-  }
-  dragging = { wasPlaying: isPlaying() };
-  strip.setPointerCapture(e.pointerId);
-  stopMusic();
-  Module._orvel_edit_seek(timeOf(x));
-});
-strip.addEventListener('pointermove', (e) => {
-  if (dragging) Module._orvel_edit_seek(timeOf(eventX(e)));
-});
-strip.addEventListener('pointerup', () => {
-  if (dragging && dragging.wasPlaying) resume();
-  dragging = null;
 });
 
 byId('marks').addEventListener('click', (e) => {
@@ -81,4 +71,14 @@ byId('play-pause').addEventListener('click', playOrPause);
 byId('delete-mark').addEventListener('click', deleteSelected);
 byId('clear-marks').addEventListener('click', () => Module._orvel_edit_clear_marks());
 byId('save-sync').addEventListener('click', () => Module._orvel_edit_save());
+byId('save-timing').addEventListener('click', () => Module._orvel_edit_save_timing());
+byId('reset-timing').addEventListener('click', () => Module._orvel_edit_reset_timing());
 byId('show-keys').addEventListener('click', toggleKeyHelp);
+for (const [id, kind] of [['open-sync', 'sync'], ['open-timing', 'timing'], ['open-music', 'music']]) {
+  byId(id).addEventListener('change', (e) => {
+    openChosen(e.target.files[0], kind);
+    // The same file can be opened again.
+    e.target.value = '';
+    e.target.blur();
+  });
+}

@@ -1,13 +1,29 @@
 // The sync marks as the program hands them over, listed beside the picture
-// in order of time and drawn on the strip, one of them selected; the mark
-// before or after the picture on screen. The program keeps the marks and
-// every change to them (END, Delete, a file, undo).
+// in order of time and drawn on the strip (a layer of it), one of them
+// selected; the mark before or after the picture on screen. The program
+// keeps the marks and every change to them (END, Delete, a file, undo).
 import { byId, say } from '../page/status.js';
 import { seek } from './playback.js';
-import { setMarks as drawMarks, xOf } from './strip.js';
+import { addLayer, pixelRatio, rows } from './strip.js';
+import { xOf } from './view.js';
 
 let marks = [];        // [{ time, index }] by time; index is the program's
 let selected = -1;     // the program's index of the selected mark
+
+const drawMarks = addLayer(30, (g, height) => {
+  const top = rows().wave;
+  const w = Math.round(2 * pixelRatio());
+  for (const mark of marks) {
+    g.fillStyle = mark.index === selected ? '#ffffff' : '#ff5050';
+    g.fillRect(Math.round(xOf(mark.time)) - w / 2, top, w, height - top);
+  }
+});
+
+// A mark's time as sync.txt writes it, to the microsecond: where a handle
+// put on the mark goes.
+export const markSeconds = (mark) => Number(mark.time.toFixed(6));
+export const markList = () => marks;
+export const selectedMark = () => marks.find((m) => m.index === selected);
 
 function listMarks() {
   byId('marks').replaceChildren(...marks.map((mark) => {
@@ -20,7 +36,7 @@ function listMarks() {
   }));
   byId('delete-mark').disabled = selected < 0;
   byId('clear-marks').disabled = marks.length === 0;
-  drawMarks(marks, selected);
+  drawMarks();
 }
 
 // The program's marks, in the order recorded. The selected mark stays
@@ -42,7 +58,7 @@ export function select(index, seekToIt) {
 }
 
 // The mark within a few pixels of the strip's x, if any.
-export const markNear = (x) => marks.find((m) => Math.abs(xOf(m.time) - x) <= 3);
+export const markNear = (x) => marks.find((m) => Math.abs(xOf(m.time) - x) <= 3 * pixelRatio());
 
 // The mark before (-1) or after (+1) the picture on screen, selected and shown.
 export function jumpToMark(direction) {

@@ -96,11 +96,12 @@ export function startPlaying() {
   });
 }
 
-// The program's word on the frame on screen: its time, playing or paused.
-export function frame(t, nowPlaying) {
+// The program's word on the frame on screen: its time and segment, playing or paused.
+export function frame(t, nowPlaying, segment) {
   if (playing && !nowPlaying) stopMusic();
   playing = nowPlaying;
   root.dataset.time = t.toFixed(3);
+  root.dataset.segment = String(segment);
   byId('play-pause').textContent = nowPlaying ? 'Pause' : 'Play';
   setState(nowPlaying ? 'playing' : 'paused');
   setPlayhead(t);

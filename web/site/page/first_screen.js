@@ -1,16 +1,29 @@
 // The screen before the show: the loading bar (play mode), the warning
-// (index.html shows it), and the click, tap, Enter or Space that starts the
+// (index.html shows it), and the choice of "Play" or "Play calm" (a click or
+// a tap on one, or Enter or Space on the one with the focus; a click
+// elsewhere, or Enter elsewhere, plays the one preselected) that starts the
 // show now, or as soon as it has loaded. The start itself is the mode's:
 // main.js hands it over.
-import { mode, touch } from './mode.js';
+import { calmChosen, choose } from './calm.js';
+import { mode } from './mode.js';
 import { prepareAudio } from './sound.js';
 import { byId, root, setState } from './status.js';
 
 let startWanted = false;
 let startMode = null;
 
+// Play and author modes: the loading and the choice.
 export function showLoading() {
+  if (mode !== 'play' && mode !== 'edit') return;
+  byId('first').hidden = false;
   if (mode === 'play') byId('loading').hidden = false;
+  showChoice();
+}
+
+// The two choices, the one chosen now with the focus.
+function showChoice() {
+  byId('choice').hidden = false;
+  byId(calmChosen() ? 'start-calm' : 'start').focus();
 }
 
 function showBar(percent) {
@@ -42,25 +55,29 @@ export function waitForStart() {
     start();
     return;
   }
-  byId('start').hidden = false;
-  byId('start').focus();
+  showChoice();
 }
 
-// From "waiting" only; "Play again" waits again first.
+// From "waiting" only, the show chosen; "Play again" waits again first.
 export function start() {
   if (root.dataset.orvel !== 'waiting') return;
   setState('starting');
-  byId('start').hidden = true;
+  byId('first').hidden = true;
+  Module._orvel_set_calm(calmChosen() ? 1 : 0);
   startMode();
 }
 
-function wantStart() {
+// calm: the show chosen.
+function wantStart(calm) {
   const now = root.dataset.orvel;
+  if (now !== 'loading' && now !== 'waiting') return;
+  choose(calm);
   if (now === 'loading') {
     startWanted = true;
     prepareAudio();
-    byId('loading-text').textContent = 'Loading: the show starts when it has loaded';
-  } else if (now === 'waiting') {
+    byId('loading-text').textContent =
+      `Loading: the ${calm ? 'calm ' : ''}show starts when it has loaded`;
+  } else {
     start();
   }
 }
@@ -68,12 +85,17 @@ function wantStart() {
 // startShow: what starting is in the page's mode.
 export function offerStart(startShow) {
   startMode = startShow;
-  byId('start').textContent = touch ? 'Tap to start' : 'Click to start';
+  for (const [id, calm] of [['start', false], ['start-calm', true]]) {
+    byId(id).addEventListener('click', (e) => {
+      e.stopPropagation();
+      wantStart(calm);
+    });
+  }
 
   document.addEventListener('click', (e) => {
     if (e.button !== 0) return;
     if (e.target.closest('#fullscreen, #result, #end-screen, #editor')) return;
-    wantStart();
+    wantStart(calmChosen());
   });
 
   document.addEventListener('keydown', (e) => {
@@ -81,6 +103,6 @@ export function offerStart(startShow) {
     if ((e.key !== 'Enter' && e.key !== ' ') || e.target.closest('button')) return;
     if (root.dataset.orvel !== 'loading' && root.dataset.orvel !== 'waiting') return;
     e.preventDefault();
-    wantStart();
+    wantStart(calmChosen());
   });
 }

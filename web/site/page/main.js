@@ -2,18 +2,20 @@
 // site's data) set up with the arguments of the page's mode, and the calls
 // it makes to the page, the methods of `page`, handed to it as
 // Module.orvelPage. Each of the page's jobs is a module of its own: the
-// screen before the show (first_screen.js), loading (loading.js, with the
-// data files, data_file.js, and the music in pieces, music_stream.js),
-// sound, play mode, the menu, full screen, the media controls, the drawing
-// buffer's fit and scale; author mode is ../author/. Each mode starts once
-// what it needs has arrived: play mode the scenes up to its first frame
-// and the music's beginning, the rest arriving while it plays; author mode
-// and the benchmark everything; frame mode the scenes up to its frame.
+// screen before the show (first_screen.js), the calm show's choice,
+// loading (loading.js, with the data files, data_file.js, and the music in
+// pieces, music_stream.js), sound, play mode, the menu, full screen, the
+// media controls, the drawing buffer's fit and scale; author mode is
+// ../author/. Each mode starts once what it needs has arrived: play mode
+// the scenes up to its first frame and the music's beginning, the rest
+// arriving while it plays; author mode and the benchmark everything; frame
+// mode the scenes up to its frame.
+import { calmChosen, calmShown } from './calm.js';
 import { offerStart, waitForStart } from './first_screen.js';
 import { setPicture } from './fit.js';
 import { dataState, fetchMusic, fetchRest, load, onData, programRuns } from './loading.js';
 import { describeMedia } from './media.js';
-import { addMenuEntry } from './menu.js';
+import { addMenuEntry, changeMenuEntry } from './menu.js';
 import { mode, params } from './mode.js';
 import { ended, limitChanged, stalled, startPlay } from './play.js';
 import './screen.js';
@@ -27,6 +29,7 @@ offerStart(author ? author.start : startPlay);
 let running = false;
 let offered = false;
 let maxSyncFileBytes = 0;
+let musicName = '';
 // Play mode: all but the music's first seconds wait until the start is offered.
 let offer;
 const startOffered = new Promise((resolve) => { offer = resolve; });
@@ -49,7 +52,7 @@ function arrived() {
   } else if (!offered && author && complete && scenesReady && musicReadyUntil(0) === Infinity) {
     offered = true;
     byId('fullscreen').hidden = true;
-    author.ready(maxSyncFileBytes);
+    author.ready(maxSyncFileBytes, musicName);
     waitForStart();
   }
   // The other scenes where the start needs them; play mode's after the
@@ -66,10 +69,13 @@ onFailure(() => {
 
 const page = {
   addMenuEntry,
+  changeMenuEntry,
+  calm: calmShown,
 
-  ready(width, height, maxSide, maxFileBytes, musicName, version, showEnd) {
+  ready(width, height, maxSide, maxFileBytes, music, version, showEnd) {
     running = true;
     maxSyncFileBytes = maxFileBytes;
+    musicName = music;
     setPicture(width, height, maxSide);
     root.dataset.version = version;
     describeMedia(musicName);
@@ -88,7 +94,10 @@ const page = {
     if (!decodedMusic()) root.dataset.audio = 'silent';
   },
 
-  playedFrame(t) { root.dataset.time = t.toFixed(3); },
+  playedFrame(t, segment) {
+    root.dataset.time = t.toFixed(3);
+    root.dataset.segment = String(segment);
+  },
 
   stalled,
 
@@ -97,11 +106,14 @@ const page = {
   frameDone() { setState('frame'); },
 
   // Author mode.
-  authorFrame(t, playing) { author.frame(t, playing); },
+  authorFrame(t, playing, segment) { author.frame(t, playing, segment); },
   marks(list, kept) { author.marks(list, kept); },
   say,
-  schedule(bounds, moments) { author.schedule(bounds, moments); },
-  syncText(text) { author.save(text); },
+  handles(names, kinds, fps) { author.handles(names, kinds, fps); },
+  timing(bounds, handleTimes, kept) { author.timing(bounds, handleTimes, kept); },
+  ruleBreaks(stretches) { author.ruleBreaks(stretches); },
+  playMusic: (name) => author.playMusic(name),
+  save(name, text) { author.save(name, text); },
 
   benchDone(report) {
     byId('bench').textContent = report;
@@ -111,6 +123,10 @@ const page = {
 
   fail,
 };
+
+// The calm show: in play and author modes the choice preselected (the first
+// screen may change it), in frame and bench modes ?calm alone.
+const calm = (mode === 'play' || mode === 'edit' ? calmChosen() : params.has('calm')) ? ['--calm'] : [];
 
 window.Module = {
   canvas: byId('canvas'),
@@ -126,4 +142,4 @@ setState('loading');
 load(mode === 'frame' ? ['--at', params.get('at')]
   : mode === 'play' && params.has('t') ? ['--from', params.get('t')]
     : mode === 'bench' ? ['--bench', params.get('bench'), params.get('size') || '']
-      : mode === 'edit' ? ['--edit'] : []);
+      : mode === 'edit' ? ['--edit'] : []).concat(calm));

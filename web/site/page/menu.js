@@ -1,13 +1,16 @@
 // The right-button menu of play and author modes: the entries the program
-// adds (the render modes), shown where the button was pressed, within the
-// window. A click elsewhere closes it.
+// adds (the render modes, the calm show), shown where the button was
+// pressed, within the window. A click elsewhere closes it.
 import { mode } from './mode.js';
 import { byId, root } from './status.js';
 
 export function hideMenu() { byId('menu').hidden = true; }
 
+const entries = new Map();
+
 export function addMenuEntry(label, value) {
   const item = document.createElement('li');
+  entries.set(value, item);
   item.textContent = label;
   item.addEventListener('click', (e) => {
     e.stopPropagation();
@@ -15,6 +18,11 @@ export function addMenuEntry(label, value) {
     Module._orvel_menu_choose(value);
   });
   byId('menu').appendChild(item);
+}
+
+export function changeMenuEntry(label, value) {
+  const item = entries.get(value);
+  if (item) item.textContent = label;
 }
 
 function showMenu(x, y) {

@@ -70,22 +70,33 @@ export function musicReadyUntil(t) {
   return second;
 }
 
-// The music replaced by a whole file (an author's, opened in the page):
-// resolves once decoded, rejects where it cannot be.
-export async function useMusic(bytes) {
-  const decoded = await new OfflineAudioContext(2, 1, 44100).decodeAudioData(bytes.slice().buffer);
+// The music replaced by another, whole (an author's, opened in the page,
+// as asPieces makes it, or the show's own held before): the waveform is
+// drawn again from it.
+export function replaceMusic(music) {
   stopMusic();
-  pieces = [];
+  pieces = music;
   muted = false;
   for (const listener of listeners) listener(null);
-  addPiece({ start: 0, end: decoded.duration, buffer: decoded, offset: 0 });
   musicComplete();
 }
+
+// A whole decoded music as the pieces that decodedMusic gives.
+export const asPieces = (buffer) => [{ start: 0, end: buffer.duration, buffer, offset: 0 }];
+
+// The music's seconds there so far: its length once whole.
+export const musicLength = () => (decodedMusic() ? pieces[pieces.length - 1].end : 0);
 
 // The context, made where there is none yet; throws where none can be.
 export function openAudio() {
   if (!audio) audio = new AudioContext();
   return audio;
+}
+
+// Author mode's music from a file the author chose, in place of the show's.
+export function replaceMusic(buffer) {
+  stopMusic();
+  music = buffer;
 }
 
 // Browsers let sound start only inside a person's gesture: the context is

@@ -33,7 +33,7 @@ export function say(text) { show(text, MESSAGE_SECONDS); }
 export function fail(reason) {
   if (failed) return;
   console.warn('orvel: ' + reason);
-  for (const id of ['loading', 'start', 'end-screen', 'fullscreen', 'menu']) byId(id).hidden = true;
+  for (const id of ['loading', 'choice', 'end-screen', 'fullscreen', 'menu']) byId(id).hidden = true;
   show(reason);
   setState('error');
   failed = true;

@@ -1,0 +1,218 @@
+# What every end-to-end test shares. Sourced once the test has set `name`,
+# the start of its messages; `native` names the native build (orvel-capture,
+# show-schedule and the show's content in show/) by the time a fact of the
+# show or a screen match is asked for. It gives the test a folder of its
+# own ($work), an X server of its own, the show started, found and played in
+# it, and a picture of the screen held against orvel-capture's frames. On a
+# failure it prints what explains it, the X server's log and the program's
+# output, before the folder goes.
+
+fail() { echo "$name: $*" >&2; exit 1; }
+
+need() {
+  local tool
+  for tool; do command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps installs it)"; done
+}
+
+# A fact of the show (the rest of its line) as show-schedule writes it.
+show_fact() {
+  local value
+  value="$(sed -n "s/^$1 //p" <<< "$("$native/show-schedule")")"
+  [ -n "$value" ] || fail "$native/show-schedule writes no $1"
+  echo "$value"
+}
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/orvel-e2e-XXXXXX")"
+xserver_pid=""
+show_pid=""
+e2e_end() {
+  local code=$? log
+  kill $show_pid $xserver_pid 2>/dev/null || true
+  # A reader that went away (| head) does not keep the folder.
+  trap '' PIPE
+  if [ "$code" != 0 ]; then
+    for log in xserver.log stdout.txt stderr.txt; do
+      if [ -s "$work/$log" ]; then echo "--- $name: $log (its last 40 lines)"; tail -n 40 "$work/$log"; fi >&2
+    done
+  fi
+  # A test that mounts into its folder unmounts in release_work, which
+  # fails while anything is still mounted there.
+  if declare -F release_work > /dev/null && ! release_work; then
+    echo "$name: $work is still in use, left in place" >&2
+  else
+    rm -rf "$work"
+  fi
+}
+trap e2e_end EXIT
+
+# Starts an X server with a screen of SIZE (WIDTHxHEIGHT) on a display that
+# the server picks itself and names only once it takes connections
+# (-displayfd): no other server holds that number, and nothing is started
+# before it answers. By default a server resets when its last client leaves
+# and drops the connections still being set up: the show, connecting while
+# show_window's xdotool leaves, would find no display now and then; with
+# -noreset it never does. DISPLAY names it; it ends with the test.
+x_server() {
+  local number=""
+  screen_size="$1"
+  mkfifo "$work/display"
+  Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 "${screen_size}x24" 3> "$work/display" \
+    > "$work/xserver.log" 2>&1 &
+  xserver_pid=$!
+  read -r -t 60 number < "$work/display" || true
+  [ -n "$number" ] || fail "Xvfb named no display"
+  export DISPLAY=":$number"
+}
+
+# Windows programs run under Wine with the prefix PREFIX, quiet and
+# offering no .NET or HTML engine to install; the show's sound goes to
+# SDL's dummy output, as no sound device may be there.
+use_wine() {
+  need wine wineserver
+  export WINEPREFIX="$(realpath -m "$1")" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" SDL_AUDIODRIVER=dummy
+}
+
+# Starts COMMAND... from the folder DIR in the background, its output in
+# $work/stdout.txt and $work/stderr.txt, ended after LIMIT seconds (exit code
+# 124). show_end waits for its end and sets show_code; Wine's server, which
+# a show under Wine leaves running, ends with it.
+show_start() {
+  local dir="$1" limit="$2"
+  shift 2
+  (cd "$dir" && exec timeout "$limit" "$@" > "$work/stdout.txt" 2> "$work/stderr.txt") &
+  show_pid=$!
+}
+
+show_end() {
+  show_code=0
+  wait "$show_pid" || show_code=$?
+  show_pid=""
+  if [ -n "${WINEPREFIX:-}" ]; then
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+  fi
+}
+
+# Waits up to SECONDS for the show's window to cover the screen's width and
+# sets window to its id and full_screen_at to that moment (`date +%s.%N`).
+# The window shows at its first size while the scenes load; focus given
+# before it goes full screen would be lost with it.
+show_window() {
+  local title
+  title="$(show_fact window-title)"
+  for _ in $(seq $(( $1 * 10 ))); do
+    kill -0 "$show_pid" 2>/dev/null || fail "the show ended before its window went full screen"
+    window="$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1 || true)"
+    if [ -n "$window" ] && xdotool getwindowgeometry --shell "$window" 2>/dev/null | grep -qx "WIDTH=${screen_size%x*}"
+    then
+      full_screen_at="$(date +%s.%N)"
+      return
+    fi
+    sleep 0.1
+  done
+  fail "no full-screen window titled $title after $1 s"
+}
+
+# Gives the window the keyboard and presses KEYS one at a time, each after
+# some frames, so that every mark has a time of its own. Wine gives a window
+# the keys once it is clicked; the show does nothing with the left button.
+press_keys() {
+  local key
+  timeout 10 xdotool mousemove --sync 10 10 click 1
+  timeout 10 xdotool windowfocus --sync "$window"
+  for key; do
+    sleep 0.4
+    timeout 10 xdotool key --clearmodifiers "$key"
+  done
+}
+
+# Grabs the screen into OUT.png and sets shot_time to the picture's moment,
+# halfway through the grab, in seconds after the window went full screen.
+# Without a window manager a full-screen window keeps its border: the
+# picture is moved by the window's origin to the screen's corner, and what
+# falls off the screen is left black.
+grab_screen() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW before after
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  before="$(date +%s.%N)"
+  timeout 20 ffmpeg -v error -f x11grab -draw_mouse 0 -video_size "$screen_size" -i "$DISPLAY" -frames:v 1 \
+    -vf "crop=iw-$X:ih-$Y:$X:$Y,pad=iw+$X:ih+$Y:0:0" -y "$1" || fail "cannot grab the screen"
+  after="$(date +%s.%N)"
+  shot_time="$(awk -v b="$before" -v a="$after" -v f="$full_screen_at" 'BEGIN { printf "%.3f", (b + a) / 2 - f }')"
+}
+
+# Once the show's window is full screen (within SECONDS), grabs the screen
+# 2.5 s later into $work/screen.png, ends the show with ESC and expects it
+# to exit with 0.
+grab_and_end() {
+  show_window "$1"
+  sleep 2.5
+  grab_screen "$work/screen.png"
+  press_keys Escape
+  show_end
+  expect_exit 0
+}
+
+# orvel-capture's frames at FPS from FROM to TO, of the screen's size, in
+# $work/frames; its output in $work/capture-stdout.txt. It plays the data
+# folder capture_folder (the native build's show/ unless set), and so the
+# timing found there.
+capture_frames() {
+  rm -rf "$work/frames"
+  (cd "${capture_folder:-$native/show}" && "$native/orvel-capture" --fps "$1" --size "$screen_size" --from "$2" --to "$3" \
+    --png "$work/frames" > "$work/capture-stdout.txt" 2> "$work/capture-stderr.txt") \
+    || fail "orvel-capture failed: $(tail -3 "$work/capture-stderr.txt")"
+}
+
+# The picture grab_and_end took against orvel-capture's frames around its
+# moment, by the measure of tests/screen_match.mjs. The show's clock started
+# a little before its window went full screen, and a show short of the
+# processor shows a frame some time old: first the closest frame at 30
+# frames a second within 1.5 s either side of the moment, then the closest
+# at 600 around that one. A frame spins by the angles that the frame before
+# it stored, so the closest at 600 lies up to a 20th of a second before the
+# one at 30, or, where nothing spins, a 60th either side.
+match_screen() {
+  local png="$work/screen.png" matcher from coarse near
+  matcher="$(dirname "${BASH_SOURCE[0]}")/screen_match.mjs"
+  from="$(awk -v t="$shot_time" 'BEGIN { printf "%.3f", (t > 1.5) ? t - 1.5 : 0 }')"
+  capture_frames 30 "$from" "$(awk -v t="$shot_time" 'BEGIN { printf "%.3f", t + 1.5 }')"
+  coarse="$(node "$matcher" "$png" "$work/frames" "$from" 30 || true)"
+  echo "at 30 fps: $coarse"
+  near="$(sed -n 's/^closest of [0-9]* frames: \([0-9.]*\) s,.*/\1/p' <<< "$coarse")"
+  [ -n "$near" ] || fail "no frame compared: $coarse"
+  from="$(awk -v t="$near" 'BEGIN { printf "%.4f", (t > 0.06) ? t - 0.06 : 0 }')"
+  capture_frames 600 "$from" "$(awk -v t="$near" 'BEGIN { printf "%.4f", t + 0.02 }')"
+  node "$matcher" "$png" "$work/frames" "$from" 600 \
+    || fail "the screen taken $shot_time s after the window went full screen matches no frame"
+}
+
+# Runs COMMAND..., which plays the whole show untouched, and expects it to
+# end with 0 at the show's end, give or take its start-up, without a
+# sync.txt in FOLDER.
+expect_whole_show() {
+  local folder="$1" end start elapsed
+  shift
+  end="$(show_fact show-end)"
+  start=$(date +%s)
+  "$@"
+  elapsed=$(( $(date +%s) - start ))
+  expect_exit 0
+  [ ! -e "$folder/sync.txt" ] || fail "the end of the show wrote sync.txt"
+  [ "$elapsed" -ge "${end%.*}" ] && [ "$elapsed" -le $(( ${end%.*} + 30 )) ] \
+    || fail "the show ended after $elapsed s, expected about $end s"
+}
+
+expect_exit() {
+  [ "$show_code" = "$1" ] || fail "exit code $show_code, expected $1"
+}
+
+# The marks that END left in the sync.txt text TEXT: COUNT of them, in the
+# order pressed, so in increasing time. The lines' form is the sync file's
+# unit tests' concern.
+expect_marks() {
+  local text="$1" count="$2" marks
+  marks="$(grep '^time: ' <<< "$text" | sed 's/^time: //' || true)"
+  [ "$(grep -c . <<< "$marks")" = "$count" ] || fail "not $count marks: $text"
+  sort -c -g -u <<< "$marks" || fail "marks are not in increasing order: $text"
+}

@@ -1,0 +1,27 @@
+#include "web/edit_history.h"
+
+#include <utility>
+
+namespace {
+
+// Each step keeps the whole list of marks and the timing (some 1 kB): a
+// thousand steps back cost some 1 MB.
+constexpr std::size_t kMaxUndoSteps = 1000;
+
+}  // namespace
+
+void EditHistory::record(const Edit& before, std::string what) {
+    if (undo_.size() == kMaxUndoSteps) undo_.erase(undo_.begin());
+    undo_.push_back({before, std::move(what)});
+    redo_.clear();
+}
+
+bool EditHistory::swapStep(std::vector<Step>& from, std::vector<Step>& to, Edit& now, std::string* what) {
+    if (from.empty()) return false;
+    Step step = std::move(from.back());
+    from.pop_back();
+    std::swap(now, step.edit);
+    *what = step.what;
+    to.push_back(std::move(step));
+    return true;
+}
