@@ -139,7 +139,7 @@ window.Module = {
   orvelPage: page,
 };
 setState('loading');
-load(mode === 'frame' ? ['--at', params.get('at')]
+load((mode === 'frame' ? ['--at', params.get('at')]
   : mode === 'play' && params.has('t') ? ['--from', params.get('t')]
     : mode === 'bench' ? ['--bench', params.get('bench'), params.get('size') || '']
       : mode === 'edit' ? ['--edit'] : []).concat(calm));

@@ -93,12 +93,6 @@ export function openAudio() {
   return audio;
 }
 
-// Author mode's music from a file the author chose, in place of the show's.
-export function replaceMusic(buffer) {
-  stopMusic();
-  music = buffer;
-}
-
 // Browsers let sound start only inside a person's gesture: the context is
 // made and resumed there, even while the files are still loading.
 export function prepareAudio() {
