@@ -11,7 +11,8 @@
 using schedule::kSceneCount;
 using schedule::SceneId;
 
-// The fifteen scenes. They start empty; loadScenes fills them once.
+// The fifteen scenes. They start empty; each is loaded once, all at start-up
+// (loadScenes) or one by one as their files arrive (load, the page).
 class SceneTable {
 public:
     // Loads every scene file in table order. A scene that cannot be read
@@ -20,9 +21,17 @@ public:
     // Textures are uploaded as they are read, so a GL context must be current.
     std::vector<std::string> loadScenes();
 
+    // Loads one scene as loadScenes does; false, with failure set to
+    // "<file>: <why>", when it cannot be read. Either way it is in place
+    // from then on.
+    bool load(SceneId id, std::string* failure);
+    // Whether the scene has been loaded (or tried): frames may draw it.
+    bool inPlace(SceneId id) const { return inPlace_[std::size_t(id)]; }
+
     const Scene& scene(SceneId id) const { return scenes_[std::size_t(id)]; }
     Scene& scene(SceneId id) { return scenes_[std::size_t(id)]; }
 
 private:
     std::array<Scene, kSceneCount> scenes_;
+    std::array<bool, kSceneCount> inPlace_{};
 };

@@ -80,6 +80,31 @@ constexpr Flight kFlights[] = {
     {16, SceneId::Portal},  {17, SceneId::Tornvik}, {18, SceneId::Radidar},
 };
 
+// The other segments draw an object: its scene, dressed in the materials
+// of materials (test2.3ds wears test.3ds's).
+struct ObjectSegment {
+    int segment;
+    SceneId scene;
+    SceneId materials;
+};
+
+constexpr ObjectSegment kObjectSegments[] = {
+    {1, SceneId::Test, SceneId::Test},     {4, SceneId::Test, SceneId::Test},
+    {5, SceneId::Test2, SceneId::Test},    {6, SceneId::Sphere, SceneId::Sphere},
+    {7, SceneId::Sphere, SceneId::Sphere}, {8, SceneId::Torus2Underscore, SceneId::Torus2Underscore},
+    {9, SceneId::Torus2, SceneId::Torus2},
+};
+
+// What segment 1 to 18 draws: a flight's title scene (its own materials)
+// or an object segment's scene and materials.
+constexpr ObjectSegment segmentScenes(int segment) {
+    for (const Flight& flight : kFlights)
+        if (flight.segment == segment) return ObjectSegment{segment, flight.scene, flight.scene};
+    for (const ObjectSegment& object : kObjectSegments)
+        if (object.segment == segment) return object;
+    return ObjectSegment{segment, SceneId::Test, SceneId::Test};
+}
+
 constexpr double kFlightSpeed = 100.0;
 constexpr float kFlightFieldOfView = 70.0f;
 

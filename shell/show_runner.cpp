@@ -5,11 +5,14 @@
 #include "shell/timeline.h"
 
 std::vector<std::string> ShowRunner::start() {
+    startWithoutScenes();
+    return scenes_.loadScenes();
+}
+
+void ShowRunner::startWithoutScenes() {
     initGraphicsState(state_);
     fillShadeTable(state_.shadeTable);
-    std::vector<std::string> failures = scenes_.loadScenes();
     startState_ = state_;
-    return failures;
 }
 
 void ShowRunner::reshape(int width, int height, int supersample) {
@@ -73,6 +76,14 @@ void ShowRunner::startClock(double outputLatency, double from) {
     clockFrom_ = from;
     state_.demoTime = float(from);
     state_.startTicks = millisecondTicks();
+}
+
+void ShowRunner::pauseClock() { pausedTicks_ = millisecondTicks(); }
+
+void ShowRunner::resumeClock(double outputLatency, double from) {
+    const int32_t startTicks = state_.startTicks + (millisecondTicks() - pausedTicks_);
+    startClock(outputLatency, from);
+    state_.startTicks = startTicks;
 }
 
 float ShowRunner::clockSeconds() const { return float(clockFrom_ + double(clock_.seconds())); }

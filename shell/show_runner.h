@@ -29,6 +29,12 @@ public:
     // OpenGL state, the shade table, then the scenes from the working
     // directory. Returns one line per scene that could not be loaded.
     std::vector<std::string> start();
+    // The same start-up without the scenes, for a program whose scene files
+    // arrive later (the page): it loads each with loadScene as it comes.
+    void startWithoutScenes();
+    // One scene, from the working directory; false, with failure saying
+    // why, when it cannot be read (it stays empty, as start() leaves it).
+    bool loadScene(SceneId id, std::string* failure) { return scenes_.load(id, failure); }
 
     // A new frame size: the 4:3 picture in the frame's largest centred 4:3
     // rectangle (the clear still blanks the whole frame, so the bars are
@@ -78,6 +84,11 @@ public:
     void startClock(double outputLatency, double from = 0.0);
     // Demo time now, by the clock.
     float clockSeconds() const;
+    // The music waits for its data (the page on a slow link): the clock
+    // stops, and starts again as the music does, from demo time from. The
+    // frame rate of sync.txt leaves the time waited out.
+    void pauseClock();
+    void resumeClock(double outputLatency, double from);
     // One display call of the show: the frame at the demo time, then the
     // clock. The next frame is drawn at the time this one ended. The caller
     // shows the frame (swaps the buffers) unless the show has ended.
@@ -96,4 +107,5 @@ private:
     SceneTable scenes_;
     DemoClock clock_;
     double clockFrom_ = 0.0;
+    int32_t pausedTicks_ = 0;
 };

@@ -56,17 +56,11 @@ void newSpin(FramePlan& plan, ShellState& state, float t, float zRate) {
     plan.spinAngles = angles(state);
 }
 
-void texturedScene(FramePlan& plan, SceneId scene) {
-    plan.scene = scene;
-    plan.materialScene = scene;
-    plan.style = DrawStyle::Textured;
-}
+void textured(FramePlan& plan) { plan.style = DrawStyle::Textured; }
 
 void planFlight(FramePlan& plan, ShellState& state, const SceneTable& scenes, const Timing& timing, float t,
                 const schedule::Flight& flight) {
     state.fieldOfView = schedule::kFlightFieldOfView;
-    plan.scene = flight.scene;
-    plan.materialScene = flight.scene;
     const Camera* camera = firstCamera(scenes.scene(flight.scene));
     // Without a camera there is no view to fly: the frame stays cleared.
     if (!camera) return;
@@ -85,7 +79,7 @@ const schedule::Flight* flightOf(int segment) {
 // from the menu. It keeps the field of view it finds: 190 degrees from
 // start-up. Its spin follows the time of its motion.
 void planOpening(FramePlan& plan, ShellState& state, const SceneTable& scenes, float motion) {
-    const Camera* camera = firstCamera(scenes.scene(SceneId::Test));
+    const Camera* camera = firstCamera(scenes.scene(plan.scene));
     if (camera) {
         plan.view = ViewSetup::LookAt;
         plan.lookAt = lookAtFrom(*camera, 0.0);
@@ -95,8 +89,6 @@ void planOpening(FramePlan& plan, ShellState& state, const SceneTable& scenes, f
     }
     oldSpin(plan, state);
     if (state.autoRotate == -1) storeAngles(state, motion, 30.0f);
-    plan.scene = SceneId::Test;
-    plan.materialScene = SceneId::Test;
     // Only "Texturemap" has a drawing; the other modes leave the screen black.
     if (state.renderMode == kRenderTexturemap) plan.style = DrawStyle::Textured;
 }
@@ -110,8 +102,6 @@ void planFlashingObject(FramePlan& plan, ShellState& state, const Timing& timing
     state.fieldOfView = flash ? 170.0f : 150.0f;
     oldSpin(plan, state);
     storeAngles(state, t, 30.0f);
-    plan.scene = SceneId::Test;
-    plan.materialScene = SceneId::Test;
     if (time < timing.stripes) {
         plan.style = DrawStyle::Outline;
     } else if (time > timing.stripes) {
@@ -129,10 +119,7 @@ void planTunnel(FramePlan& plan, ShellState& state, const Timing& timing, float 
     plan.textureTranslation = pulsing ? Vec3{0.5f * t, 0.5f * t, 5.0f} : Vec3{0.0f, -t, 0.0f};
     plan.view = ViewSetup::Translate;
     plan.translation = Vec3{0.0f, 0.0f, -15.0f};
-    texturedScene(plan, SceneId::Test2);
-    // test2.3ds is dressed in test.3ds's materials: its meshes' indices
-    // are looked up in that scene's list.
-    plan.materialScene = SceneId::Test;
+    textured(plan);
 }
 
 // Segments 6 to 9: textured objects spinning around the viewer, moved by
@@ -146,13 +133,13 @@ void planSpinningObject(FramePlan& plan, ShellState& state, float motion) {
         plan.view = ViewSetup::Translate;
         plan.translation = Vec3{0.0f, 0.0f, float(20.0 * std::sin(time) - 20.0)};
         newSpin(plan, state, motion, 1.0f);
-        texturedScene(plan, SceneId::Sphere);
+        textured(plan);
         break;
     case 7:
     case 8:
         state.fieldOfView = 170.0f;
         newSpin(plan, state, motion, 5.0f);
-        texturedScene(plan, plan.segment == 7 ? SceneId::Sphere : SceneId::Torus2Underscore);
+        textured(plan);
         plan.wave = Wave{20.0f, 16, motion};
         break;
     default:
@@ -160,7 +147,7 @@ void planSpinningObject(FramePlan& plan, ShellState& state, float motion) {
         plan.view = ViewSetup::Translate;
         plan.translation = Vec3{0.0f, 0.0f, float(80.0 * std::sin(4.0 * time) - 140.0)};
         newSpin(plan, state, motion, 1.0f);
-        texturedScene(plan, SceneId::Torus2);
+        textured(plan);
         break;
     }
 }
@@ -224,6 +211,11 @@ FramePlan planFrame(ShellState& state, const SceneTable& scenes, const Timing& t
         return plan;
     }
     plan.segment = findSegment(timing, t);
+    if (plan.segment != 0) {
+        const schedule::ObjectSegment drawn = schedule::segmentScenes(plan.segment);
+        plan.scene = drawn.scene;
+        plan.materialScene = drawn.materials;
+    }
     const float motion = state.calm ? calm::motionTime(timing, plan.segment, t) : t;
     if (const schedule::Flight* flight = flightOf(plan.segment)) {
         planFlight(plan, state, scenes, timing, t, *flight);

@@ -1,19 +1,22 @@
 // The show in a web browser. The page (web/site/page/main.js) chooses the way it
-// runs with the program's arguments: none to play it with its music after a
-// click ("--from T": from demo time T), "--edit" for the authors' mode
+// runs with the program's arguments, after "--timing FILE" where the site
+// has a timing file (the page put it in the program's files): none to play
+// the show with its music after a click ("--from T": from demo time T),
+// "--edit" for the authors' mode
 // (pause, seek, step, marks on the music), "--at T" for the one frame at
 // demo time T, "--bench [FPS [WxH]]" to time every segment's frames drawn
 // back to back (at FPS frames a second of demo time, 30 unless told; into a
 // canvas of WxH pixels instead of the picture's own size: a few pixels tell
 // the cost of filling pixels from the rest, a large screen's size what the
 // page costs there). "--calm", anywhere among them, runs the calm show.
+// The scenes arrive after the program starts, and each mode waits for
+// those it needs (orvel_data_arrived).
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -38,10 +41,20 @@ constexpr long kMaxBenchFps = 240;
 // The frames a step of the bench mode draws before it lets the page breathe.
 constexpr double kStepMilliseconds = 40.0;
 
+enum class Mode { Play, Edit, Frame, Bench };
+Mode mode = Mode::Play;
+
 WebShow show;
 bool playing = false;
 // Play mode's first demo time: 0, or the time of the frame that ?t= names.
 double playFrom = 0.0;
+// Play mode: frames at this demo time or later wait for their data (the
+// page's music stops there too); stalled at stalledAt while they wait.
+double playUntil = 0.0;
+bool stalled = false;
+double stalledAt = 0.0;
+// Play mode from ?t=: the first frame reached, the clock not started yet.
+bool reachedStart = false;
 
 void checkWebGl(const char* when) {
     const uint32_t error = show.takeWebGlError();
@@ -59,14 +72,26 @@ void logMilliseconds(const char* what) {
 
 void endShow(bool escape) {
     playing = false;
+    stalled = false;
     show.stop();
     show.clearPicture();
     checkWebGl("while playing");
     page::ended(escape ? formatSyncFile(show.state()) : std::string());
 }
 
+void stall() {
+    stalled = true;
+    stalledAt = playUntil;
+    show.pauseClock();
+    page::stalled(stalledAt);
+}
+
 EM_BOOL onAnimationFrame(double, void*) {
     if (!playing) return EM_FALSE;
+    if (show.state().demoTime >= playUntil) {
+        stall();
+        return EM_FALSE;
+    }
     const bool first = show.state().frameCount == 0;
     const double t = show.state().demoTime;
     if (!show.drawNextFrame()) {
@@ -141,17 +166,13 @@ void startPlayMode(bool authorMode) {
     } else {
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
     }
-    const std::string& musicFile = show.timing().music;
-    std::ifstream file(musicFile, std::ios::binary);
-    const std::vector<uint8_t> music((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (music.empty()) std::fprintf(stderr, "orvel: no \"%s\" here, the show runs silent\n", musicFile.c_str());
-    page::loaded(music.data(), music.size(), WebShow::kWidth, WebShow::kHeight, kMaxCanvasSide, kMaxSyncFileBytes,
-                 musicFile.c_str(), ORVEL_VERSION);
 }
 
-// Frame mode: the frame that ?at= names, as orvel-capture writes it.
+// Frame mode: the frame that ?at= names, as orvel-capture writes it, once
+// its scenes are in place.
 
 long requestedFrame = 0;
+bool frameAsked = false;
 
 void drawRequestedFrame(void*) {
     show.drawGridFrame(requestedFrame);
@@ -170,6 +191,7 @@ struct BenchRun {
     std::vector<double> milliseconds = std::vector<double>(kSegmentCount + 1, 0.0);
 };
 BenchRun benchRun;
+bool benchStarted = false;
 
 std::string benchReport() {
     std::string report;
@@ -212,25 +234,93 @@ void benchStep(void*) {
     page::benchDone(report);
 }
 
+// The demo time before which the mode needs every scene to start: play
+// mode's first frame, frame mode's frame; author mode seeks anywhere and
+// the benchmark draws every frame.
+double neededUntil() {
+    switch (mode) {
+    case Mode::Play:
+        return playFrom;
+    case Mode::Frame:
+        return double(requestedFrame) / kFrameGridFps;
+    default:
+        return show.timing().end();
+    }
+}
+
 }  // namespace
 
 extern "C" {
+
+// The page put the files of one more pack of the site's data in place
+// (allArrived: the last): the scenes they bring are loaded, and the mode
+// starts once it has what it needs. Returns the demo time before which
+// every frame has its scenes.
+EMSCRIPTEN_KEEPALIVE double orvel_data_arrived(int allArrived) {
+    std::string error;
+    if (!show.loadArrivedScenes(allArrived != 0, &error)) page::fail(error);
+    const double until = show.scenesReadyUntil();
+    const bool ready = until > neededUntil();
+    if (mode == Mode::Frame && ready && !frameAsked) {
+        frameAsked = true;
+        emscripten_async_call(drawRequestedFrame, nullptr, 0);
+    }
+    if (mode == Mode::Bench && ready && allArrived && !benchStarted) {
+        benchStarted = true;
+        emscripten_async_call(benchStep, nullptr, 0);
+    }
+    return until;
+}
+
+EMSCRIPTEN_KEEPALIVE double orvel_needed_until() { return neededUntil(); }
+
+// Play mode: frames at demo time t or later wait (the page's music stops
+// there); a stall there is said to the page with page::stalled.
+EMSCRIPTEN_KEEPALIVE void orvel_play_until(double t) { playUntil = t; }
+
+// Play mode, after a stall: the music has just started again from the
+// demo time of the stall, heard outputLatency seconds from now.
+EMSCRIPTEN_KEEPALIVE void orvel_play_on(double outputLatency) {
+    if (!playing || !stalled) return;
+    stalled = false;
+    show.resumeClock(outputLatency, stalledAt);
+    emscripten_request_animation_frame_loop(onAnimationFrame, nullptr);
+}
+
+// Demo time now by play mode's clock, for the page's tests.
+EMSCRIPTEN_KEEPALIVE double orvel_play_clock() { return playing && !stalled ? show.clockSeconds() : stalledAt; }
+
+// The page cannot go on (a file it needs failed): the show stops where it is.
+EMSCRIPTEN_KEEPALIVE void orvel_stop() {
+    playing = false;
+    stalled = false;
+}
+
+// Play mode from ?t=: what the frames before its first leave behind, as
+// orvel-capture --from has it, reached before the page starts the music (it
+// takes a while), so that the clock starts with the music.
+EMSCRIPTEN_KEEPALIVE void orvel_reach_start() {
+    if (show.started() || reachedStart || playFrom <= 0.0) return;
+    reachedStart = true;
+    show.reachFirstWritten(FrameSchedule(show.timing(), kFrameGridFps, playFrom, playFrom));
+    // sync.txt's frame rate counts the frames drawn while the clock runs.
+    show.state().frameCount = 0;
+}
 
 // The click: the music has started (or cannot), so the show starts; its
 // first sample is heard outputLatency seconds from now.
 EMSCRIPTEN_KEEPALIVE void orvel_start(double outputLatency) {
     if (show.started()) return;
     if (playFrom > 0.0) {
-        // What the frames before leave behind, as orvel-capture --from has it.
-        show.reachFirstWritten(FrameSchedule(show.timing(), kFrameGridFps, playFrom, playFrom));
-        // sync.txt's frame rate counts the frames drawn while the clock runs.
-        show.state().frameCount = 0;
+        orvel_reach_start();
+        reachedStart = false;
         show.startClockFrom(outputLatency, playFrom);
         show.markStarted();
     } else {
         show.startClock(outputLatency);
     }
     playing = true;
+    stalled = false;
     page::playing();
     emscripten_request_animation_frame_loop(onAnimationFrame, nullptr);
 }
@@ -339,19 +429,28 @@ int main(int argc, char** argv) {
         show.state().calm = true;
         args.erase(calm);
     }
-    const bool frameMode = !args.empty() && args[0] == "--at";
-    const bool fromMode = !args.empty() && args[0] == "--from";
-    const bool benchMode = !args.empty() && args[0] == "--bench";
-    const bool authorMode = !args.empty() && args[0] == "--edit";
-
-    // The times the show plays to: timing.txt where the page put one, else
-    // the built-in timing.
-    const TimingRead timing = loadShowTiming("");
+    // The times the show plays to: the site's timing file where the page
+    // put one in the program's files (its name as the site has it, for its
+    // messages), else the built-in timing. The page fetches the music it
+    // names, and says so where the site lacks it.
+    std::string timingFile;
+    if (args.size() >= 2 && args[0] == "--timing") {
+        timingFile = args[1];
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    const TimingRead timing =
+        timingFile.empty() ? TimingRead{true, builtInTiming(), "", 0} : readTimingFile(timingFile);
     if (!timing.ok) {
         page::fail(timing.error);
         return 0;
     }
     show.setTiming(timing.timing);
+
+    const bool frameMode = !args.empty() && args[0] == "--at";
+    const bool fromMode = !args.empty() && args[0] == "--from";
+    const bool benchMode = !args.empty() && args[0] == "--bench";
+    const bool authorMode = !args.empty() && args[0] == "--edit";
+    mode = frameMode ? Mode::Frame : benchMode ? Mode::Bench : authorMode ? Mode::Edit : Mode::Play;
     FrameRequest request;
     if (frameMode || fromMode) {
         request = parseFrameRequest(show.timing(), frameMode ? "at" : "t", args.size() > 1 ? args[1] : std::string(),
@@ -367,10 +466,8 @@ int main(int argc, char** argv) {
         page::fail(error);
         return 0;
     }
-    logMilliseconds("scenes loaded");
     if (frameMode) {
         requestedFrame = request.frame;
-        emscripten_async_call(drawRequestedFrame, nullptr, 0);
     } else if (benchMode) {
         // A rate or a size that cannot be read leaves the default.
         long fps = kFrameGridFps;
@@ -382,9 +479,10 @@ int main(int argc, char** argv) {
             std::printf("orvel: benchmark in a canvas of %dx%d pixels\n", width, height);
         }
         benchRun.schedule = FrameSchedule(show.timing(), int(fps), 0.0, -1.0);
-        emscripten_async_call(benchStep, nullptr, 0);
     } else {
         startPlayMode(authorMode);
     }
+    page::ready(WebShow::kWidth, WebShow::kHeight, kMaxCanvasSide, kMaxSyncFileBytes, show.timing().music.c_str(),
+                ORVEL_VERSION, show.timing().end());
     return 0;
 }

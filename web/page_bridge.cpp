@@ -11,12 +11,13 @@ EM_JS(void, jsChangeMenuEntry, (const char* label, int value), {
     Module.orvelPage.changeMenuEntry(UTF8ToString(label), value);
 });
 EM_JS(void, jsCalm, (int on, int viewerChose), { Module.orvelPage.calm(on !== 0, viewerChose !== 0); });
-EM_JS(void, jsLoaded, (const uint8_t* music, int size, int width, int height, int maxSide, double maxFileBytes,
-                        const char* musicName, const char* version), {
-    Module.orvelPage.loaded(size > 0 ? HEAPU8.slice(music, music + size) : null, width, height, maxSide,
-                            maxFileBytes, UTF8ToString(musicName), UTF8ToString(version));
+EM_JS(void, jsReady, (int width, int height, int maxSide, double maxFileBytes, const char* musicName,
+                       const char* version, double showEnd), {
+    Module.orvelPage.ready(width, height, maxSide, maxFileBytes, UTF8ToString(musicName), UTF8ToString(version),
+                           showEnd);
 });
 EM_JS(void, jsPlaying, (), { Module.orvelPage.playing(); });
+EM_JS(void, jsStalled, (double t), { Module.orvelPage.stalled(t); });
 EM_JS(void, jsPlayedFrame, (double t, int segment), { Module.orvelPage.playedFrame(t, segment); });
 EM_JS(void, jsEnded, (const char* text), { Module.orvelPage.ended(UTF8ToString(text)); });
 EM_JS(void, jsAuthorFrame, (double t, int playing, int segment), {
@@ -55,11 +56,12 @@ namespace page {
 void addMenuEntry(const char* label, int value) { jsAddMenuEntry(label, value); }
 void changeMenuEntry(const char* label, int value) { jsChangeMenuEntry(label, value); }
 void calm(bool on, bool viewerChose) { jsCalm(on ? 1 : 0, viewerChose ? 1 : 0); }
-void loaded(const uint8_t* music, std::size_t size, int width, int height, int maxSide,
-            std::size_t maxSyncFileBytes, const char* musicName, const char* version) {
-    jsLoaded(music, int(size), width, height, maxSide, double(maxSyncFileBytes), musicName, version);
+void ready(int width, int height, int maxSide, std::size_t maxSyncFileBytes, const char* musicName, const char* version,
+           double showEnd) {
+    jsReady(width, height, maxSide, double(maxSyncFileBytes), musicName, version, showEnd);
 }
 void playing() { jsPlaying(); }
+void stalled(double t) { jsStalled(t); }
 void playedFrame(double t, int segment) { jsPlayedFrame(t, segment); }
 void ended(const std::string& syncText) { jsEnded(syncText.c_str()); }
 void authorFrame(double t, bool playing, int segment) { jsAuthorFrame(t, playing ? 1 : 0, segment); }

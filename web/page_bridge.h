@@ -15,15 +15,20 @@ void changeMenuEntry(const char* label, int value);
 // The calm show is on or off: chosen by the viewer (from the menu), whose
 // choice the page keeps, or as the program started.
 void calm(bool on, bool viewerChose);
-// Everything is loaded: the page decodes the music (size 0: there is none)
-// and waits for the click. The show's picture is width x height: the page
-// draws it larger on a larger screen, never smaller, and never wider than
-// maxSide pixels. Author mode opens no file larger than maxSyncFileBytes.
-// musicName is the music file's name, "ARTIST - TITLE.mp3", for the
-// browser's media controls; version is the show's.
-void loaded(const uint8_t* music, std::size_t size, int width, int height, int maxSide,
-            std::size_t maxSyncFileBytes, const char* musicName, const char* version);
+// The program runs and its timing is read: the page hands it the scenes as
+// they arrive and fetches the music named musicName ("ARTIST -
+// TITLE.mp3", also for the browser's media controls), looped where the
+// show, showEnd seconds long, outlasts it. The show's picture is width x
+// height: the page draws it larger on a larger screen, never smaller, and
+// never wider than maxSide pixels. Author mode opens no file larger than
+// maxSyncFileBytes. version is the show's.
+void ready(int width, int height, int maxSide, std::size_t maxSyncFileBytes, const char* musicName, const char* version,
+           double showEnd);
 void playing();
+// Play mode: the next frame is at demo time t or later, where the page
+// gave the show no data: the picture waits there, and the music, which
+// the page stopped there.
+void stalled(double t);
 // Play mode: the frame just drawn shows demo time t; the picture on
 // screen is segment's (0: none yet).
 void playedFrame(double t, int segment);

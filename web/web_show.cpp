@@ -4,8 +4,10 @@
 #include <emscripten/html5.h>
 
 #include <cstdio>
+#include <fstream>
 
 #include "gl11/gl11_calls.h"
+#include "shell/scene_needs.h"
 #include "shell/timeline.h"
 #include "web/page_bridge.h"
 
@@ -23,15 +25,28 @@ bool WebShow::start(bool pictureAsIs, std::string* error) {
     gl_->setErrorReporter([](const std::string& text) { page::reportError("orvel: OpenGL error: " + text); });
     makeGl11ContextCurrent(gl_.get());
 
-    const std::vector<std::string> failures = runner_.start();
+    runner_.startWithoutScenes();
     runner_.reshape(kWidth, kHeight);
-    for (const std::string& failure : failures) std::fprintf(stderr, "orvel: cannot load %s\n", failure.c_str());
-    if (failures.size() == std::size_t(kSceneCount)) {
-        *error = "no scene could be loaded: the site's orvel.data is missing or damaged";
+    return true;
+}
+
+bool WebShow::loadArrivedScenes(bool allArrived, std::string* error) {
+    for (SceneId id : scenesInOrderOfNeed()) {
+        if (runner_.scenes().inPlace(id) || !(allArrived || std::ifstream(schedule::sceneFile(id)))) continue;
+        std::string failure;
+        ++scenesRead_;
+        if (runner_.loadScene(id, &failure)) continue;
+        ++scenesFailed_;
+        std::fprintf(stderr, "orvel: cannot load %s\n", failure.c_str());
+    }
+    if (allArrived && scenesFailed_ == scenesRead_ && scenesRead_ > 0) {
+        *error = "no scene could be loaded: the site's data is damaged";
         return false;
     }
     return true;
 }
+
+double WebShow::scenesReadyUntil() const { return ::scenesReadyUntil(runner_.timing(), runner_.scenes()); }
 
 void WebShow::startClock(double outputLatency) {
     runner_.startClock(outputLatency);

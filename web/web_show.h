@@ -17,11 +17,19 @@ public:
     static constexpr int kWidth = kPictureWidth;
     static constexpr int kHeight = kPictureHeight;
 
-    // Makes the WebGL context, runs the show's start-up and loads the
-    // scenes. The picture as it is (frame and author modes) gets a readable
-    // drawing buffer, shown pixel for pixel. False, with error saying why,
-    // when there is no WebGL 2 or no scene could be loaded.
+    // Makes the WebGL context and runs the show's start-up; the scenes
+    // come later (loadArrivedScenes). The picture as it is (frame and
+    // author modes) gets a readable drawing buffer, shown pixel for pixel.
+    // False, with error saying why, when there is no WebGL 2.
     bool start(bool pictureAsIs, std::string* error);
+    // Loads the scenes whose files the page has put in place since, in the
+    // order the show needs them; with all arrived, every scene still
+    // missing too (it stays empty, as a missing file leaves it in the
+    // window). False, with error saying why, when all have arrived and not
+    // one scene could be read.
+    bool loadArrivedScenes(bool allArrived, std::string* error);
+    // The demo time before which every frame has its scenes.
+    double scenesReadyUntil() const;
 
     // Play mode: the music has just started; its first sample is heard
     // outputLatency seconds later.
@@ -31,6 +39,9 @@ public:
     bool drawNextFrame();
     // Author mode: the clock started from a later demo time, and read.
     void startClockFrom(double outputLatency, double from) { runner_.startClock(outputLatency, from); }
+    // Play mode: the music waits for its data, and plays on from demo time from.
+    void pauseClock() { runner_.pauseClock(); }
+    void resumeClock(double outputLatency, double from) { runner_.resumeClock(outputLatency, from); }
     float clockSeconds() const { return runner_.clockSeconds(); }
     void markStarted() { started_ = true; }
     // Back before the first frame, the settings of keys and menu and the
@@ -80,6 +91,8 @@ private:
     // After the context: the scenes' textures go before it.
     ShowRunner runner_;
     bool started_ = false;
+    int scenesRead_ = 0;
+    int scenesFailed_ = 0;
     int shownSegment_ = 0;
 
     // Keeps what a frame at t drew.

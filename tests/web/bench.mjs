@@ -13,12 +13,18 @@
 //
 //   node tests/web/bench.mjs            (after scripts/web and the native build)
 //   node tests/web/bench.mjs scale      (only the scale of the show played at 1920x1080)
+//   node tests/web/bench.mjs network [SITE_FOLDER ...]   (only the page on slow links: network_bench.mjs)
 import { execFileSync } from 'node:child_process';
 import { statSync } from 'node:fs';
-import { join } from 'node:path';
+import { join, resolve } from 'node:path';
 import { launchBrowser, openPage, repo, requireFile, serveSite, siteDir, siteFiles, state, waitForState } from './browser.mjs';
+import { networkBench } from './network_bench.mjs';
 import { showSchedule } from './schedule.mjs';
 
+if (process.argv[2] === 'network') {
+  await networkBench(process.argv.length > 3 ? process.argv.slice(3).map((d) => resolve(d)) : [siteDir]);
+  process.exit(0);
+}
 const onlyScale = process.argv[2] === 'scale';
 const frameBench = join(repo, 'build', 'bench', 'frame_bench');
 if (!onlyScale) requireFile(frameBench, 'build the native build/ with its benchmarks');

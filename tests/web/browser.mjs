@@ -22,13 +22,23 @@ const xvfbPath = '/usr/bin/Xvfb';
 const TYPES = {
   '.html': 'text/html; charset=utf-8',
   '.js': 'text/javascript; charset=utf-8',
+  '.txt': 'text/plain; charset=utf-8',
   '.wasm': 'application/wasm',
   '.data': 'application/octet-stream',
+  '.mp3': 'audio/mpeg',
 };
 
 // Throws with what to do when a tool or file the tests need is missing.
 export function requireFile(path, hint) {
   if (!existsSync(path)) throw new Error(`${path} is missing: ${hint}`);
+}
+
+// The music of the built-in timing, as the site holds it (the content
+// generator makes one).
+export function musicFile() {
+  const found = siteFiles().filter((f) => /\.(mp3|ogg|wav)$/.test(f));
+  if (found.length !== 1) throw new Error(`the site lists ${found.length} music files, not one: ${found}`);
+  return found[0];
 }
 
 // The site's files, as the build lists them (web/CMakeLists.txt names them,
@@ -39,33 +49,70 @@ export function siteFiles() {
   return readFileSync(list, 'utf8').split('\n').filter(Boolean);
 }
 
-// Serves siteDir on 127.0.0.1 at a free port; resolves to { url, close }.
-// The files named in missing answer 404, as from a site copied in part;
-// prelude, a script, runs in index.html before the page's own scripts (as
-// no engine's plain WebDriver can run one there).
-export function serveSite({ missing = [], prelude = '' } = {}) {
-  requireFile(join(siteDir, 'index.html'), 'build the site with scripts/web');
-  const root = normalize(siteDir + sep);
-  const server = createServer((request, response) => {
-    const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
-    const file = normalize(join(siteDir, path === '/' ? 'index.html' : path));
-    if (!file.startsWith(root) || !existsSync(file) || !statSync(file).isFile() ||
-        missing.includes(path.slice(1))) {
+// Serves the site in dir (siteDir unless told) on 127.0.0.1 at a free port,
+// as static servers do: a Range header is honoured (unless ranges is
+// false). Resolves to { url, close, release }. The files named in missing
+// answer 404, as from a site copied in part; files adds files to the site
+// ({ 'timing.txt': text }); prelude, a script, runs in index.html before the
+// page's own scripts (as no engine's plain WebDriver can run one there);
+// hold: { file, after } sends the first `after` bytes of that file (its 404,
+// where it is missing) only once release() is called, as a link that stalls.
+export function serveSite({ dir = siteDir, missing = [], prelude = '', files = {}, ranges = true, hold = null } = {}) {
+  requireFile(join(dir, 'index.html'), 'build the site with scripts/web');
+  const root = normalize(dir + sep);
+  let release;
+  const released = new Promise((r) => { release = r; });
+  const sockets = new Set();
+  const server = createServer(async (request, response) => {
+    const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname).slice(1) || 'index.html';
+    const file = normalize(join(dir, path));
+    const added = Object.hasOwn(files, path);
+    const held = hold && hold.file === path;
+    const onDisk = file.startsWith(root) && existsSync(file) && statSync(file).isFile();
+    if (missing.includes(path) || (!added && !onDisk)) {
+      if (held) await released;
       response.writeHead(404, 'Not Found').end();
       return;
     }
-    let body = readFileSync(file);
-    if (prelude && file.endsWith('index.html'))
+    let body = added ? Buffer.from(files[path]) : readFileSync(file);
+    if (prelude && path === 'index.html')
       body = Buffer.from(body.toString('utf8').replace('<head>', `<head><script>${prelude}</script>`));
-    response.writeHead(200, { 'Content-Type': TYPES[extname(file)] || 'application/octet-stream',
-      'Content-Length': body.length });
+    const headers = { 'Content-Type': TYPES[extname(path)] || 'application/octet-stream', 'Accept-Ranges': 'bytes' };
+    const range = ranges && /^bytes=(\d+)-(\d*)$/.exec(request.headers.range || '');
+    let status = 200;
+    if (range) {
+      const first = Number(range[1]);
+      const last = Math.min(range[2] ? Number(range[2]) : body.length - 1, body.length - 1);
+      if (first > last) {
+        response.writeHead(416, { 'Content-Range': `bytes */${body.length}` }).end();
+        return;
+      }
+      headers['Content-Range'] = `bytes ${first}-${last}/${body.length}`;
+      body = body.subarray(first, last + 1);
+      status = 206;
+    }
+    response.writeHead(status, { ...headers, 'Content-Length': body.length });
+    if (held && !range) {
+      response.write(body.subarray(0, hold.after));
+      await released;
+      body = body.subarray(hold.after);
+    }
     response.end(body);
+  });
+  server.on('connection', (socket) => {
+    sockets.add(socket);
+    socket.on('close', () => sockets.delete(socket));
   });
   return new Promise((done) => {
     server.listen(0, '127.0.0.1', () => {
       done({
         url: `http://127.0.0.1:${server.address().port}/`,
-        close: () => new Promise((closed) => server.close(closed)),
+        release,
+        close: () => new Promise((closed) => {
+          release();
+          for (const socket of sockets) socket.destroy();
+          server.close(closed);
+        }),
       });
     });
   });
@@ -237,7 +284,8 @@ export async function openPage(browser, url, viewport = { width: 800, height: 60
   const page = await browser.newPage();
   await page.setViewport(viewport);
   const record = { console: [], exceptions: [], failedRequests: [] };
-  page.on('console', (message) => record.console.push({ type: message.type(), text: message.text() }));
+  page.on('console', (message) => record.console.push({ type: message.type(), text: message.text(),
+    url: message.location?.()?.url ?? '' }));
   page.on('pageerror', (error) => record.exceptions.push(String(error)));
   if (page.watchesRequests !== false) {
     page.on('requestfailed', (request) => record.failedRequests.push(request.url()));
@@ -262,16 +310,20 @@ export async function openAuthorMode(browser, siteUrl, viewport = { width: 1000,
 
 // What a page said that it should not have: console errors, WebGL's
 // messages, exceptions, failed requests. Not a fault: the driver's note that
-// a test's own read of the canvas (toDataURL) waited for the GPU.
+// a test's own read of the canvas (toDataURL) waited for the GPU, and the
+// 404 of a site without a timing.txt, which plays the built-in timing.
 const readbackNote = /GL Driver Message \(OpenGL, Performance, [^)]*\): GPU stall due to ReadPixels/;
+const noTimingFile = /^404 [^ ]*\/timing\.txt$/;
+export const builtInTimingSaid = (m) => m.url.endsWith('/timing.txt') && / 404 /.test(m.text);
 export function faults(record) {
   return [
     ...record.console
       .filter((m) => m.type === 'error' || /WebGL|GL Driver|GL_INVALID/.test(m.text))
       .filter((m) => !readbackNote.test(m.text))
+      .filter((m) => !builtInTimingSaid(m))
       .map((m) => `console.${m.type}: ${m.text}`),
     ...record.exceptions.map((e) => `exception: ${e}`),
-    ...record.failedRequests.map((r) => `request failed: ${r}`),
+    ...record.failedRequests.filter((r) => !noTimingFile.test(r)).map((r) => `request failed: ${r}`),
   ];
 }
 

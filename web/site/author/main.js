@@ -1,15 +1,15 @@
 // The page's author mode (?edit): the show paused, sought and stepped with
 // the music in step (playback.js), and a strip under the picture (strip.js,
-// its stretch of time view.js) with the waveform (waveform.js), the
-// timing's segments and handles (handles.js), where the ordinary show
-// breaks the flash rule (rule_breaks.js) and the sync marks (marks.js);
-// what the author made kept in the browser (storage.js),
+// its stretch of time view.js) with the waveform (waveform.js, drawn as the
+// music arrives), the timing's segments and handles (handles.js), where the
+// ordinary show breaks the flash rule (rule_breaks.js) and the sync marks
+// (marks.js); what the author made kept in the browser (storage.js),
 // opened from and saved to files (files.js), any music (music.js), all at
 // the author's keys and pointer (input.js, pointer.js). ../page/main.js
 // loads it in author mode only and hands the program's calls on to it; the
 // program (web/author_mode.cpp) keeps the frames, the marks and the timing,
 // reads the files opened, keeps the steps to undo and says what it refused.
-import { decodedMusic, prepareAudio } from '../page/sound.js';
+import { musicLength, prepareAudio } from '../page/sound.js';
 import { byId } from '../page/status.js';
 import { save, setFileLimit } from './files.js';
 import { setHandles, setTiming } from './handles.js';
@@ -21,10 +21,18 @@ import { setRuleBreaks } from './rule_breaks.js';
 import { keepMarks, keepTiming, restoreWork } from './storage.js';
 import { drawTimes } from './strip.js';
 import { visible } from './view.js';
+import { musicChanged } from './waveform.js';
 
 export { frame, save, setHandles as handles, playHeld as playMusic, setRuleBreaks as ruleBreaks };
 
-// The program is loaded and the music decoded (or not): the strip drawn
+// The music arrives: the strip shows from then on, its waveform drawn as
+// each piece of the music is decoded.
+export function musicArriving() {
+  byId('editor').hidden = false;
+  musicChanged();
+}
+
+// Everything has arrived and the music is decoded (or not): the strip drawn
 // with it; maxSyncFileBytes is the largest text file the program reads.
 export function ready(maxSyncFileBytes, musicName) {
   setFileLimit(maxSyncFileBytes);
@@ -68,5 +76,5 @@ window.orvelAuthor = {
   musicTime,
   stripMs: drawTimes,
   stripSpan: visible,
-  musicLength: () => (decodedMusic() ? decodedMusic().duration : 0),
+  musicLength,
 };

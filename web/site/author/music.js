@@ -6,7 +6,7 @@
 // every change (an undo brings the music before back). The music playing
 // has its waveform on the strip, and the browser keeps it for next time.
 import { describeMedia } from '../page/media.js';
-import { decodedMusic, replaceMusic } from '../page/sound.js';
+import { asPieces, decodedMusic, replaceMusic } from '../page/sound.js';
 import { say } from '../page/status.js';
 import { isPlaying, pause, resume } from './playback.js';
 import { withBytes } from './program_bytes.js';
@@ -16,7 +16,7 @@ import { musicChanged } from './waveform.js';
 // A music file larger than this is refused before it is read: decoded, a
 // show's longest music (600 s) takes some 200 MB.
 const MAX_MUSIC_BYTES = 256 << 20;
-const held = new Map();   // name -> { buffer, bytes }; bytes null for the show's own
+const held = new Map();   // name -> { music, bytes }: its pieces; bytes null for the show's own
 let playing = '';
 
 function decode(bytes) {
@@ -27,7 +27,7 @@ function decode(bytes) {
 // The show's own music, decoded (or not) at loading, under its name.
 export function holdOwnMusic(name) {
   playing = name;
-  if (decodedMusic()) held.set(name, { buffer: decodedMusic(), bytes: null });
+  if (decodedMusic()) held.set(name, { music: decodedMusic(), bytes: null });
   musicChanged();
 }
 
@@ -36,9 +36,9 @@ export function holdOwnMusic(name) {
 export function playHeld(name) {
   const music = held.get(name);
   if (!music) return false;
-  if (music.buffer === decodedMusic()) return true;
+  if (music.music === decodedMusic()) return true;
   playing = name;
-  replaceMusic(music.buffer);
+  replaceMusic(music.music);
   musicChanged();
   describeMedia(name);
   keepMusic(music.bytes ? { name, bytes: music.bytes } : null);
@@ -50,7 +50,7 @@ export function playHeld(name) {
 
 async function hold(name, bytes) {
   try {
-    held.set(name, { buffer: await decode(bytes), bytes });
+    held.set(name, { music: asPieces(await decode(bytes)), bytes });
     return true;
   } catch (e) {
     say(`${name}: the browser cannot decode it as music (${e.message || e}); the music is as it was`);

@@ -26,18 +26,31 @@ function showChoice() {
   byId(calmChosen() ? 'start-calm' : 'start').focus();
 }
 
-// percent of the files' bytes received.
-export function showProgress(percent) {
+function showBar(percent) {
   root.dataset.progress = String(percent);
   byId('fill').style.width = percent + '%';
+}
+
+// percent of what the start waits for received.
+export function showProgress(percent) {
+  showBar(percent);
   if (!startWanted) byId('loading-text').textContent = `Loading ${percent} %`;
 }
+
+// Play mode waits for its data: percent of all received.
+export function showWaiting(percent) {
+  showBar(percent);
+  byId('loading-text').textContent = `Waiting for the data: ${percent} %`;
+  byId('loading').hidden = false;
+}
+
+export function hideLoading() { byId('loading').hidden = true; }
 
 // Loaded: the show starts, if a start was asked for during the loading,
 // or waits for one.
 export function waitForStart() {
   setState('waiting');
-  byId('loading').hidden = true;
+  hideLoading();
   if (startWanted) {
     start();
     return;

@@ -1,45 +1,96 @@
-// The music: decoded once the program hands it over, played through an
-// AudioContext from any point of it, and the moment a sample is heard. A
-// show whose music cannot be decoded or played runs silent (data-audio says
-// which).
+// The music: its pieces as they are decoded (music_stream.js fetches them,
+// loading.js hands them here), played through one AudioContext from any
+// second of the show, and the moment a sample is heard. The show's
+// seconds are the music's, looped where the show outlasts it. A show whose
+// music cannot be decoded or played runs silent (data-audio says which).
 import { root } from './status.js';
 
 // How long the audio output may take to start before the show goes on silent.
 const OUTPUT_WAIT_MS = 2000;
+// A piece is scheduled at least this long before it is due: one that comes
+// later leaves the music stopped where it ran out (the show waits there).
+const AHEAD = 0.02;
+// Music started now starts this far ahead of the context's time, so that
+// the moment it is heard is known.
+const LEAD = 0.05;
 
-let music = null;      // the decoded music, or null: the show runs silent
 let audio = null;      // the AudioContext, made inside the gesture that starts the show
-let source = null;
+let pieces = [];       // { start, end, buffer, offset }: the music's seconds start to end, by start
+let whole = false;     // every piece is there
+let length = 0;        // the music's length, once whole
+let muted = false;     // the music cannot be played: the show runs silent
+const listeners = [];
+// What plays: the show's second `from` heard at context time `when`, the
+// pieces scheduled up to the show's second `until`, never past `limit`.
+let player = null;
+let limit = Infinity;
+// The show's length: music looped to fill it plays no further.
+let showEnd = Infinity;
 
-export const decodedMusic = () => music;
+// The decoded pieces, or null when the show runs silent or none is there yet.
+export const decodedMusic = () => (!muted && pieces.length > 0 ? pieces : null);
 export const audioContext = () => audio;
 
 export function silent(why) {
   if (why) console.warn('orvel: ' + why + ': the show runs silent');
+  muted = true;
   root.dataset.audio = 'silent';
 }
 
-// The music file's bytes (or null: there is none) decoded; then done().
-export function decodeMusic(bytes, done) {
-  if (!bytes) {
-    silent('no music');
-    done();
-    return;
-  }
-  // An offline context decodes without the gesture that a playing one needs.
-  new OfflineAudioContext(2, 1, 44100).decodeAudioData(bytes.buffer).then((buffer) => {
-    music = buffer;
-    done();
-  }, (e) => {
-    silent('the music cannot be decoded (' + e + ')');
-    done();
-  });
+// listener(piece) after each piece that arrives, listener(null) after the
+// music is replaced: the strip of author mode draws the waveform so.
+export function onMusic(listener) { listeners.push(listener); }
+
+// Seconds that sums of seconds may miss a piece's bound by: far less than a sample.
+const EPSILON = 1e-7;
+const pieceAt = (second) => pieces.find((p) => p.start <= second + EPSILON && second + EPSILON < p.end);
+const musicSecond = (showSecond) => (player && player.loop && whole ? showSecond % length : showSecond);
+
+// A piece of the music, decoded.
+export function addPiece(piece) {
+  const at = pieces.findIndex((p) => p.start > piece.start);
+  pieces.splice(at < 0 ? pieces.length : at, 0, piece);
+  for (const listener of listeners) listener(piece);
+  extend();
 }
 
-// Author mode's music from a file the author chose, in place of the show's.
-export function replaceMusic(buffer) {
+// Every piece is there: the music's length is where the last one ends.
+export function musicComplete() {
+  whole = true;
+  length = pieces.length ? pieces[pieces.length - 1].end : 0;
+  extend();
+}
+
+// The show's second up to which the music is there from second t on,
+// without a gap (infinity when it is whole, or the show runs silent).
+export function musicReadyUntil(t) {
+  if (whole || muted) return Infinity;
+  let second = t;
+  for (let piece = pieceAt(second); piece; piece = pieceAt(second)) second = piece.end;
+  return second;
+}
+
+// The music replaced by another, whole (an author's, opened in the page,
+// as asPieces makes it, or the show's own held before): the waveform is
+// drawn again from it.
+export function replaceMusic(music) {
   stopMusic();
-  music = buffer;
+  pieces = music;
+  muted = false;
+  for (const listener of listeners) listener(null);
+  musicComplete();
+}
+
+// A whole decoded music as the pieces that decodedMusic gives.
+export const asPieces = (buffer) => [{ start: 0, end: buffer.duration, buffer, offset: 0 }];
+
+// The music's seconds there so far: its length once whole.
+export const musicLength = () => (decodedMusic() ? pieces[pieces.length - 1].end : 0);
+
+// The context, made where there is none yet; throws where none can be.
+export function openAudio() {
+  if (!audio) audio = new AudioContext();
+  return audio;
 }
 
 // Browsers let sound start only inside a person's gesture: the context is
@@ -69,30 +120,68 @@ export function heardNow(context) {
 // that the context plays at its time `when` reaches the ears.
 export const heardIn = (context, when) => Math.max(0, when - heardNow(context));
 
-// The music from `from` seconds into it, played at context time `when`.
-export function playMusic(from, when, loop) {
-  stopMusic();
-  source = audio.createBufferSource();
-  source.buffer = music;
-  source.loop = loop;
-  source.connect(audio.destination);
-  source.start(when, from);
+export function setShowEnd(seconds) { showEnd = seconds; }
+
+// Schedules the pieces that have come since, up to the limit.
+function extend() {
+  if (!player || !audio) return;
+  const stop = Math.min(limit, showEnd);
+  while (player.until + EPSILON < stop) {
+    const second = player.until;
+    const at = player.when + (second - player.from);
+    if (second > player.from && at < audio.currentTime + AHEAD) return;
+    const music = musicSecond(second);
+    const piece = pieceAt(music);
+    if (!piece) return;
+    const duration = Math.min(piece.end - music, stop - second);
+    const source = audio.createBufferSource();
+    source.buffer = piece.buffer;
+    source.connect(audio.destination);
+    source.start(at, piece.offset + Math.max(0, music - piece.start), duration);
+    player.sources.add(source);
+    source.onended = () => player && player.sources.delete(source);
+    player.until = second + duration;
+  }
 }
 
-// Play mode: the music from `from` seconds on, looped, at once; data-audio
-// says "playing" once the output runs. Throws when it cannot be played.
-export function playMusicLooped(from) {
-  if (!audio) audio = new AudioContext();
-  audio.onstatechange = () => {
-    if (audio && audio.state === 'running') root.dataset.audio = 'playing';
-  };
-  playMusic(from, 0, true);
-  if (audio.state === 'running') root.dataset.audio = 'playing';
+// The music from the show's second `from` on, heard at context time `when`
+// (looped where the show outlasts it), as its pieces arrive.
+export function playMusic(from, when, loop) {
+  stopMusic();
+  openAudio();
+  player = { from, when, loop, until: from, sources: new Set() };
+  extend();
+}
+
+// The music from the show's second `from` a moment from now; returns the
+// context time it starts at. Throws where it cannot be played.
+export function playMusicSoon(from, loop) {
+  openAudio();
+  const when = audio.currentTime + LEAD;
+  playMusic(from, when, loop);
+  return when;
+}
+
+// The show's second that the music may not pass (its data has not come);
+// returns the second up to which the music is scheduled, where the picture
+// must wait (t itself when no music plays), or infinity once it is
+// scheduled to the show's end, where the picture ends and waits for nothing.
+export function setMusicLimit(t) {
+  limit = t;
+  extend();
+  if (!player || muted) return t;
+  return player.until + EPSILON >= showEnd ? Infinity : player.until;
+}
+
+// The show's second being heard now, or null when no music plays.
+export function heardMusicSecond() {
+  if (!player || !audio) return null;
+  return Math.min(player.until, player.from + Math.max(0, heardNow(audio) - player.when));
 }
 
 export function stopMusic() {
-  if (source) source.stop();
-  source = null;
+  if (player) for (const source of player.sources) source.stop();
+  player = null;
   if (root.dataset.audio === 'playing') root.dataset.audio = 'stopped';
 }
 
@@ -100,6 +189,14 @@ export function closeAudio() {
   stopMusic();
   if (audio) audio.close();
   audio = null;
+}
+
+// Play mode: data-audio says "playing" once the output runs.
+export function watchOutput() {
+  audio.onstatechange = () => {
+    if (audio && audio.state === 'running' && player) root.dataset.audio = 'playing';
+  };
+  if (audio.state === 'running') root.dataset.audio = 'playing';
 }
 
 // Resolves to nothing once the output runs (and settle() has resolved),

@@ -9,8 +9,11 @@ const MESSAGE_SECONDS = 6;
 
 let failed = false;
 let hintTimer = 0;
+const failureListeners = [];
 
 export const hasFailed = () => failed;
+// listener() once the page fails: what plays stops.
+export function onFailure(listener) { failureListeners.push(listener); }
 
 export function setState(state) {
   if (!failed) root.dataset.orvel = state;
@@ -34,4 +37,5 @@ export function fail(reason) {
   show(reason);
   setState('error');
   failed = true;
+  for (const listener of failureListeners) listener();
 }

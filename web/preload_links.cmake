@@ -1,0 +1,31 @@
+# cmake -DSOURCE=site/index.html -DPAGE_FILES=page-files.txt -DDATA_FILES=site-data.txt
+#       -DOUTPUT=index.html -P preload_links.cmake
+#
+# Writes the site's index.html with, in place of its "<!-- preloads -->"
+# line, the links that let the browser fetch the page's modules (those of
+# page/, which every mode loads) and the data the page reads first (the
+# first file that pack-site lists) as soon as it reads the head: without
+# them, each module is asked for only once the one that imports it has
+# arrived, a round trip each on a slow link. The name of the data file the
+# page reads after the first goes beside them.
+file(STRINGS ${PAGE_FILES} pages)
+file(STRINGS ${DATA_FILES} data)
+set(links "")
+foreach(file ${pages})
+  if(file MATCHES "^page/.*[.]js$")
+    string(APPEND links "<link rel=\"modulepreload\" href=\"${file}\">\n")
+  endif()
+endforeach()
+list(GET data 0 first)
+list(GET data 1 rest)
+# As the page's fetch asks for it (same origin, CORS mode), so that it takes
+# this one; the page reads the names of both data files from here.
+string(APPEND links "<link rel=\"preload\" href=\"${first}\" as=\"fetch\" crossorigin>\n")
+string(APPEND links "<meta name=\"orvel-rest-data\" content=\"${rest}\">\n")
+file(READ ${SOURCE} html)
+string(FIND "${html}" "<!-- preloads -->\n" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "${SOURCE} has no \"<!-- preloads -->\" line")
+endif()
+string(REPLACE "<!-- preloads -->\n" "${links}" html "${html}")
+file(WRITE ${OUTPUT} "${html}")
