@@ -22,6 +22,14 @@ show_fact() {
   echo "$value"
 }
 
+# The built-in timing as show-schedule writes it, edited by the sed
+# expressions given, into FILE: a retimed show's timing.txt.
+write_timing() {
+  local file="$1"
+  shift
+  "$native/show-schedule" --timing | sed "$@" > "$file"
+}
+
 work="$(mktemp -d "${TMPDIR:-/tmp}/orvel-e2e-XXXXXX")"
 xserver_pid=""
 show_pid=""

@@ -91,7 +91,7 @@ folder)
 screen)
   [ -x "$native/orvel-capture" ] || fail "no orvel-capture in $native (build the native build: scripts/test does)"
   unpack
-  "$native/show-schedule" --timing | sed 's/^segment 2: .*/segment 2: 0.5/' > "$folder/timing.txt"
+  write_timing "$folder/timing.txt" 's/^segment 2: .*/segment 2: 0.5/'
   x_server "$screen"
   show_start "$folder" 60 wine orvel.exe
   grab_and_end 60

@@ -101,7 +101,7 @@ no-data)
     || fail "stderr does not name the folder looked in"
   ;;
 bad-timing)
-  "$native/show-schedule" --timing | sed 's/^end: .*/end: 601/' > "$folder/timing.txt"
+  write_timing "$folder/timing.txt" 's/^end: .*/end: 601/'
   expect_message_box yes
   tr -d '\r' < "$work/stderr.txt" | grep -q '^orvel: .*\\timing\.txt:[0-9]*: .*600' \
     || fail "stderr does not name the timing file, its line and the fault"

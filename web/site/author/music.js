@@ -38,8 +38,8 @@ export function playHeld(name) {
   if (!music) return false;
   if (music.music === decodedMusic()) return true;
   playing = name;
+  // The strip's waveform follows, as it follows every change of the music.
   replaceMusic(music.music);
-  musicChanged();
   describeMedia(name);
   keepMusic(music.bytes ? { name, bytes: music.bytes } : null);
   // Playing, the show goes on with the new music from where it is, once
