@@ -143,14 +143,7 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-// A file in the data folder: no folder part, nothing that leaves it, and
-// no control character (a CR in the name would not be read back).
-bool isPlainFileName(std::string_view name) {
-    const bool control =
-        std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
-    return !name.empty() && !control && name != "." && name != ".." &&
-           name.find_first_of("/\\:") == std::string_view::npos;
-}
+bool isPlainFileName(std::string_view name) { return fileNameProblem(name).empty(); }
 
 // One or two plain decimal times, separated by blanks.
 bool readTimes(std::string_view text, double* times, int count) {
@@ -261,6 +254,18 @@ bool Timing::operator==(const Timing& other) const {
     for (int f = 0; f < kFlashCount; ++f)
         if (flashes[f].begin != other.flashes[f].begin || flashes[f].end != other.flashes[f].end) return false;
     return music == other.music && stripes == other.stripes && waves == other.waves && pulse == other.pulse;
+}
+
+std::string fileNameProblem(std::string_view name) {
+    if (name.empty()) return "is empty";
+    if (name == "." || name == ".." || name.find_first_of("/\\:") != std::string_view::npos)
+        return "has a folder part: the file must be in the data folder itself";
+    if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
+        return "holds a control character, which a timing file cannot keep";
+    if (name.find('#') != std::string_view::npos) return "holds a \"#\", which starts a comment in a timing file";
+    if (isBlank(name.front()) || isBlank(name.back()))
+        return "begins or ends with a blank, which a timing file does not keep";
+    return {};
 }
 
 std::string checkTiming(const Timing& timing) { return findFault(timing).what; }

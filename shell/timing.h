@@ -56,6 +56,12 @@ struct TimingRead {
     int line = 0;
 };
 
+// Empty when name, a file of the data folder that a timing file names,
+// reads back from the file exactly as written; else why not, in words
+// ("holds a \"#\", which starts a comment in a timing file"). A name is
+// refused when a person gives it, never saved to read back as another.
+std::string fileNameProblem(std::string_view name);
+
 // Reads a timing as formatTiming writes it: one "NAME: VALUE" line for
 // each name, in any order, "#" starting a comment, LF or CR LF line ends,
 // times in plain decimal seconds. Every name once, and the times keep
