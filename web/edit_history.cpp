@@ -2,14 +2,6 @@
 
 #include <utility>
 
-namespace {
-
-// Each step keeps the whole list of marks and the timing (some 1 kB): a
-// thousand steps back cost some 1 MB.
-constexpr std::size_t kMaxUndoSteps = 1000;
-
-}  // namespace
-
 void EditHistory::record(const Edit& before, std::string what) {
     if (undo_.size() == kMaxUndoSteps) undo_.erase(undo_.begin());
     undo_.push_back({before, std::move(what)});

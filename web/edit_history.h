@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ struct Edit {
 // what it was, in words.
 class EditHistory {
 public:
+    // Each step keeps the whole list of marks and the timing (some 1 kB): a
+    // thousand steps back cost some 1 MB. Older steps are forgotten.
+    static constexpr std::size_t kMaxUndoSteps = 1000;
+
     // A change is about to replace before; what says what it is.
     void record(const Edit& before, std::string what);
     // The edit of the step before (undo) or after (redo) swapped with now;
