@@ -5,9 +5,9 @@
 #
 #   cmake -DDOCUMENT=FILE -P words_test.cmake
 #
-# FILE is a folder's README.txt (LF or CR LF lines), a manual page (*.6,
-# read through groff) or AppStream metadata (*.metainfo.xml, the text of its
-# description).
+# FILE is a folder's README.txt (LF or CR LF lines), the tree's README.md
+# (read without Markdown's ** and `), a manual page (*.6, read through groff)
+# or AppStream metadata (*.metainfo.xml, the text of its description).
 cmake_minimum_required(VERSION 3.22)
 include(${CMAKE_CURRENT_LIST_DIR}/../docs/words.cmake)
 
@@ -20,6 +20,11 @@ endfunction()
 if(DOCUMENT MATCHES "README\\.txt$" AND EXISTS "${DOCUMENT}")
   file(READ ${DOCUMENT} text)
   set(order <warning> "Starting it -----------" "Keys ----" <keys> "sync.txt --------" <sync>)
+elseif(DOCUMENT MATCHES "README\\.md$" AND EXISTS "${DOCUMENT}")
+  file(READ ${DOCUMENT} text)
+  string(REPLACE "**" "" text "${text}")
+  string(REPLACE "`" "" text "${text}")
+  set(order <warning> "## Keys" <keys> <sync>)
 elseif(DOCUMENT MATCHES "\\.6$" AND EXISTS "${DOCUMENT}")
   # Lines as long as a paragraph: nothing hyphenated; and every warning of
   # groff's is a fault of the page.
@@ -40,7 +45,7 @@ elseif(DOCUMENT MATCHES "\\.metainfo\\.xml$" AND EXISTS "${DOCUMENT}")
   string(REPLACE "&amp;" "&" text "${text}")
   set(order <warning> <keys> <sync>)
 else()
-  fail("no README.txt, manual page or AppStream metadata there")
+  fail("no README.txt, README.md, manual page or AppStream metadata there")
 endif()
 
 list(JOIN ORVEL_WORDS_WARNING " " warning)

@@ -16,7 +16,8 @@
 #   portable  a Debian with only the runtime libraries a desktop has (libGL,
 #             libGLU, X11, ALSA): ldd finds every library of the tarball's
 #             orvel, which, started from another folder, plays and ESC ends
-#             it with 0 and sync.txt where it was started
+#             it with 0 and sync.txt where it was started; the folder holds
+#             README.txt, copyright.txt and LICENSE.txt (orvel's LICENSE)
 set -euo pipefail
 
 case_name="$1"
@@ -116,6 +117,11 @@ portable)
   mkdir -p "$root/opt" "$root/root/elsewhere"
   tar -C "$root/opt" -xzf "$tarball"
   [ "$(ls "$root/opt")" = orvel-linux-x86_64 ] || fail "the tarball does not hold one folder orvel-linux-x86_64"
+  for text in README.txt copyright.txt LICENSE.txt; do
+    [ -s "$root/opt/orvel-linux-x86_64/$text" ] || fail "the tarball's folder has no $text"
+  done
+  cmp -s "$root/opt/orvel-linux-x86_64/LICENSE.txt" "$(dirname "$0")/../../LICENSE" \
+    || fail "the folder's LICENSE.txt is not orvel's LICENSE"
   head -c 4 "$root/opt/orvel-linux-x86_64/orvel" | grep -q 'ELF' || fail "orvel in the tarball is not the program itself"
   in_root ldd /opt/orvel-linux-x86_64/orvel > "$work/ldd.txt" || fail "ldd failed: $(cat "$work/ldd.txt")"
   ! grep -q 'not found' "$work/ldd.txt" || fail "libraries missing: $(grep 'not found' "$work/ldd.txt")"

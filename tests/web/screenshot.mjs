@@ -1,4 +1,4 @@
-// Takes docs/web.png, the README's picture of the page: the show playing
+// Takes docs/web.png, docs/web.md's picture of the page: the show playing
 // in headless Chromium, a few seconds after the click.
 //
 //   node tests/web/screenshot.mjs        (after scripts/web)

@@ -1,4 +1,4 @@
-// Takes the README's pictures of author mode: docs/timeline.png, the show
+// Takes docs/authoring.md's pictures of author mode: docs/timeline.png, the show
 // paused in segment 4 with a few sync marks on the strip, and
 // docs/retime.png, the strip zoomed in on segment 4's flashes with its
 // handles and the marks of the accents, a flash's beginning put on its mark.

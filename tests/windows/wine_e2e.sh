@@ -10,8 +10,9 @@
 # in show/. CASE is one of:
 #   prefix   makes the Wine prefix when there is none
 #   imports  orvel.exe imports Windows' own DLLs and no other
-#   folder   the zip unpacks to the folder: the program, README.txt with
-#            CR LF line ends, and the generated content and music unchanged
+#   folder   the zip unpacks to the folder: the program, README.txt,
+#            LICENSE.txt (orvel's LICENSE) and copyright.txt with CR LF line
+#            ends, and the generated content and music unchanged
 #   screen   with a timing.txt beside orvel.exe that starts segment 2 at
 #            0.5 s, the window goes full screen, and the screen a few
 #            seconds in matches orvel-capture's frame of that size and
@@ -80,13 +81,16 @@ imports)
   ;;
 folder)
   unpack
-  [ "$(cd "$folder" && ls | sort)" = "$(printf '%s\n' README.txt demodata "$(cd "$native/show" && ls *.mp3)" orvel.exe | sort)" ] \
+  [ "$(cd "$folder" && ls | sort)" = "$(printf '%s\n' README.txt LICENSE.txt copyright.txt demodata "$(cd "$native/show" && ls *.mp3)" orvel.exe | sort)" ] \
     || fail "the folder holds: $(cd "$folder" && ls)"
   diff -r "$native/show/demodata" "$folder/demodata" >/dev/null || fail "demodata/ differs from the generated content"
   cmp -s "$native/show/"*.mp3 "$folder/"*.mp3 || fail "the music differs from the generated music"
   cmp -s "$dist/orvel-windows/orvel.exe" "$folder/orvel.exe" || fail "the zip's orvel.exe is not the folder's"
-  lines="$(wc -l < "$folder/README.txt")"
-  [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' "$folder/README.txt")" = "$lines" ] || fail "README.txt has lines without CR LF"
+  for text in README.txt LICENSE.txt copyright.txt; do
+    lines="$(wc -l < "$folder/$text")"
+    [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' "$folder/$text")" = "$lines" ] || fail "$text has lines without CR LF"
+  done
+  tr -d '\r' < "$folder/LICENSE.txt" | cmp -s - "$(dirname "$0")/../../LICENSE" || fail "LICENSE.txt is not orvel's LICENSE"
   ;;
 screen)
   [ -x "$native/orvel-capture" ] || fail "no orvel-capture in $native (build the native build: scripts/test does)"
