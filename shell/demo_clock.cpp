@@ -7,32 +7,43 @@
 
 namespace {
 
-using Counter = std::chrono::steady_clock;
-
-int64_t counterNow() { return int64_t(Counter::now().time_since_epoch().count()); }
-constexpr int64_t kCounterFrequency = int64_t(Counter::period::den / Counter::period::num);
+using Steady = std::chrono::steady_clock;
 
 // Taken while the program's statics are constructed, before main runs: the
 // closest this process gets to its own start.
-const Counter::time_point processStart = Counter::now();
+const Steady::time_point processStart = Steady::now();
+
+class SteadyCounter : public Counter {
+public:
+    int64_t now() const override { return int64_t((Steady::now() - processStart).count()); }
+    int64_t frequency() const override { return int64_t(Steady::period::den / Steady::period::num); }
+};
 
 }  // namespace
 
-int32_t millisecondTicks() {
-    return int32_t(std::chrono::duration_cast<std::chrono::milliseconds>(Counter::now() - processStart).count());
+const Counter& steadyCounter() {
+    static const SteadyCounter counter;
+    return counter;
 }
 
-void DemoClock::start(double delaySeconds) { startAt(counterNow(), kCounterFrequency, delaySeconds); }
+int32_t millisecondTicks(const Counter& counter) {
+    // In two parts: a long run's nanoseconds times 1000 would overflow.
+    const int64_t now = counter.now();
+    const int64_t frequency = counter.frequency();
+    return int32_t(now / frequency * 1000 + now % frequency * 1000 / frequency);
+}
+
+void DemoClock::start(double delaySeconds) { startAt(counter_->now(), counter_->frequency(), delaySeconds); }
 
 void DemoClock::startWithMusic(double outputLatency) {
-    startWithMusicAt(counterNow(), kCounterFrequency, outputLatency);
+    startWithMusicAt(counter_->now(), counter_->frequency(), outputLatency);
 }
 
 void DemoClock::startWithMusicAt(int64_t counter, int64_t frequency, double outputLatency) {
     startAt(counter, frequency, outputLatency > schedule::kSyncTolerance ? outputLatency : 0.0);
 }
 
-float DemoClock::seconds() const { return secondsAt(counterNow()); }
+float DemoClock::seconds() const { return secondsAt(counter_->now()); }
 
 void DemoClock::startAt(int64_t counter, int64_t frequency, double delaySeconds) {
     counterFrequency_ = frequency;

@@ -2,15 +2,35 @@
 
 #include <cstdint>
 
-// Milliseconds since the process started, 1000 ticks a second, for the
-// frame-rate figure of sync.txt.
-int32_t millisecondTicks();
+// Where the show reads the time: a monotonic counter and its frequency. The
+// show reads the machine's steady clock; a test moves one of its own, so
+// that what it checks follows the time it gives, not the wall's.
+class Counter {
+public:
+    virtual ~Counter() = default;
+    virtual int64_t now() const = 0;
+    // Counts a second.
+    virtual int64_t frequency() const = 0;
+};
+
+// The machine's steady clock, counted from the start of the process.
+const Counter& steadyCounter();
+
+// The counter's reading in whole milliseconds, 1000 ticks a second, for the
+// frame-rate figure of sync.txt: for the steady counter, the milliseconds
+// since the process started.
+int32_t millisecondTicks(const Counter& counter = steadyCounter());
 
 // The show's clock: seconds of demo time, read from a monotonic counter.
 // Demo time 0 may lie a moment after start(), when the music is heard
 // rather than when it was started; until then demo time stays 0.
 class DemoClock {
 public:
+    // The counter that start(), startWithMusic() and seconds() read from
+    // now on: the steady counter until told another, which must outlive
+    // the clock.
+    void useCounter(const Counter& counter) { counter_ = &counter; }
+
     // Reads the counter's frequency and the counter itself; demo time 0
     // comes delaySeconds later.
     void start(double delaySeconds = 0.0);
@@ -36,6 +56,7 @@ public:
     int64_t counterStart() const { return counterStart_; }
 
 private:
+    const Counter* counter_ = &steadyCounter();
     int64_t counterFrequency_ = 1;
     int64_t counterStart_ = 0;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 struct Timing;
 
 // Which frames a capture plays, draws and writes. Frame k shows demo time
@@ -16,7 +18,8 @@ constexpr int kFrameGridFps = 30;
 
 class FrameSchedule {
 public:
-    // to < 0: until the show ends, as timing ends it.
+    // to < 0: until the show ends, as timing ends it; so does a to past
+    // the end. A from past the end writes nothing.
     FrameSchedule(const Timing& timing, int fps, double from, double to);
 
     // The demo time of frame k of a run at fps frames a second, as the
@@ -45,3 +48,9 @@ private:
     long first_;
     long end_;
 };
+
+// Empty when t, a time that option gave on a command line, is not past the
+// end of the show that timing plays; else "--from lies past the end of the
+// show (121.16 s)". A program that takes a time asks this before it turns
+// the time into anything else, and refuses the command line.
+std::string pastTheEnd(const std::string& option, double t, const Timing& timing);

@@ -87,11 +87,10 @@ bool handleOptions(int& argc, char** argv, int* exitCode) {
 // directory.
 void findData(const char* argv0) {
     const std::string started = startedDirectory();
-    const std::string error = enterDataFolder(started, argv0);
+    std::string error = fromStartedDirectory(started, kProgram, {{"--timing", &timingPath}});
+    if (error.empty()) error = enterDataFolder(started, argv0);
     if (!error.empty()) fail(error);
     if (!started.empty()) syncPath = (std::filesystem::path(started) / kSyncFile).string();
-    // --timing names a file from where the show was started.
-    if (!timingPath.empty() && !started.empty()) timingPath = (std::filesystem::path(started) / timingPath).string();
 }
 
 // The show's times, read before any window: a timing that cannot be played

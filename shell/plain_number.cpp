@@ -15,8 +15,8 @@ size_t skipDigits(const std::string& text, size_t& i) {
     return i - begin;
 }
 
-// strtod alone would also take a sign, blanks, "inf", "nan" and
-// hexadecimal: the text's shape is checked first.
+// strtod alone would also take a sign, blanks, an exponent, "inf", "nan"
+// and hexadecimal: the text's shape is checked first.
 bool plainDecimalShape(const std::string& text) {
     size_t i = 0;
     size_t digits = skipDigits(text, i);
@@ -24,13 +24,7 @@ bool plainDecimalShape(const std::string& text) {
         ++i;
         digits += skipDigits(text, i);
     }
-    if (digits == 0) return false;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-        if (skipDigits(text, i) == 0) return false;
-    }
-    return i == text.size();
+    return digits > 0 && i == text.size();
 }
 
 }  // namespace

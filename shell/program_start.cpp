@@ -15,6 +15,19 @@ std::string startedDirectory() {
     return std::filesystem::current_path(gone).string();
 }
 
+std::string fromStartedDirectory(const std::string& started, const char* program,
+                                 const std::vector<std::pair<const char*, std::string*>>& paths) {
+    namespace fs = std::filesystem;
+    for (const auto& [option, path] : paths) {
+        if (path->empty() || fs::path(*path).is_absolute()) continue;
+        if (started.empty())
+            return std::string("the directory ") + program + " started in is gone: give " + option +
+                   " an absolute path";
+        *path = (fs::path(started) / *path).string();
+    }
+    return "";
+}
+
 std::string enterDataFolder(const std::string& started, const char* argv0) {
     return enterFirstDataPlace(dataPlaces(started, desktop::programFolder(argv0), build_info::kInstalledDataFolder));
 }

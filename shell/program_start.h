@@ -1,10 +1,13 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
-// What the show and orvel-capture do before anything else, written once for
-// both: answer --version, and find the show's data from wherever they were
-// installed or unpacked (shell/data_places.h).
+// What the show and its tools do before anything else, written once for
+// all: answer --version, take the paths given from where they were
+// started, and find the show's data from wherever they were installed or
+// unpacked (shell/data_places.h).
 
 // Prints "PROGRAM VERSION" on standard output: the answer to --version.
 void printVersion(const char* program);
@@ -12,6 +15,15 @@ void printVersion(const char* program);
 // The directory the program was started in, where what it writes by a
 // relative name lands; "" when that directory is gone already.
 std::string startedDirectory();
+
+// Makes each relative path given on the command line absolute from
+// started, the directory the program was started in, where the person who
+// typed it meant it: never from the data folder the program moves into.
+// Each path comes with its option's name ("--timing"). Empty when it
+// could; else, when started is gone, the one-line message naming program
+// and the option.
+std::string fromStartedDirectory(const std::string& started, const char* program,
+                                 const std::vector<std::pair<const char*, std::string*>>& paths);
 
 // Makes the first of the places that hold the show's data the working
 // directory: the directory started, the folder of the program (argv0 is its

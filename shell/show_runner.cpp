@@ -71,17 +71,22 @@ long ShowRunner::reachFirstWritten(const FrameSchedule& schedule, const std::fun
     return k;
 }
 
+void ShowRunner::useCounter(const Counter& counter) {
+    counter_ = &counter;
+    clock_.useCounter(counter);
+}
+
 void ShowRunner::startClock(double outputLatency, double from) {
     clock_.startWithMusic(outputLatency);
     clockFrom_ = from;
     state_.demoTime = float(from);
-    state_.startTicks = millisecondTicks();
+    state_.startTicks = millisecondTicks(*counter_);
 }
 
-void ShowRunner::pauseClock() { pausedTicks_ = millisecondTicks(); }
+void ShowRunner::pauseClock() { pausedTicks_ = millisecondTicks(*counter_); }
 
 void ShowRunner::resumeClock(double outputLatency, double from) {
-    const int32_t startTicks = state_.startTicks + (millisecondTicks() - pausedTicks_);
+    const int32_t startTicks = state_.startTicks + (millisecondTicks(*counter_) - pausedTicks_);
     startClock(outputLatency, from);
     state_.startTicks = startTicks;
 }
@@ -94,4 +99,4 @@ FrameResult ShowRunner::displayFrame() {
     return result;
 }
 
-void ShowRunner::stop() { state_.endTicks = millisecondTicks(); }
+void ShowRunner::stop() { state_.endTicks = millisecondTicks(*counter_); }

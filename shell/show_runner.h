@@ -78,6 +78,10 @@ public:
     // written frame, for the caller to draw.
     long reachFirstWritten(const FrameSchedule& schedule, const std::function<FrameResult(float)>& draw);
 
+    // The counter that the show's clock and the frame rate of sync.txt
+    // read: the steady counter until told another (a test's), which must
+    // outlive the runner.
+    void useCounter(const Counter& counter);
     // The show's clock starts as its music does; the first sample is heard
     // outputLatency seconds later. Music started from a later point of the
     // show (an author's seek) starts the clock from that demo time.
@@ -105,6 +109,7 @@ private:
     ShellState state_;
     ShellState startState_;
     SceneTable scenes_;
+    const Counter* counter_ = &steadyCounter();
     DemoClock clock_;
     double clockFrom_ = 0.0;
     int32_t pausedTicks_ = 0;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "shell/plain_number.h"
 #include "shell/text_lines.h"
 
 namespace {
@@ -22,7 +23,8 @@ bool endsWith(std::string_view text, std::string_view end) {
 }
 
 // The whole of text as a number, as the C library reads "%f"'s output back
-// ("nan" and "inf" among them); false when anything else is left over.
+// ("nan" and "inf" among them, and the blanks before a short one); false
+// when anything else is left over.
 bool readNumber(std::string_view text, double* value) {
     if (text.empty() || text.size() > 64) return false;
     const std::string copy(text);
@@ -31,9 +33,21 @@ bool readNumber(std::string_view text, double* value) {
     return end == copy.c_str() + copy.size();
 }
 
+// A mark's time as "%f" writes one: a plain decimal (shell/plain_number.h),
+// "-" before one before the show's start. "nan", "inf", an exponent and
+// hexadecimal are no time, as in the timing file and on a command line.
+bool readTime(std::string_view text, double* value) {
+    const bool minus = !text.empty() && text.front() == '-';
+    if (minus) text.remove_prefix(1);
+    double time = 0.0;
+    if (text.size() > 64 || !parsePlainDecimal(std::string(text), &time)) return false;
+    *value = minus ? -time : time;
+    return true;
+}
+
 void addTime(SyncFileMarks& read, std::string_view value, double showEnd) {
     double time = 0.0;
-    if (!readNumber(value, &time) || !std::isfinite(time)) {
+    if (!readTime(value, &time)) {
         ++read.notANumber;
         return;
     }
@@ -92,6 +106,7 @@ bool writeSyncFile(const char* path, const ShellState& state, std::string* error
 
 SyncFileMarks parseSyncFile(std::string_view text, double showEnd) {
     SyncFileMarks read;
+    text = withoutByteOrderMark(text);
     if (isBinaryText(text)) {
         read.binary = true;
         return read;

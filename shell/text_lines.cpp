@@ -2,6 +2,11 @@
 
 #include <algorithm>
 
+std::string_view withoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    return text.substr(0, kMark.size()) == kMark ? text.substr(kMark.size()) : text;
+}
+
 bool isBinaryText(std::string_view text) {
     return std::any_of(text.begin(), text.end(), [](char ch) {
         const unsigned char c = static_cast<unsigned char>(ch);

@@ -88,7 +88,17 @@ struct Fault {
     std::string what;
 };
 
+// Why music cannot be the timing's music, in words; empty when it can.
+std::string musicFault(std::string_view music) {
+    const std::string problem = fileNameProblem(music);
+    return problem.empty() ? problem : "the music \"" + std::string(music) + "\" " + problem;
+}
+
 Fault findFault(const Timing& t) {
+    // A name that would not read back as written is refused here, so that
+    // no timing holding one is taken or written.
+    const std::string music = musicFault(t.music);
+    if (!music.empty()) return {nameIndex(Kind::Music), music};
     for (int s = 2; s <= kSegmentCount + 1; ++s) {
         if (t.bounds[s - 1] > t.bounds[s - 2]) continue;
         const std::string before =
@@ -143,8 +153,6 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-bool isPlainFileName(std::string_view name) { return fileNameProblem(name).empty(); }
-
 // One or two plain decimal times, separated by blanks.
 bool readTimes(std::string_view text, double* times, int count) {
     for (int i = 0; i < count; ++i) {
@@ -161,7 +169,7 @@ bool readTimes(std::string_view text, double* times, int count) {
 bool setValue(Timing& timing, const Name& name, std::string_view value) {
     switch (name.kind) {
     case Kind::Music:
-        if (!isPlainFileName(value)) return false;
+        if (!fileNameProblem(value).empty()) return false;
         timing.music = std::string(value);
         return true;
     case Kind::Start:
@@ -188,7 +196,7 @@ std::string badValue(const Name& name, std::string_view value) {
     const std::string quoted = "\"" + std::string(value) + "\"";
     switch (name.kind) {
     case Kind::Music:
-        return "the music " + quoted + " is not a file name of the data folder (no folder, no \"..\")";
+        return musicFault(value);
     case Kind::Flash:
         return name.text + " takes two times in seconds, its beginning and its end, not " + quoted;
     default:
@@ -273,6 +281,7 @@ std::string checkTiming(const Timing& timing) { return findFault(timing).what; }
 TimingRead parseTiming(std::string_view text) {
     if (text.size() > kMaxTimingFileBytes)
         return refused("larger than " + std::to_string(kMaxTimingFileBytes / 1024) + " KB: not a timing file");
+    text = withoutByteOrderMark(text);
     if (isBinaryText(text)) return refused("binary: not a timing file");
     TimingRead read;
     read.timing.bounds[0] = 0.0;
@@ -311,7 +320,10 @@ std::string formatTiming(const Timing& timing) {
         text += name.text + ": ";
         switch (name.kind) {
         case Kind::Music:
-            text += timing.music;
+            // A name that would read back as another (checkTiming refuses
+            // it) is left out: the file is then refused where it is read,
+            // never played with some other music.
+            if (fileNameProblem(timing.music).empty()) text += timing.music;
             break;
         case Kind::Start:
             text += seconds(timing.segmentStart(name.number));

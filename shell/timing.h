@@ -64,12 +64,14 @@ std::string fileNameProblem(std::string_view name);
 
 // Reads a timing as formatTiming writes it: one "NAME: VALUE" line for
 // each name, in any order, "#" starting a comment, LF or CR LF line ends,
-// times in plain decimal seconds. Every name once, and the times keep
+// a UTF-8 byte order mark at the start skipped, times in plain decimal
+// seconds (shell/plain_number.h). Every name once, and the timing keeps
 // the rules of checkTiming.
 TimingRead parseTiming(std::string_view text);
 
 // Empty when the timing keeps the rules; else which time breaks which rule,
-// in words. Segments start in order and each holds at least one frame of
+// in words. The music's name reads back from a timing file as written
+// (fileNameProblem); segments start in order and each holds at least one frame of
 // the 30 frames a second grid; the end is at most kMaxShowEnd; the flashes
 // come in order inside segment 4, the stripes and then the waves inside
 // segment 4, the pulse inside segment 5.
@@ -77,7 +79,9 @@ std::string checkTiming(const Timing& timing);
 
 // The text of a timing file: a comment, then the music, the segments'
 // starts, the end, the flashes, stripes, waves and pulse, each time in the
-// fewest decimals that read back as the same number.
+// fewest decimals that read back as the same number. A timing that
+// checkTiming accepts reads back as itself; a music name that would not
+// is left out, so that the text is refused rather than read as another.
 std::string formatTiming(const Timing& timing);
 
 // Reads the timing file at path. Its error names the file and the line:

@@ -13,6 +13,7 @@
 //   sync-tolerance SECONDS                how far apart sound and picture may be
 //   sync-marks-max N                      the most marks a run keeps
 //   sync-file-max-bytes N                 the largest sync.txt the page opens
+//   timing-file-max-bytes N               the largest timing file any program reads
 //   segment-moments T1 ... T18            one a segment, in order
 //   segment-4-styles START STRIPES WAVES END
 //   outline-moments T ...
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
     std::printf("sync-tolerance %.10g\n", schedule::kSyncTolerance);
     std::printf("sync-marks-max %d\n", kMaxSyncMarks);
     std::printf("sync-file-max-bytes %zu\n", kMaxSyncFileBytes);
+    std::printf("timing-file-max-bytes %zu\n", kMaxTimingFileBytes);
     printMoments("segment-moments", schedule::kSegmentMoments, std::size(schedule::kSegmentMoments));
     std::printf("segment-4-styles %.10g %.10g %.10g %.10g\n", schedule::segmentStart(4), schedule::kStripesFrom,
                 schedule::kWavesFrom, schedule::segmentEnd(4));

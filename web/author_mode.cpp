@@ -319,9 +319,9 @@ bool AuthorMode::openMusic(std::string_view name) {
     Timing named = show_.timing();
     named.music = std::string(name);
     // The name must read back from the timing file that names it.
-    const TimingRead read = parseTiming(formatTiming(named));
-    if (!read.ok) {
-        page::say(std::string(name) + ": " + read.error + "; rename the file to play it");
+    const std::string broken = checkTiming(named);
+    if (!broken.empty()) {
+        page::say(std::string(name) + ": " + broken + "; rename the file to play it");
         return false;
     }
     change({show_.state().syncMarks, named}, "Open " + std::string(name));

@@ -482,7 +482,8 @@ int main(int argc, char** argv) {
     } else {
         startPlayMode(authorMode);
     }
-    page::ready(WebShow::kWidth, WebShow::kHeight, kMaxCanvasSide, kMaxSyncFileBytes, show.timing().music.c_str(),
+    page::ready(WebShow::kWidth, WebShow::kHeight, kMaxCanvasSide, kMaxSyncFileBytes, kMaxTimingFileBytes,
+                show.timing().music.c_str(),
                 ORVEL_VERSION, show.timing().end());
     return 0;
 }

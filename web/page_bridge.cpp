@@ -11,10 +11,10 @@ EM_JS(void, jsChangeMenuEntry, (const char* label, int value), {
     Module.orvelPage.changeMenuEntry(UTF8ToString(label), value);
 });
 EM_JS(void, jsCalm, (int on, int viewerChose), { Module.orvelPage.calm(on !== 0, viewerChose !== 0); });
-EM_JS(void, jsReady, (int width, int height, int maxSide, double maxFileBytes, const char* musicName,
-                       const char* version, double showEnd), {
-    Module.orvelPage.ready(width, height, maxSide, maxFileBytes, UTF8ToString(musicName), UTF8ToString(version),
-                           showEnd);
+EM_JS(void, jsReady, (int width, int height, int maxSide, double maxSyncFileBytes, double maxTimingFileBytes,
+                       const char* musicName, const char* version, double showEnd), {
+    Module.orvelPage.ready(width, height, maxSide, { sync: maxSyncFileBytes, timing: maxTimingFileBytes },
+                           UTF8ToString(musicName), UTF8ToString(version), showEnd);
 });
 EM_JS(void, jsPlaying, (), { Module.orvelPage.playing(); });
 EM_JS(void, jsStalled, (double t), { Module.orvelPage.stalled(t); });
@@ -56,9 +56,10 @@ namespace page {
 void addMenuEntry(const char* label, int value) { jsAddMenuEntry(label, value); }
 void changeMenuEntry(const char* label, int value) { jsChangeMenuEntry(label, value); }
 void calm(bool on, bool viewerChose) { jsCalm(on ? 1 : 0, viewerChose ? 1 : 0); }
-void ready(int width, int height, int maxSide, std::size_t maxSyncFileBytes, const char* musicName, const char* version,
+void ready(int width, int height, int maxSide, std::size_t maxSyncFileBytes, std::size_t maxTimingFileBytes,
+           const char* musicName, const char* version,
            double showEnd) {
-    jsReady(width, height, maxSide, double(maxSyncFileBytes), musicName, version, showEnd);
+    jsReady(width, height, maxSide, double(maxSyncFileBytes), double(maxTimingFileBytes), musicName, version, showEnd);
 }
 void playing() { jsPlaying(); }
 void stalled(double t) { jsStalled(t); }

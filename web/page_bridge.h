@@ -20,10 +20,11 @@ void calm(bool on, bool viewerChose);
 // TITLE.mp3", also for the browser's media controls), looped where the
 // show, showEnd seconds long, outlasts it. The show's picture is width x
 // height: the page draws it larger on a larger screen, never smaller, and
-// never wider than maxSide pixels. Author mode opens no file larger than
-// maxSyncFileBytes. version is the show's.
-void ready(int width, int height, int maxSide, std::size_t maxSyncFileBytes, const char* musicName, const char* version,
-           double showEnd);
+// never wider than maxSide pixels. Author mode opens no sync.txt larger
+// than maxSyncFileBytes and no timing file larger than maxTimingFileBytes.
+// version is the show's.
+void ready(int width, int height, int maxSide, std::size_t maxSyncFileBytes, std::size_t maxTimingFileBytes,
+           const char* musicName, const char* version, double showEnd);
 void playing();
 // Play mode: the next frame is at demo time t or later, where the page
 // gave the show no data: the picture waits there, and the music, which
@@ -48,7 +49,8 @@ void say(const std::string& text);
 void handles(const std::string& names, const std::string& kinds, int fps);
 // Author mode: the timing, as the segments' bounds (the last is the show's
 // end) and its handles' times, and the text the browser keeps it in until
-// it changes again ("" for the built-in timing: nothing to keep).
+// it changes again: "" for the timing the show started with (the site's
+// timing file's, or the built-in one), which is nothing to keep.
 void timing(const double* bounds, int boundCount, const double* handles, int handleCount, const std::string& kept);
 // Author mode: where the ordinary show breaks the flash rule, with the
 // timing: begin and end pairs, count values in all.

@@ -107,6 +107,8 @@ TEST(CaptureOptions, WrongCommandLinesAreUsageErrorsThatNameTheFault) {
 // The frames a command line writes depend on the show's end, which its
 // timing gives.
 TEST(CaptureOptions, WritesTheFramesOfTheTimingOrSaysWhyNone) {
+    // 1e300 in plain digits.
+    const std::string kFar = "1" + std::string(300, '0');
     struct Case {
         std::vector<std::string> args;
         double end;
@@ -123,6 +125,11 @@ TEST(CaptureOptions, WritesTheFramesOfTheTimingOrSaysWhyNone) {
         {{"--from", "130"}, 121.16, 0, 0, "--from lies past the end of the show (121.16 s)"},
         {{"--from", "130"}, 200.0, 3900, 2101, ""},
         {{"--at", "130"}, 121.16, 0, 0, "--at lies past the end of the show (121.16 s)"},
+        // A regression: 1e300 overflowed into a frame number before it was
+        // checked, and every frame of the show was written.
+        {{"--at", kFar}, 121.16, 0, 0, "--at lies past the end of the show (121.16 s)"},
+        {{"--from", kFar}, 121.16, 0, 0, "--from lies past the end of the show (121.16 s)"},
+        {{"--from", "120", "--to", kFar}, 121.16, 3600, 35, ""},
         // 121.15 is before the end, but its nearest frame is not.
         {{"--at", "121.15"},
          121.16,

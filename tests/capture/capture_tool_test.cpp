@@ -137,6 +137,25 @@ TEST(CaptureTool, WrongCommandLinesExitWithTwoAndTheUsage) {
     }
 }
 
+// A regression: --at 1e300 overflowed into a frame number before it was
+// checked, and every frame of the show was written before exit 1.
+TEST(CaptureTool, ATimeFarPastTheEndIsRefusedBeforeAnyFrame) {
+    TempDir temp;
+    const std::string dir = temp.file("frames");
+    char end[32];
+    std::snprintf(end, sizeof end, "%.2f", builtInTiming().end());
+    const std::string far = "1" + std::string(300, '0');
+    for (const std::string option : {"--at", "--from"}) {
+        const ToolRun run = capture("--fps 1 --size 32x24 " + option + " " + far + " --png " + dir);
+        EXPECT_EQ(run.exitCode, 2) << option;
+        EXPECT_EQ(run.err, "orvel-capture: " + option + " lies past the end of the show (" + end + " s)\n" + kUsage);
+        EXPECT_FALSE(exists(dir)) << option;
+    }
+    const ToolRun run = capture("--fps 1 --size 32x24 --at 1e300 --png " + dir);
+    EXPECT_EQ(run.err, "orvel-capture: bad value for --at: '1e300'\n" + kUsage) << "a time is a plain decimal";
+    EXPECT_FALSE(exists(dir));
+}
+
 TEST(CaptureTool, HelpPrintsTheUsageAndSucceeds) {
     const ToolRun run = capture("--help");
     EXPECT_EQ(run.exitCode, 0);

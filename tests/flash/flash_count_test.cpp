@@ -4,8 +4,13 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <regex>
+#include <sstream>
+#include <string>
 #include <vector>
 
+#include "shell/timing.h"
+#include "tools/flash/flash_chart.h"
 #include "tools/flash/flash_counter.h"
 #include "tools/flash/flash_rule.h"
 #include "tools/flash/flash_tally.h"
@@ -124,6 +129,34 @@ TEST(FlashCount, SaturatedRedAlternationCountsAsRed) {
     const FlashTally pinkFlashes = alternation(320, 240, 4.0, 1.0, pink, lightGrey);
     EXPECT_EQ(pinkFlashes.worstGeneral().transitions, 0);
     EXPECT_EQ(pinkFlashes.worstRed().transitions, 0);
+}
+
+// A regression: the chart's axis was sized by the general flashes alone,
+// while it plots the worse of general and red, and red peaks ran up into
+// the title.
+TEST(FlashChart, TheAxisReachesTheRedPeaksItPlots) {
+    const FlashTally red = alternation(320, 240, 10.0, 1.0, {255, 0, 0}, {127, 127, 127});
+    ASSERT_EQ(red.worstGeneral().transitions, 0);
+    ASSERT_EQ(red.worstRed().transitions, 20);
+    const std::string svg = flashChartSvg({{"red", &red}}, builtInTiming(), "");
+    // The axis's numbers, and the plotted line's heights.
+    const std::regex label("text-anchor=\"end\">([0-9]+)</text>");
+    int top = -1;
+    double topY = 0.0;
+    for (std::sregex_iterator m(svg.begin(), svg.end(), label), none; m != none; ++m) {
+        const int v = std::stoi((*m)[1]);
+        if (v <= top) continue;
+        top = v;
+        const std::size_t y = svg.rfind(" y=\"", std::size_t(m->position()));
+        topY = std::stod(svg.substr(y + 4)) - 4.0;
+    }
+    EXPECT_GE(top, 10) << "the axis reaches 10 red flashes a second";
+    const std::size_t points = svg.find("points=\"");
+    ASSERT_NE(points, std::string::npos);
+    std::istringstream line(svg.substr(points + 8, svg.find('"', points + 8) - points - 8));
+    double highest = 1e9;
+    for (double x, y; line >> x && line.get() == ',' && line >> y;) highest = std::min(highest, y);
+    EXPECT_GE(highest, topY) << "the line stays under the axis's top";
 }
 
 // Still black and white stripes over the left half of the screen, across

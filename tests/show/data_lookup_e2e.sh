@@ -11,6 +11,9 @@
 #   program-folder the programs copied beside the data, started from another
 #                  directory: the show plays and ESC writes sync.txt where it
 #                  was started; the capture's relative output lands there too
+#   started-gone   the directory started in removed before they start: a
+#                  relative --timing is refused in one line by both, not
+#                  read from the data folder, where a timing of its name lies
 set -euo pipefail
 
 case_name="$1"
@@ -77,6 +80,24 @@ program-folder)
   [ ! -s "$work/stderr.txt" ] || fail "the show wrote to stderr"
   grep -q 'frames per second$' "$work/started/sync.txt" || fail "no sync.txt where the show was started"
   [ ! -e "$work/program/sync.txt" ] || fail "sync.txt went to the data folder"
+  ;;
+started-gone)
+  cp -r "$show_dir/demodata" "$show_dir"/*.mp3 "$work/program/"
+  write_timing "$work/program/retimed.txt" 's/^end: .*/end: 130/'
+  for program in orvel orvel-capture; do
+    args=(--timing retimed.txt)
+    [ "$program" = orvel ] || args+=(--png "$work/frames")
+    mkdir "$work/gone"
+    code=0
+    # No DISPLAY: a show that went on to open its window would say so instead.
+    (cd "$work/gone" && rmdir "$work/gone" && env -u DISPLAY timeout 30 "$work/program/$program" "${args[@]}" \
+      > "$work/stdout.txt" 2> "$work/stderr.txt") || code=$?
+    [ "$code" = 1 ] || fail "$program exits with $code, expected 1: $(cat "$work/stderr.txt")"
+    expected="$program: the directory $program started in is gone: give --timing an absolute path"
+    [ "$(cat "$work/stderr.txt")" = "$expected" ] || fail "$program said: $(cat "$work/stderr.txt")"
+    [ ! -s "$work/stdout.txt" ] || fail "$program loaded its scenes: $(head -3 "$work/stdout.txt")"
+  done
+  [ ! -e "$work/frames" ] || fail "orvel-capture made $work/frames"
   ;;
 *)
   fail "unknown case"

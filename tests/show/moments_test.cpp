@@ -16,6 +16,7 @@
 #include "shell/sync_file.h"
 #include "shell/sync_marks.h"
 #include "shell/timeline.h"
+#include "shell/timing.h"
 #include "shell/window_title.h"
 #include "tests/test_support.h"
 
@@ -98,6 +99,7 @@ TEST(ShowSchedule, WritesWhatTheHeadersHold) {
         {"sync-tolerance", {schedule::kSyncTolerance}},
         {"sync-marks-max", {kMaxSyncMarks}},
         {"sync-file-max-bytes", {double(kMaxSyncFileBytes)}},
+        {"timing-file-max-bytes", {double(kMaxTimingFileBytes)}},
         {"segment-moments", {std::begin(kSegmentMoments), std::end(kSegmentMoments)}},
         {"segment-4-styles",
          {schedule::segmentStart(4), schedule::kStripesFrom, schedule::kWavesFrom, schedule::segmentEnd(4)}},

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "geometry/vector_math.h"
+#include "shell/demo_clock.h"
 
 // Scene files for the show's tests, built with ChunkWriter.
 
@@ -20,3 +21,16 @@ struct ShellState;
 
 // A key pressed in a show that plays to its built-in timing.
 void press(ShellState& state, int key);
+
+// A counter that a test moves: a thousand to the second, standing still
+// until told to move, whatever the machine is busy with.
+class TestCounter : public Counter {
+public:
+    explicit TestCounter(int64_t now) : now_(now) {}
+    int64_t now() const override { return now_; }
+    int64_t frequency() const override { return 1000; }
+    void advance(int64_t milliseconds) { now_ += milliseconds; }
+
+private:
+    int64_t now_;
+};

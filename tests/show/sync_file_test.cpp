@@ -98,20 +98,32 @@ TEST(SyncFileParse, SkipsOtherLinesAndCountsEachKindLeftOut) {
         "time: nan\n"
         "time: inf\n"
         "time: twelve\n"
+        "time: 1e1\n"
+        "time: 0x10\n"
         "time: 3.500000\n"
         "time:4.0\n"
         "\n"
         "time: 9.25",
         schedule::kShowEnd);
-    EXPECT_EQ(read.formatLines, 8);
-    ASSERT_EQ(read.marks.count, 2);
+    EXPECT_EQ(read.formatLines, 10);
+    ASSERT_EQ(read.marks.count, 2) << "an exponent or hexadecimal is no time";
     EXPECT_EQ(read.marks.times[0], 3.5f);
     EXPECT_EQ(read.marks.times[1], 9.25f);
     EXPECT_EQ(read.negative, 1);
     EXPECT_EQ(read.pastEnd, 1);
-    EXPECT_EQ(read.notANumber, 3);
+    EXPECT_EQ(read.notANumber, 5);
     EXPECT_EQ(read.repeated, 1);
     EXPECT_EQ(read.beyondLimit, 0);
+}
+
+// A regression: an editor's byte order mark made the first line no line of a sync.txt.
+TEST(SyncFileParse, SkipsAByteOrderMarkAtTheStart) {
+    const SyncFileMarks read = parseSyncFile("\xEF\xBB\xBFtime: 3.5\r\ntime: 9.25\r\n", schedule::kShowEnd);
+    EXPECT_EQ(read.formatLines, 2);
+    ASSERT_EQ(read.marks.count, 2);
+    EXPECT_EQ(read.marks.times[0], 3.5f);
+    EXPECT_EQ(parseSyncFile("time: 1.0\n\xEF\xBB\xBFtime: 2.0\n", schedule::kShowEnd).marks.count, 1)
+        << "only at the very start";
 }
 
 TEST(SyncFileParse, KeepsTheFirstHundredMarksAndCountsTheRest) {

@@ -301,12 +301,28 @@ TEST(Timeline, CameraFlightWithoutCameraClearsAndDrawsNothing) {
 TEST(DemoClock, CounterSecondsAreTheSignedDifferenceOverTheFrequency) {
     EXPECT_EQ(counterSeconds(3500000000, 1000000000, 1000000000), 2.5f);
     EXPECT_EQ(counterSeconds(1000, 3000, 1000), -2.0f);
+    TestCounter counter(7000);
     DemoClock clock;
+    clock.useCounter(counter);
     clock.start();
-    EXPECT_GT(clock.counterFrequency(), 0);
-    const float now = clock.seconds();
-    EXPECT_GE(now, 0.0f);
-    EXPECT_LT(now, 1.0f);
+    EXPECT_EQ(clock.counterFrequency(), 1000);
+    EXPECT_EQ(clock.seconds(), 0.0f);
+    counter.advance(1500);
+    EXPECT_EQ(clock.seconds(), 1.5f);
+    EXPECT_GT(steadyCounter().frequency(), 0);
+}
+
+TEST(DemoClock, MillisecondTicksAreTheCountersWholeMilliseconds) {
+    struct Fixed : Counter {
+        int64_t reading;
+        int64_t perSecond;
+        Fixed(int64_t r, int64_t f) : reading(r), perSecond(f) {}
+        int64_t now() const override { return reading; }
+        int64_t frequency() const override { return perSecond; }
+    };
+    EXPECT_EQ(millisecondTicks(Fixed(2500, 1000)), 2500);
+    EXPECT_EQ(millisecondTicks(Fixed(1999999999, 1000000000)), 1999) << "whole milliseconds, rounded down";
+    EXPECT_EQ(millisecondTicks(Fixed(441, 44100)), 10);
 }
 
 // The music is heard an output latency after it starts: demo time stays 0

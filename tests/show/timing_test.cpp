@@ -90,14 +90,19 @@ TEST(Timing, EveryBrokenRuleIsRefusedWithItsLine) {
          "end takes a time in plain decimal seconds, not \"121.16 130\""},
         {withLine("flash 2", "flash 2: 15.8"), lineOf("flash 2"),
          "flash 2 takes two times in seconds, its beginning and its end, not \"15.8\""},
+        {withLine("end", "end: 1.2116e2"), lineOf("end"),
+         "end takes a time in plain decimal seconds, not \"1.2116e2\""},
+        {withLine("segment 3", "segment 3: 0x9.6p0"), lineOf("segment 3"),
+         "segment 3 takes a time in plain decimal seconds, not \"0x9.6p0\""},
         {withLine("music", "music: ../song.ogg"), lineOf("music"),
-         "the music \"../song.ogg\" is not a file name of the data folder (no folder, no \"..\")"},
+         "the music \"../song.ogg\" has a folder part: the file must be in the data folder itself"},
         {withLine("music", "music: music/song.ogg"), lineOf("music"),
-         "the music \"music/song.ogg\" is not a file name of the data folder (no folder, no \"..\")"},
+         "the music \"music/song.ogg\" has a folder part: the file must be in the data folder itself"},
         {withLine("music", "music: song\r\r.ogg"), lineOf("music"),
-         "the music \"song\r\r.ogg\" is not a file name of the data folder (no folder, no \"..\")"},
+         "the music \"song\r\r.ogg\" holds a control character, which a timing file cannot keep"},
         {withLine("music", "music: .."), lineOf("music"),
-         "the music \"..\" is not a file name of the data folder (no folder, no \"..\")"},
+         "the music \"..\" has a folder part: the file must be in the data folder itself"},
+        {withLine("music", "music: # none"), lineOf("music"), "the music \"\" is empty"},
         {withLine("segment 2", "segment 2: 0"), lineOf("segment 2"),
          "segment 2 starts at 0 s, not after the show's start (0 s)"},
         {withLine("segment 4", "segment 4: 9.6"), lineOf("segment 4"),
@@ -133,6 +138,46 @@ TEST(Timing, EveryBrokenRuleIsRefusedWithItsLine) {
         EXPECT_FALSE(read.ok) << c.error;
         EXPECT_EQ(read.error, c.error);
         EXPECT_EQ(read.line, c.line) << c.error;
+    }
+}
+
+// A regression: an editor's byte order mark made the first line no line
+// of the form "NAME: TIME".
+TEST(Timing, SkipsAByteOrderMarkAtTheStart) {
+    const TimingRead read = parseTiming("\xEF\xBB\xBF" + kBuiltIn);
+    ASSERT_TRUE(read.ok) << read.error;
+    EXPECT_EQ(read.timing, builtInTiming());
+    const std::string marked = withLine("pulse", "\xEF\xBB\xBFpulse: 52");
+    EXPECT_EQ(parseTiming(marked).line, lineOf("pulse")) << "only at the very start";
+}
+
+// A regression: "song #2.wav" was written as it is and read back as "song".
+TEST(Timing, AMusicNameThatWouldNotReadBackIsRefusedAndNeverWritten) {
+    const struct {
+        const char* name;
+        const char* error;
+    } refused[] = {
+        {"song #2.wav", "the music \"song #2.wav\" holds a \"#\", which starts a comment in a timing file"},
+        {" song.wav", "the music \" song.wav\" begins or ends with a blank, which a timing file does not keep"},
+        {"song.wav ", "the music \"song.wav \" begins or ends with a blank, which a timing file does not keep"},
+        {"song\n.wav", "the music \"song\n.wav\" holds a control character, which a timing file cannot keep"},
+        {"", "the music \"\" is empty"},
+    };
+    for (const auto& c : refused) {
+        Timing timing = builtInTiming();
+        timing.music = c.name;
+        EXPECT_EQ(checkTiming(timing), c.error);
+        const TimingRead read = parseTiming(formatTiming(timing));
+        EXPECT_FALSE(read.ok) << '"' << c.name << "\" was written and read back as \"" << read.timing.music << '"';
+        EXPECT_EQ(read.line, lineOf("music")) << c.name;
+    }
+    for (const char* name : {"song 2 (live).wav", "na\xC3\xAFve.ogg", "a  b.ogg", "x"}) {
+        Timing timing = builtInTiming();
+        timing.music = name;
+        EXPECT_EQ(checkTiming(timing), "") << name;
+        const TimingRead read = parseTiming(formatTiming(timing));
+        ASSERT_TRUE(read.ok) << name << ": " << read.error;
+        EXPECT_EQ(read.timing.music, name);
     }
 }
 

@@ -599,6 +599,13 @@ describe('author mode', () => {
     await page.evaluate(() => Module._orvel_edit_seek(124));
     assert.equal(await shownTime(), 124);
 
+    // A regression: a timing file was held to a sync.txt's limit, and said so.
+    const limit = schedule.timingFileMaxBytes;
+    writeFileSync(file, later + '#'.repeat(limit + 1 - later.length));
+    assert.equal(await said(async () => (await page.$('#open-timing')).uploadFile(file)),
+      `timing.txt: ${limit + 1} bytes, larger than a timing file can be (${limit}); the timing is as it was`);
+    assert.equal(await savedFile('#save-timing'), later);
+
     // The stripes outside segment 4.
     const lines = retimed.split('\n');
     const line = lines.findIndex((l) => l.startsWith('stripes:')) + 1;

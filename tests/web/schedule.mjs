@@ -43,6 +43,8 @@ export function showSchedule() {
     // The most marks a run keeps, and the largest sync.txt the page opens.
     syncMarksMax: Number(values('sync-marks-max', 1)[0]),
     syncFileMaxBytes: Number(values('sync-file-max-bytes', 1)[0]),
+    // The largest timing file a program reads.
+    timingFileMaxBytes: Number(values('timing-file-max-bytes', 1)[0]),
     // Segment s runs between segmentBounds[s - 1] and segmentBounds[s].
     segmentBounds: values('segment-bounds').map(Number),
     // One a segment, in order.

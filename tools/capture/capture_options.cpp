@@ -115,14 +115,14 @@ ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOption
 
 FrameSchedule captureSchedule(const CaptureOptions& options, const Timing& timing, std::string* error) {
     const bool at = options.at >= 0.0;
+    // Before the time becomes a frame number, which 1e300 would overflow.
+    *error = pastTheEnd(at ? "--at" : "--from", at ? options.at : options.from, timing);
+    if (!error->empty()) return FrameSchedule(timing, options.fps, timing.end() + 1.0, -1.0);
     const double from = at ? double(FrameSchedule::nearestFrame(options.at, options.fps)) / options.fps : options.from;
     const FrameSchedule schedule(timing, options.fps, from, at ? from : options.to);
     if (schedule.writtenCount() > 0) return schedule;
     char text[160];
-    if ((at ? options.at : options.from) > timing.end()) {
-        std::snprintf(text, sizeof text, "%s lies past the end of the show (%.2f s)", at ? "--at" : "--from",
-                      timing.end());
-    } else if (at) {
+    if (at) {
         std::snprintf(text, sizeof text, "--at names a frame past the end of the show (%.2f s) at %d frames a second",
                       timing.end(), options.fps);
     } else {

@@ -44,7 +44,8 @@ ParseResult parseCaptureOptions(int argc, const char* const* argv, CaptureOption
 
 // The frames that options write of a show played to timing, or the
 // reason, in one line, why it has none: --from or --at past its end, or no
-// frame of the fps grid between --from and --to.
+// frame of the fps grid between --from and --to. A --to past the end
+// writes to the end.
 FrameSchedule captureSchedule(const CaptureOptions& options, const Timing& timing, std::string* error);
 
 // Empty when the frame that options draw (the size times the supersample

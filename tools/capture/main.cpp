@@ -168,14 +168,11 @@ void printTotals(const CaptureOptions& options, const FrameSchedule& schedule, l
 // Finds the show's data and makes its place the working directory, with the
 // output paths made absolute first. Empty when it could; else why not.
 std::string findData(const char* argv0, CaptureOptions& options) {
-    namespace fs = std::filesystem;
     const std::string started = startedDirectory();
-    for (std::string* path : {&options.pngDir, &options.videoPath, &options.timingPath}) {
-        if (path->empty() || fs::path(*path).is_absolute()) continue;
-        if (started.empty()) return "the directory orvel-capture started in is gone: give an absolute output path";
-        *path = (fs::path(started) / *path).string();
-    }
-    return enterDataFolder(started, argv0);
+    const std::string error = fromStartedDirectory(
+        started, "orvel-capture",
+        {{"--png", &options.pngDir}, {"--video", &options.videoPath}, {"--timing", &options.timingPath}});
+    return error.empty() ? enterDataFolder(started, argv0) : error;
 }
 
 }  // namespace

@@ -35,8 +35,10 @@ std::string escaped(const std::string& text) {
 }  // namespace
 
 std::string flashChartSvg(const std::vector<ChartShow>& shows, const Timing& timing, const std::string& caption) {
+    // The axis holds what is plotted: each frame's worst window, general or red.
     int most = 2 * (flash_rule::kMostFlashes + 2);
-    for (const ChartShow& show : shows) most = std::max(most, show.tally->worstGeneral().transitions);
+    for (const ChartShow& show : shows)
+        for (int transitions : show.tally->frameTransitions()) most = std::max(most, transitions);
     // The flashes' axis in steps of 5.
     const int top = (most / 2 + 4) / 5 * 5;
     const double end = timing.end();

@@ -211,14 +211,10 @@ std::string countShow(const Options& options, bool calm, const Timing& timing, c
 // Finds the show's data and makes its place the working directory, with
 // the paths given made absolute first. Empty when it could; else why not.
 std::string findData(const char* argv0, Options& options) {
-    namespace fs = std::filesystem;
     const std::string started = startedDirectory();
-    for (std::string* path : {&options.chartPath, &options.timingPath}) {
-        if (path->empty() || fs::path(*path).is_absolute()) continue;
-        if (started.empty()) return "the directory flash-count started in is gone: give an absolute path";
-        *path = (fs::path(started) / *path).string();
-    }
-    return enterDataFolder(started, argv0);
+    const std::string error = fromStartedDirectory(
+        started, "flash-count", {{"--chart", &options.chartPath}, {"--timing", &options.timingPath}});
+    return error.empty() ? enterDataFolder(started, argv0) : error;
 }
 
 const char* showName(bool calm) { return calm ? "the calm show" : "the ordinary show"; }
@@ -249,6 +245,8 @@ int main(int argc, char** argv) {
     if (!why.empty()) return failure(why);
     const TimingRead timing = loadShowTiming(options.timingPath);
     if (!timing.ok) return failure(timing.error);
+    why = pastTheEnd("--from", options.from, timing.timing);
+    if (!why.empty()) return usageError(why);
     const FrameSchedule schedule(timing.timing, options.fps, options.from, options.to);
     if (schedule.writtenCount() == 0) return usageError("no frame of the show lies between --from and --to");
 

@@ -16,23 +16,32 @@ const UNCHANGED = {
   either: 'the marks and the timing are as they were',
 };
 const AUDIO = /\.(mp3|ogg|oga|opus|wav|flac|m4a|aac|weba|webm)$/i;
-let maxTextBytes = 0;
+const NAMES = { sync: 'a sync.txt', timing: 'a timing file' };
+// The largest text of each kind the program reads, from the program.
+let maxTextBytes = { sync: 0, timing: 0 };
 
-// The largest text file the program reads (a sync.txt), from the program.
-export function setFileLimit(bytes) { maxTextBytes = bytes; }
+export function setFileLimits(limits) { maxTextBytes = limits; }
+
+// The kind whose limit a text of kind is held to: a text that may be
+// either, to the larger.
+function limitKind(kind) {
+  if (kind !== 'either') return kind;
+  return maxTextBytes.sync >= maxTextBytes.timing ? 'sync' : 'timing';
+}
 
 // kind: 'sync', 'timing', 'either' (a text dropped: the program tells
-// which it is) or 'music'. A text larger than any the program reads is
-// refused before it is read.
+// which it is) or 'music'. A text larger than the program reads as that
+// kind is refused before it is read.
 export function openChosen(file, kind) {
   if (!file) return;
   if (kind === 'music') {
     openMusic(file);
     return;
   }
-  if (file.size > maxTextBytes) {
-    const what = kind === 'timing' ? 'a timing file' : 'a sync.txt';
-    say(`${file.name}: ${file.size} bytes, larger than ${what} can be (${maxTextBytes}); ${UNCHANGED[kind]}`);
+  const limit = limitKind(kind);
+  if (file.size > maxTextBytes[limit]) {
+    say(`${file.name}: ${file.size} bytes, larger than ${NAMES[limit]} can be (${maxTextBytes[limit]}); ` +
+      UNCHANGED[kind]);
     return;
   }
   file.arrayBuffer().then((bytes) => {

@@ -11,7 +11,7 @@
 // reads the files opened, keeps the steps to undo and says what it refused.
 import { musicLength, prepareAudio } from '../page/sound.js';
 import { byId } from '../page/status.js';
-import { save, setFileLimit } from './files.js';
+import { save, setFileLimits } from './files.js';
 import { setHandles, setTiming } from './handles.js';
 import './input.js';
 import { setMarks } from './marks.js';
@@ -33,9 +33,10 @@ export function musicArriving() {
 }
 
 // Everything has arrived and the music is decoded (or not): the strip drawn
-// with it; maxSyncFileBytes is the largest text file the program reads.
-export function ready(maxSyncFileBytes, musicName) {
-  setFileLimit(maxSyncFileBytes);
+// with it; maxFileBytes holds the largest sync.txt and timing file the
+// program reads, { sync, timing }.
+export function ready(maxFileBytes, musicName) {
+  setFileLimits(maxFileBytes);
   holdOwnMusic(musicName);
 }
 

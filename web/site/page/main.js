@@ -28,7 +28,8 @@ offerStart(author ? author.start : startPlay);
 
 let running = false;
 let offered = false;
-let maxSyncFileBytes = 0;
+// The largest sync.txt and timing file the program reads: { sync, timing }.
+let maxFileBytes = null;
 let musicName = '';
 // Play mode: all but the music's first seconds wait until the start is offered.
 let offer;
@@ -52,7 +53,7 @@ function arrived() {
   } else if (!offered && author && complete && scenesReady && musicReadyUntil(0) === Infinity) {
     offered = true;
     byId('fullscreen').hidden = true;
-    author.ready(maxSyncFileBytes, musicName);
+    author.ready(maxFileBytes, musicName);
     waitForStart();
   }
   // The other scenes where the start needs them; play mode's after the
@@ -72,9 +73,9 @@ const page = {
   changeMenuEntry,
   calm: calmShown,
 
-  ready(width, height, maxSide, maxFileBytes, music, version, showEnd) {
+  ready(width, height, maxSide, fileLimits, music, version, showEnd) {
     running = true;
-    maxSyncFileBytes = maxFileBytes;
+    maxFileBytes = fileLimits;
     musicName = music;
     setPicture(width, height, maxSide);
     root.dataset.version = version;
