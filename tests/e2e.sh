@@ -198,23 +198,26 @@ capture_frames() {
 }
 
 # The picture grab_and_end took against orvel-capture's frames around its
-# moment, by the measure of tests/screen_match.mjs. The show's clock started
-# a little before its window went full screen, and a show short of the
-# processor shows a frame some time old: first the closest frame at 30
-# frames a second within 1.5 s either side of the moment, then the closest
-# at 600 around that one. A frame spins by the angles that the frame before
-# it stored, so the closest at 600 lies up to a 20th of a second before the
-# one at 30, or, where nothing spins, a 60th either side. The moment that
-# picture shows is then held against the frames the show says it had on the
-# screen while it was grabbed, and its clock against when it started and
-# covered the screen (tests/screen_moment.mjs): a show out of step fails
-# however busy the machine.
+# moment, by the measure of tests/screen_match.mjs. The show says which
+# frames it had on the screen while the grab ran (its frame log): first
+# the closest frame at 30 frames a second among their moments, a tenth of a
+# second either side, then the closest at 600 around that one. A frame spins
+# by the angles that the frame before it stored, so the closest at 600 lies
+# up to a 20th of a second before the one at 30, or, where nothing spins, a
+# 60th either side. The moment that picture shows is then held against
+# those frames, and the show's clock against when it started and covered
+# the screen (tests/screen_moment.mjs): a show out of step fails however
+# busy the machine, and however long the grab took.
 match_screen() {
-  local png="$work/screen.png" here matcher from coarse near fine picture
+  local png="$work/screen.png" here matcher span from coarse near fine picture
   here="$(dirname "${BASH_SOURCE[0]}")"
   matcher="$here/screen_match.mjs"
-  from="$(awk -v t="$shot_time" 'BEGIN { printf "%.3f", (t > 1.5) ? t - 1.5 : 0 }')"
-  capture_frames 30 "$from" "$(awk -v t="$shot_time" 'BEGIN { printf "%.3f", t + 1.5 }')"
+  [ -s "$frame_log" ] || fail "the show wrote no frame log ($frame_log)"
+  span="$(awk -v b="$grab_before" -v a="$grab_after" '$1 <= b { from = $2 } $1 > b && $1 < a { to = $2 }
+    END { if (from == "") exit 1; if (to == "") to = from; printf "%.3f %.3f", (from > 0.1) ? from - 0.1 : 0, to + 0.1 }' \
+    "$frame_log")" || fail "the show had shown no frame when the screen was grabbed"
+  from="${span% *}"
+  capture_frames 30 "$from" "${span#* }"
   coarse="$(node "$matcher" "$png" "$work/frames" "$from" 30 || true)"
   echo "at 30 fps: $coarse"
   near="$(sed -n 's/^closest of [0-9]* frames: \([0-9.]*\) s,.*/\1/p' <<< "$coarse")"
@@ -225,7 +228,6 @@ match_screen() {
     || fail "the screen taken $shot_time s after the window went full screen matches no frame: $fine"
   echo "at 600 fps: $fine"
   picture="$(sed -n 's/^closest of [0-9]* frames: \([0-9.]*\) s,.*/\1/p' <<< "$fine")"
-  [ -s "$frame_log" ] || fail "the show wrote no frame log ($frame_log)"
   node "$here/screen_moment.mjs" "$frame_log" "$launched_at" "$full_screen_at" "$grab_before" "$grab_after" \
     "$picture" || fail "the screen is out of step with the show's clock"
 }
