@@ -10,6 +10,7 @@
 
 #include "desktop/desktop.h"
 #include "shell/audio.h"
+#include "shell/frame_log.h"
 #include "shell/framing.h"
 #include "shell/program_start.h"
 #include "shell/show_runner.h"
@@ -33,6 +34,7 @@ ShowRunner show;
 std::string syncPath;
 // The timing file of --timing, "" for none.
 std::string timingPath;
+FrameLog frameLog;
 
 [[noreturn]] void fail(const std::string& message) {
     desktop::reportFailure(kProgram, message);
@@ -132,11 +134,13 @@ void endShow() {
 }
 
 void onDisplay() {
+    const float drawnAt = show.state().demoTime;
     if (show.displayFrame() == FrameResult::Ended) {
         endShow();
         std::exit(0);
     }
     glutSwapBuffers();
+    frameLog.shown(drawnAt, show.clockSeconds());
 }
 
 void onIdle() { glutPostRedisplay(); }
@@ -176,6 +180,8 @@ int main(int argc, char** argv) {
     if (handleOptions(argc, argv, &exitCode)) return exitCode;
     findData(argv[0]);
     loadTiming();
+    std::string error;
+    if (!frameLog.openFromEnvironment(&error)) fail(error);
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(-1, -1);

@@ -72,11 +72,14 @@ apt_install() {
 
 # Plays the show as USER in DIR inside the chroot (COMMAND from there),
 # grabs the screen 2.5 s after the window went full screen, presses ESC, and
-# holds the picture against orvel-capture's frames.
+# holds the picture against orvel-capture's frames. The show's frame log is
+# in the chroot's /tmp, which every user may write.
 play() {
   local user="$1" dir="$2" command="$3"
+  frame_log="$root/tmp/orvel-frames.log"
   show_start "$root" 60 chroot --userspec="$user" "$root" env -i HOME="$dir" DISPLAY="$DISPLAY" \
-    SDL_AUDIODRIVER=dummy PATH=/usr/local/bin:/usr/bin:/bin:/usr/games sh -c "cd '$dir' && exec $command"
+    ORVEL_FRAME_LOG=/tmp/orvel-frames.log SDL_AUDIODRIVER=dummy PATH=/usr/local/bin:/usr/bin:/bin:/usr/games \
+    sh -c "cd '$dir' && exec $command"
   grab_and_end 30
   ! grep -q 'cannot load' "$work/stderr.txt" || fail "the data was not found"
   match_screen

@@ -14,6 +14,8 @@
 #                 exit 1 at start-up with a message
 #   wide          a 16:9 screen: the 4:3 picture centred between black bars
 #   calm          --calm: the opening is drawn, dimmed as the calm show dims it
+#                 (both with an opening a minute longer, so that the picture
+#                 is the opening's on a busy machine too)
 #   timing        a timing.txt in the data folder, naming other music (Ogg),
 #                 that starts segment 2 at 0.5 s: nothing said, and the
 #                 screen a few seconds in matches orvel-capture's frame of
@@ -23,7 +25,8 @@
 #   timing-refused a timing.txt with a fault, or naming music that is not
 #                 there: exit 1 with one line naming the file, before any
 #                 window (no display is needed to be refused)
-#   whole         the whole show untouched: exit 0 after about 121 s, no sync.txt
+#   whole         the whole show untouched: exit 0 once its clock passed the
+#                 end, its frames from 0 s to the end, no sync.txt
 #
 #   show_e2e.sh play-silent|play-no-display PLAY SHOW_DIR
 #
@@ -122,6 +125,7 @@ audio-version)
   [ "$(wc -l < "$work/stderr.txt")" = 1 ] || fail "not one line on stderr"
   ;;
 wide)
+  write_late_timing "$show/timing.txt" 60
   x_server 1280x720
   show_start "$show" 30 "$orvel"
   grab_and_end 30
@@ -143,6 +147,7 @@ sys.exit(0 if bars == 0 and left > 0 and right > 0 else 1)
 CHECK
   ;;
 calm)
+  write_late_timing "$show/timing.txt" 60
   x_server 1024x768
   show_start "$show" 30 "$orvel" --calm
   grab_and_end 30
