@@ -315,15 +315,16 @@ void AuthorMode::resetTiming() {
     page::say("Timing reset (Ctrl+Z brings it back)" + musicNote(builtInTiming().music));
 }
 
+bool AuthorMode::musicNameReadsBack(std::string_view name) const {
+    const std::string problem = fileNameProblem(name);
+    if (!problem.empty()) page::say(std::string(name) + ": the name " + problem + "; rename the file to play it");
+    return problem.empty();
+}
+
 bool AuthorMode::openMusic(std::string_view name) {
+    if (!musicNameReadsBack(name)) return false;
     Timing named = show_.timing();
     named.music = std::string(name);
-    // The name must read back from the timing file that names it.
-    const std::string broken = checkTiming(named);
-    if (!broken.empty()) {
-        page::say(std::string(name) + ": " + broken + "; rename the file to play it");
-        return false;
-    }
     change({show_.state().syncMarks, named}, "Open " + std::string(name));
     page::say(std::string(name) + ": the show plays with this music, and the timing names it");
     return true;

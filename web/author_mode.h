@@ -73,6 +73,10 @@ public:
     // from now on and named by the timing: a step to undo. A name that a
     // timing file cannot hold is refused.
     bool openMusic(std::string_view name);
+    // False, and the reason said, where a music file of that name would be
+    // saved in the timing as another name; the page asks before it reads
+    // the file, so that the music and the timing stay as they were.
+    bool musicNameReadsBack(std::string_view name) const;
 
     void undo();
     void redo();

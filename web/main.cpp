@@ -401,6 +401,11 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_finish_move() {
 EMSCRIPTEN_KEEPALIVE void orvel_edit_reset_timing() {
     if (author) author->resetTiming();
 }
+// A music file the author chose, before the page reads it: 0 where the
+// timing could not name it as it is named (said on the page).
+EMSCRIPTEN_KEEPALIVE int orvel_edit_music_name(const char* name, int nameSize) {
+    return author && author->musicNameReadsBack(std::string_view(name, std::size_t(nameSize))) ? 1 : 0;
+}
 // A music file the author chose, which the page decoded and holds: its name.
 // 0 when refused (said on the page).
 EMSCRIPTEN_KEEPALIVE int orvel_edit_music(const char* name, int nameSize) {

@@ -50,11 +50,15 @@ export function openChosen(file, kind) {
   }, (e) => say(`${file.name} cannot be read (${e.message}); ${UNCHANGED[kind]}`));
 }
 
+// The text's object URL is let go once the download has started (the
+// click starts it), else every save would keep its text for the page's life.
 export function save(name, text) {
   const link = byId('save');
   link.download = name;
-  link.href = URL.createObjectURL(new Blob([text], { type: 'text/plain' }));
+  const url = URL.createObjectURL(new Blob([text], { type: 'text/plain' }));
+  link.href = url;
   link.click();
+  setTimeout(() => URL.revokeObjectURL(url));
 }
 
 // A file dropped anywhere is kept from the browser (which would leave

@@ -53,10 +53,12 @@ function drawTiming(g, height) {
 }
 const drawHandles = addLayer(20, drawTiming);
 
+// The selected handle's line keeps its place among the controls when none
+// is selected: shown or not, it never moves the strip under the pointer.
 function showSelected() {
   const info = byId('handle');
   info.textContent = selected < 0 ? '' : `${names[selected]}: ${times[selected].toFixed(3)} s`;
-  info.hidden = selected < 0;
+  info.style.visibility = selected < 0 ? 'hidden' : 'visible';
 }
 
 // Once: the handles' names and kinds, and the rate of the frame grid.

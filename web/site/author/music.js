@@ -58,7 +58,18 @@ async function hold(name, bytes) {
   }
 }
 
+// The program's word on a name, before the file is read: a name that the
+// timing would save as another is refused, said by the program.
+function nameReadsBack(name) {
+  let fine = 0;
+  withBytes([new TextEncoder().encode(name)], (pointer, size) => {
+    fine = Module._orvel_edit_music_name(pointer, size);
+  });
+  return fine !== 0;
+}
+
 export async function openMusic(file) {
+  if (!nameReadsBack(file.name)) return;
   if (file.size > MAX_MUSIC_BYTES) {
     say(`${file.name}: ${file.size} bytes, larger than the ${MAX_MUSIC_BYTES >> 20} MB music may be here`);
     return;
