@@ -216,35 +216,6 @@ const Timing& builtInTiming() {
     return timing;
 }
 
-double Timing::place(double t) const {
-    const Timing& built = builtInTiming();
-    for (int f = 0; f < kFlashCount; ++f) {
-        if (t < built.flashes[f].begin || t > built.flashes[f].end) continue;
-        const double share = (t - built.flashes[f].begin) / (built.flashes[f].end - built.flashes[f].begin);
-        if (flashes[f].begin == built.flashes[f].begin && flashes[f].end == built.flashes[f].end) return t;
-        return flashes[f].begin + share * (flashes[f].end - flashes[f].begin);
-    }
-    // The named times in the order the rules keep them in every timing.
-    std::vector<std::pair<double, double>> anchors;
-    for (int i = 0; i <= kSegmentCount; ++i) {
-        anchors.push_back({built.bounds[i], bounds[i]});
-        if (i == 4 - 1) {
-            anchors.push_back({built.stripes, stripes});
-            anchors.push_back({built.waves, waves});
-        }
-        if (i == 5 - 1) anchors.push_back({built.pulse, pulse});
-    }
-    if (t >= built.end()) return t - built.end() + end();
-    for (std::size_t i = 1; i < anchors.size(); ++i) {
-        const auto [from, to] = anchors[i - 1];
-        const auto [fromNext, toNext] = anchors[i];
-        if (t > fromNext) continue;
-        if (from == to && fromNext == toNext) return t;
-        return to + (t - from) / (fromNext - from) * (toNext - to);
-    }
-    return t;
-}
-
 bool Timing::operator==(const Timing& other) const {
     for (int i = 0; i <= kSegmentCount; ++i)
         if (bounds[i] != other.bounds[i]) return false;

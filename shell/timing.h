@@ -32,13 +32,6 @@ struct Timing {
     double segmentEnd(int segment) const { return bounds[segment]; }
     double end() const { return bounds[schedule::kSegmentCount]; }
 
-    // A moment of the built-in schedule (a sample moment of the contact
-    // sheet or the tests) at the same place here: at the same share of
-    // the stretch between the named times around it, so that a moment of
-    // segment 4's stripes stays among the stripes. Exactly t in the
-    // built-in timing.
-    double place(double t) const;
-
     bool operator==(const Timing& other) const;
     bool operator!=(const Timing& other) const { return !(*this == other); }
 };
