@@ -15,7 +15,7 @@
 #include "shell/frame_schedule.h"
 #include "shell/schedule.h"
 #include "shell/timing.h"
-#include "tools/capture/show_player.h"
+#include "tools/player/show_player.h"
 #include "tools/flash/flash_counter.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <string>
 
-#include "desktop/desktop.h"
 #include "shell/audio.h"
 #include "shell/frame_log.h"
 #include "shell/framing.h"
@@ -36,10 +35,7 @@ std::string syncPath;
 std::string timingPath;
 FrameLog frameLog;
 
-[[noreturn]] void fail(const std::string& message) {
-    desktop::reportFailure(kProgram, message);
-    std::exit(1);
-}
+[[noreturn]] void fail(const std::string& message) { std::exit(failure(kProgram, message)); }
 
 // Handles the show's own options, taking them out of argv; GLUT takes its X
 // options (-display, -geometry, ...) later. Returns the exit code when the
@@ -87,10 +83,9 @@ bool handleOptions(int& argc, char** argv, int* exitCode) {
 
 // Finds the data before any window opens, and makes its place the working
 // directory.
-void findData(const char* argv0) {
+void enterData(const char* argv0) {
     const std::string started = startedDirectory();
-    std::string error = fromStartedDirectory(started, kProgram, {{"--timing", &timingPath}});
-    if (error.empty()) error = enterDataFolder(started, argv0);
+    const std::string error = findData(started, kProgram, argv0, {{"--timing", &timingPath}});
     if (!error.empty()) fail(error);
     if (!started.empty()) syncPath = (std::filesystem::path(started) / kSyncFile).string();
 }
@@ -178,7 +173,7 @@ void createMenu() {
 int main(int argc, char** argv) {
     int exitCode = 0;
     if (handleOptions(argc, argv, &exitCode)) return exitCode;
-    findData(argv[0]);
+    enterData(argv[0]);
     loadTiming();
     std::string error;
     if (!frameLog.openFromEnvironment(&error)) fail(error);

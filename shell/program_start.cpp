@@ -31,3 +31,19 @@ std::string fromStartedDirectory(const std::string& started, const char* program
 std::string enterDataFolder(const std::string& started, const char* argv0) {
     return enterFirstDataPlace(dataPlaces(started, desktop::programFolder(argv0), build_info::kInstalledDataFolder));
 }
+
+std::string findData(const std::string& started, const char* program, const char* argv0,
+                     const std::vector<std::pair<const char*, std::string*>>& paths) {
+    const std::string error = fromStartedDirectory(started, program, paths);
+    return error.empty() ? enterDataFolder(started, argv0) : error;
+}
+
+int usageError(const char* program, const char* usage, const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n%s\n", program, message.c_str(), usage);
+    return kUsageExit;
+}
+
+int failure(const char* program, const std::string& message) {
+    desktop::reportFailure(program, message);
+    return kFailureExit;
+}

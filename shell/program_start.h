@@ -30,3 +30,23 @@ std::string fromStartedDirectory(const std::string& started, const char* program
 // first argument), then the folder the install rules put the data in. Empty
 // when it could; else the one-line message for a person.
 std::string enterDataFolder(const std::string& started, const char* argv0);
+
+// Makes the paths given absolute from started (as fromStartedDirectory
+// does), then enters the data folder (as enterDataFolder does): what every
+// program that reads the show's data does before it reads any. Empty when
+// it could; else the one-line message for a person.
+std::string findData(const std::string& started, const char* program, const char* argv0,
+                     const std::vector<std::pair<const char*, std::string*>>& paths);
+
+// The exit codes of every program: 1 when it could not do its work, 2 when
+// its command line was not understood.
+constexpr int kFailureExit = 1;
+constexpr int kUsageExit = 2;
+
+// Says "program: message" on standard error, then the usage text; returns
+// kUsageExit.
+int usageError(const char* program, const char* usage, const std::string& message);
+
+// Says "program: message" where the person is looking (desktop.h); returns
+// kFailureExit.
+int failure(const char* program, const std::string& message);

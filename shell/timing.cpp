@@ -18,41 +18,15 @@ namespace {
 using schedule::kSegmentCount;
 using schedule::Window;
 
-constexpr int kFlashCount = int(std::size(schedule::kFlashes));
-
-// The names of a timing file in the order formatTiming writes them.
-enum class Kind { Music, Start, End, Flash, Stripes, Waves, Pulse };
-
-struct Name {
-    std::string text;
-    Kind kind;
-    // The segment of a start, the flash's number.
-    int number;
-};
-
-const std::vector<Name>& names() {
-    static const std::vector<Name> list = [] {
-        std::vector<Name> n{{"music", Kind::Music, 0}};
-        for (int s = 2; s <= kSegmentCount; ++s) n.push_back({"segment " + std::to_string(s), Kind::Start, s});
-        n.push_back({"end", Kind::End, 0});
-        for (int f = 1; f <= kFlashCount; ++f) n.push_back({"flash " + std::to_string(f), Kind::Flash, f});
-        n.push_back({"stripes", Kind::Stripes, 0});
-        n.push_back({"waves", Kind::Waves, 0});
-        n.push_back({"pulse", Kind::Pulse, 0});
-        return n;
-    }();
-    return list;
-}
-
-int nameIndex(Kind kind, int number = 0) {
-    for (std::size_t i = 0; i < names().size(); ++i)
-        if (names()[i].kind == kind && names()[i].number == number) return int(i);
+int nameIndex(TimingKind kind, int number = 0) {
+    for (std::size_t i = 0; i < timingNames().size(); ++i)
+        if (timingNames()[i].kind == kind && timingNames()[i].number == number) return int(i);
     return -1;
 }
 
 // The line that sets the end of segment s: the next one's start, or the end.
 int endOfSegment(int segment) {
-    return segment == kSegmentCount ? nameIndex(Kind::End) : nameIndex(Kind::Start, segment + 1);
+    return segment == kSegmentCount ? nameIndex(TimingKind::End) : nameIndex(TimingKind::Start, segment + 1);
 }
 
 // The fewest decimals that read back as the same number: 5, 9.6, 15.48.
@@ -83,7 +57,7 @@ bool holdsAFrame(const Timing& timing, int segment) {
 }
 
 struct Fault {
-    // Index into names() of the time at fault.
+    // Index into timingNames() of the time at fault.
     int name = -1;
     std::string what;
 };
@@ -98,18 +72,18 @@ Fault findFault(const Timing& t) {
     // A name that would not read back as written is refused here, so that
     // no timing holding one is taken or written.
     const std::string music = musicFault(t.music);
-    if (!music.empty()) return {nameIndex(Kind::Music), music};
+    if (!music.empty()) return {nameIndex(TimingKind::Music), music};
     for (int s = 2; s <= kSegmentCount + 1; ++s) {
         if (t.bounds[s - 1] > t.bounds[s - 2]) continue;
         const std::string before =
             s == 2 ? "the show's start (0 s)"
                    : "segment " + std::to_string(s - 1) + "'s start (" + seconds(t.bounds[s - 2]) + " s)";
         const std::string what = s <= kSegmentCount ? "segment " + std::to_string(s) + " starts at " : "the end is at ";
-        return {s <= kSegmentCount ? nameIndex(Kind::Start, s) : nameIndex(Kind::End),
+        return {s <= kSegmentCount ? nameIndex(TimingKind::Start, s) : nameIndex(TimingKind::End),
                 what + seconds(t.bounds[s - 1]) + " s, not after " + before};
     }
     if (t.end() > kMaxShowEnd)
-        return {nameIndex(Kind::End),
+        return {nameIndex(TimingKind::End),
                 "the end is at " + seconds(t.end()) + " s, past the latest end, " + seconds(kMaxShowEnd) + " s"};
     for (int s = 1; s <= kSegmentCount; ++s) {
         if (holdsAFrame(t, s)) continue;
@@ -120,27 +94,28 @@ Fault findFault(const Timing& t) {
         const Window& flash = t.flashes[f - 1];
         const std::string name = "flash " + std::to_string(f);
         if (!(flash.begin < flash.end))
-            return {nameIndex(Kind::Flash, f), name + " ends at " + seconds(flash.end) + " s, not after it begins (" +
-                                                   seconds(flash.begin) + " s)"};
+            return {nameIndex(TimingKind::Flash, f),
+                    name + " ends at " + seconds(flash.end) + " s, not after it begins (" + seconds(flash.begin) +
+                        " s)"};
         if (f > 1 && flash.begin < t.flashes[f - 2].end)
-            return {nameIndex(Kind::Flash, f), name + " begins at " + seconds(flash.begin) + " s, before flash " +
-                                                   std::to_string(f - 1) + " ends (" + seconds(t.flashes[f - 2].end) +
-                                                   " s)"};
+            return {nameIndex(TimingKind::Flash, f), name + " begins at " + seconds(flash.begin) + " s, before flash " +
+                                                         std::to_string(f - 1) + " ends (" +
+                                                         seconds(t.flashes[f - 2].end) + " s)"};
         if (flash.begin < t.segmentStart(4) || flash.end > t.segmentEnd(4))
-            return {nameIndex(Kind::Flash, f),
+            return {nameIndex(TimingKind::Flash, f),
                     name + " (" + span(flash.begin, flash.end) + ") is not inside " + segmentSpan(t, 4)};
     }
     if (!(t.stripes > t.segmentStart(4) && t.stripes < t.segmentEnd(4)))
-        return {nameIndex(Kind::Stripes),
+        return {nameIndex(TimingKind::Stripes),
                 "the stripes start at " + seconds(t.stripes) + " s, not inside " + segmentSpan(t, 4)};
     if (!(t.waves > t.stripes))
-        return {nameIndex(Kind::Waves),
+        return {nameIndex(TimingKind::Waves),
                 "the waves start at " + seconds(t.waves) + " s, not after the stripes (" + seconds(t.stripes) + " s)"};
     if (!(t.waves < t.segmentEnd(4)))
-        return {nameIndex(Kind::Waves),
+        return {nameIndex(TimingKind::Waves),
                 "the waves start at " + seconds(t.waves) + " s, not inside " + segmentSpan(t, 4)};
     if (!(t.pulse > t.segmentStart(5) && t.pulse < t.segmentEnd(5)))
-        return {nameIndex(Kind::Pulse),
+        return {nameIndex(TimingKind::Pulse),
                 "the pulse starts at " + seconds(t.pulse) + " s, not inside " + segmentSpan(t, 5)};
     return {};
 }
@@ -166,38 +141,38 @@ bool readTimes(std::string_view text, double* times, int count) {
 }
 
 // Sets a name's value in timing; false when the value is not one.
-bool setValue(Timing& timing, const Name& name, std::string_view value) {
+bool setValue(Timing& timing, const TimingName& name, std::string_view value) {
     switch (name.kind) {
-    case Kind::Music:
+    case TimingKind::Music:
         if (!fileNameProblem(value).empty()) return false;
         timing.music = std::string(value);
         return true;
-    case Kind::Start:
+    case TimingKind::Start:
         return readTimes(value, &timing.bounds[name.number - 1], 1);
-    case Kind::End:
+    case TimingKind::End:
         return readTimes(value, &timing.bounds[kSegmentCount], 1);
-    case Kind::Flash: {
+    case TimingKind::Flash: {
         double window[2] = {};
         if (!readTimes(value, window, 2)) return false;
         timing.flashes[name.number - 1] = Window{window[0], window[1]};
         return true;
     }
-    case Kind::Stripes:
+    case TimingKind::Stripes:
         return readTimes(value, &timing.stripes, 1);
-    case Kind::Waves:
+    case TimingKind::Waves:
         return readTimes(value, &timing.waves, 1);
-    case Kind::Pulse:
+    case TimingKind::Pulse:
         return readTimes(value, &timing.pulse, 1);
     }
     return false;
 }
 
-std::string badValue(const Name& name, std::string_view value) {
+std::string badValue(const TimingName& name, std::string_view value) {
     const std::string quoted = "\"" + std::string(value) + "\"";
     switch (name.kind) {
-    case Kind::Music:
+    case TimingKind::Music:
         return musicFault(value);
-    case Kind::Flash:
+    case TimingKind::Flash:
         return name.text + " takes two times in seconds, its beginning and its end, not " + quoted;
     default:
         return name.text + " takes a time in plain decimal seconds, not " + quoted;
@@ -213,6 +188,20 @@ TimingRead refused(std::string what, int line = 0) {
 
 }  // namespace
 
+const std::vector<TimingName>& timingNames() {
+    static const std::vector<TimingName> list = [] {
+        std::vector<TimingName> n{{"music", TimingKind::Music, 0}};
+        for (int s = 2; s <= kSegmentCount; ++s) n.push_back({"segment " + std::to_string(s), TimingKind::Start, s});
+        n.push_back({"end", TimingKind::End, 0});
+        for (int f = 1; f <= kFlashCount; ++f) n.push_back({"flash " + std::to_string(f), TimingKind::Flash, f});
+        n.push_back({"stripes", TimingKind::Stripes, 0});
+        n.push_back({"waves", TimingKind::Waves, 0});
+        n.push_back({"pulse", TimingKind::Pulse, 0});
+        return n;
+    }();
+    return list;
+}
+
 const Timing& builtInTiming() {
     static const Timing timing = [] {
         Timing t;
@@ -225,35 +214,6 @@ const Timing& builtInTiming() {
         return t;
     }();
     return timing;
-}
-
-double Timing::place(double t) const {
-    const Timing& built = builtInTiming();
-    for (int f = 0; f < kFlashCount; ++f) {
-        if (t < built.flashes[f].begin || t > built.flashes[f].end) continue;
-        const double share = (t - built.flashes[f].begin) / (built.flashes[f].end - built.flashes[f].begin);
-        if (flashes[f].begin == built.flashes[f].begin && flashes[f].end == built.flashes[f].end) return t;
-        return flashes[f].begin + share * (flashes[f].end - flashes[f].begin);
-    }
-    // The named times in the order the rules keep them in every timing.
-    std::vector<std::pair<double, double>> anchors;
-    for (int i = 0; i <= kSegmentCount; ++i) {
-        anchors.push_back({built.bounds[i], bounds[i]});
-        if (i == 4 - 1) {
-            anchors.push_back({built.stripes, stripes});
-            anchors.push_back({built.waves, waves});
-        }
-        if (i == 5 - 1) anchors.push_back({built.pulse, pulse});
-    }
-    if (t >= built.end()) return t - built.end() + end();
-    for (std::size_t i = 1; i < anchors.size(); ++i) {
-        const auto [from, to] = anchors[i - 1];
-        const auto [fromNext, toNext] = anchors[i];
-        if (t > fromNext) continue;
-        if (from == to && fromNext == toNext) return t;
-        return to + (t - from) / (fromNext - from) * (toNext - to);
-    }
-    return t;
 }
 
 bool Timing::operator==(const Timing& other) const {
@@ -285,7 +245,7 @@ TimingRead parseTiming(std::string_view text) {
     if (isBinaryText(text)) return refused("binary: not a timing file");
     TimingRead read;
     read.timing.bounds[0] = 0.0;
-    std::vector<int> lineOf(names().size(), 0);
+    std::vector<int> lineOf(timingNames().size(), 0);
     for (int number = 1; !text.empty(); ++number) {
         std::string_view line = takeLine(text);
         line = trimmed(line.substr(0, line.find('#')));
@@ -296,16 +256,16 @@ TimingRead parseTiming(std::string_view text) {
         const std::string_view key = trimmed(line.substr(0, colon));
         const std::string_view value = trimmed(line.substr(colon + 1));
         std::size_t i = 0;
-        while (i < names().size() && names()[i].text != key) ++i;
-        if (i == names().size()) return refused("unknown name \"" + std::string(key) + "\"", number);
+        while (i < timingNames().size() && timingNames()[i].text != key) ++i;
+        if (i == timingNames().size()) return refused("unknown name \"" + std::string(key) + "\"", number);
         if (lineOf[i] != 0)
-            return refused("\"" + names()[i].text + "\" again (first on line " + std::to_string(lineOf[i]) + ")",
+            return refused("\"" + timingNames()[i].text + "\" again (first on line " + std::to_string(lineOf[i]) + ")",
                            number);
         lineOf[i] = number;
-        if (!setValue(read.timing, names()[i], value)) return refused(badValue(names()[i], value), number);
+        if (!setValue(read.timing, timingNames()[i], value)) return refused(badValue(timingNames()[i], value), number);
     }
-    for (std::size_t i = 0; i < names().size(); ++i)
-        if (lineOf[i] == 0) return refused("no \"" + names()[i].text + "\" line");
+    for (std::size_t i = 0; i < timingNames().size(); ++i)
+        if (lineOf[i] == 0) return refused("no \"" + timingNames()[i].text + "\" line");
     const Fault fault = findFault(read.timing);
     if (!fault.what.empty()) return refused(fault.what, lineOf[std::size_t(fault.name)]);
     read.ok = true;
@@ -316,31 +276,31 @@ std::string formatTiming(const Timing& timing) {
     std::string text =
         "# orvel's timing: where each segment starts and the show ends, and the moments inside\n"
         "# segments 4 and 5 where the picture changes, in seconds; the music in the data folder.\n";
-    for (const Name& name : names()) {
+    for (const TimingName& name : timingNames()) {
         text += name.text + ": ";
         switch (name.kind) {
-        case Kind::Music:
+        case TimingKind::Music:
             // A name that would read back as another (checkTiming refuses
             // it) is left out: the file is then refused where it is read,
             // never played with some other music.
             if (fileNameProblem(timing.music).empty()) text += timing.music;
             break;
-        case Kind::Start:
+        case TimingKind::Start:
             text += seconds(timing.segmentStart(name.number));
             break;
-        case Kind::End:
+        case TimingKind::End:
             text += seconds(timing.end());
             break;
-        case Kind::Flash:
+        case TimingKind::Flash:
             text += seconds(timing.flashes[name.number - 1].begin) + " " + seconds(timing.flashes[name.number - 1].end);
             break;
-        case Kind::Stripes:
+        case TimingKind::Stripes:
             text += seconds(timing.stripes);
             break;
-        case Kind::Waves:
+        case TimingKind::Waves:
             text += seconds(timing.waves);
             break;
-        case Kind::Pulse:
+        case TimingKind::Pulse:
             text += seconds(timing.pulse);
             break;
         }

@@ -4,8 +4,12 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/schedule.h"
+
+// The flashes of segment 4 that a timing places.
+constexpr int kFlashCount = int(std::size(schedule::kFlashes));
 
 // The show's times that its authors tune by ear, and the music they tune
 // them to: where each segment starts, where the show ends, and the moments
@@ -19,7 +23,7 @@ struct Timing {
     // Segment s runs between bounds[s - 1] and bounds[s], both excluded;
     // bounds[0] is 0 and the last bound is the show's end.
     double bounds[schedule::kSegmentCount + 1] = {};
-    schedule::Window flashes[std::size(schedule::kFlashes)] = {};
+    schedule::Window flashes[kFlashCount] = {};
     double stripes = 0.0;
     double waves = 0.0;
     double pulse = 0.0;
@@ -28,18 +32,27 @@ struct Timing {
     double segmentEnd(int segment) const { return bounds[segment]; }
     double end() const { return bounds[schedule::kSegmentCount]; }
 
-    // A moment of the built-in schedule (a sample moment of the contact
-    // sheet or the tests) at the same place here: at the same share of
-    // the stretch between the named times around it, so that a moment of
-    // segment 4's stripes stays among the stripes. Exactly t in the
-    // built-in timing.
-    double place(double t) const;
-
     bool operator==(const Timing& other) const;
     bool operator!=(const Timing& other) const { return !(*this == other); }
 };
 
 const Timing& builtInTiming();
+
+// What a line of a timing file sets.
+enum class TimingKind { Music, Start, End, Flash, Stripes, Waves, Pulse };
+
+struct TimingName {
+    // The name before the colon: "segment 2", "flash 1", "stripes".
+    std::string text;
+    TimingKind kind;
+    // The segment of a start, the flash's number; 0 for the others.
+    int number;
+};
+
+// The names of a timing file in the order formatTiming writes them: the
+// music, the starts of segments 2 on, the end, the flashes, the stripes,
+// the waves and the pulse. Every list of the timing's times follows it.
+const std::vector<TimingName>& timingNames();
 
 // The file a program reads from the show's data folder when it is given none.
 constexpr const char* kTimingFile = "timing.txt";

@@ -38,8 +38,10 @@
 #include "geometry/texture_file.h"
 #include "offscreen/offscreen_context.h"
 #include "scene/scene.h"
+#include "shell/program_start.h"
 #include "shell/scene_needs.h"
 #include "shell/timing.h"
+#include "tools/player/quiet_standard_output.h"
 
 namespace {
 
@@ -152,7 +154,8 @@ int main(int argc, char** argv) {
     try {
         // The scenes are read as the show reads them, textures uploaded;
         // the reader's progress lines are the show's, not this tool's.
-        if (!std::freopen("/dev/null", "w", stdout)) throw std::runtime_error("cannot silence the scene reader");
+        const QuietStandardOutput quiet;
+        if (!quiet.quiet()) throw std::runtime_error("cannot silence the scene reader");
         OffscreenContext context(16, 16);
         if (!context.ok()) throw std::runtime_error(context.error());
         std::set<std::string> packed;
@@ -172,8 +175,7 @@ int main(int argc, char** argv) {
         const std::string list = std::string(kStartFile) + "\n" + kRestFile + "\n" + music + "\n";
         writeWhole(site + "site-data.txt", Bytes(list.begin(), list.end()));
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "pack-site: %s\n", e.what());
-        return 1;
+        return failure("pack-site", e.what());
     }
     return 0;
 }

@@ -1,49 +1,77 @@
 #include "web/timing_handles.h"
 
-#include <iterator>
+#include <string>
+#include <utility>
 
 namespace {
 
-using schedule::kSegmentCount;
+// Where a handle's time stands in a timing: a time of the timing's names,
+// and for a flash which end of its window.
+struct HandleTime {
+    TimingKind kind;
+    int number;
+    bool windowEnd;
+};
 
-constexpr int kBoundHandles = kSegmentCount;  // starts of segments 2 to 18, then the end
-constexpr int kFlashCount = int(std::size(schedule::kFlashes));
+struct Handles {
+    std::vector<TimingHandle> handles;
+    std::vector<HandleTime> times;
+};
+
+// Every time of the timing file but the music, in the file's order; a
+// flash's line holds two.
+const Handles& handles() {
+    static const Handles all = [] {
+        Handles h;
+        auto add = [&h](const TimingName& name, std::string label, bool opensWindow, bool windowEnd) {
+            const bool bound = name.kind == TimingKind::Start || name.kind == TimingKind::End;
+            h.handles.push_back({std::move(label), bound, opensWindow});
+            h.times.push_back({name.kind, name.number, windowEnd});
+        };
+        for (const TimingName& name : timingNames()) {
+            switch (name.kind) {
+            case TimingKind::Music:
+                break;
+            case TimingKind::Start:
+                add(name, name.text + "'s start", false, false);
+                break;
+            case TimingKind::Flash:
+                add(name, name.text + "'s beginning", true, false);
+                add(name, name.text + "'s end", false, true);
+                break;
+            default:
+                add(name, "the " + name.text, false, false);
+                break;
+            }
+        }
+        return h;
+    }();
+    return all;
+}
 
 // The time that a handle names, in timing.
 double* timeOf(Timing& timing, int handle) {
-    if (handle < kBoundHandles) return &timing.bounds[handle + 1];
-    const int moment = handle - kBoundHandles;
-    if (moment < 2 * kFlashCount) {
-        schedule::Window& flash = timing.flashes[moment / 2];
-        return moment % 2 == 0 ? &flash.begin : &flash.end;
-    }
-    switch (moment - 2 * kFlashCount) {
-    case 0:
+    const HandleTime& at = handles().times[std::size_t(handle)];
+    switch (at.kind) {
+    case TimingKind::Start:
+        return &timing.bounds[at.number - 1];
+    case TimingKind::Flash:
+        return at.windowEnd ? &timing.flashes[at.number - 1].end : &timing.flashes[at.number - 1].begin;
+    case TimingKind::Stripes:
         return &timing.stripes;
-    case 1:
+    case TimingKind::Waves:
         return &timing.waves;
-    default:
+    case TimingKind::Pulse:
         return &timing.pulse;
+    case TimingKind::End:
+    default:
+        return &timing.bounds[schedule::kSegmentCount];
     }
 }
 
 }  // namespace
 
-const std::vector<TimingHandle>& timingHandles() {
-    static const std::vector<TimingHandle> handles = [] {
-        std::vector<TimingHandle> list;
-        for (int s = 2; s <= kSegmentCount; ++s)
-            list.push_back({"segment " + std::to_string(s) + "'s start", true, false});
-        list.push_back({"the end", true, false});
-        for (int f = 1; f <= kFlashCount; ++f) {
-            list.push_back({"flash " + std::to_string(f) + "'s beginning", false, true});
-            list.push_back({"flash " + std::to_string(f) + "'s end", false, false});
-        }
-        for (const char* moment : {"the stripes", "the waves", "the pulse"}) list.push_back({moment, false, false});
-        return list;
-    }();
-    return handles;
-}
+const std::vector<TimingHandle>& timingHandles() { return handles().handles; }
 
 double handleTime(const Timing& timing, int handle) {
     Timing copy = timing;

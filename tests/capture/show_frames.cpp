@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "shell/frame_schedule.h"
-#include "tools/capture/show_player.h"
+#include "tools/player/show_player.h"
 
 Pictures renderFrames(const std::set<long>& wanted, int fps, int width, int height, int supersample, bool calm) {
     Pictures pictures;

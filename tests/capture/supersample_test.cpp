@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "tools/capture/supersample.h"
+#include "tools/player/supersample.h"
 
 namespace {
 

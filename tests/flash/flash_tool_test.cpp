@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "offscreen/offscreen_context.h"
+#include "shell/schedule.h"
 #include "shell/timing.h"
 #include "tests/test_support.h"
 
@@ -31,6 +33,53 @@ TEST(FlashCountTool, ATimeFarPastTheEndIsRefusedBeforeAnyFrame) {
     run = flashCount("--fps 1 --size 32x24 --from 1e300");
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(firstLine(run.err), "flash-count: bad value for --from: '1e300'") << "a time is a plain decimal";
+}
+
+TEST(FlashCountTool, WrongCommandLinesExitWithTwoAndTheUsage) {
+    const std::string pastLast = std::to_string(schedule::kSegmentCount + 1);
+    const std::pair<std::string, std::string> cases[] = {
+        {"--bogus", "flash-count: unknown option --bogus"},
+        {"--fps", "flash-count: --fps needs a value"},
+        {"--segments 0", "flash-count: bad value for --segments: '0'"},
+        {"--segments " + pastLast, "flash-count: bad value for --segments: '" + pastLast + "'"},
+        {"--segments 5-3", "flash-count: bad value for --segments: '5-3'"},
+        {"--segments 1,,2", "flash-count: bad value for --segments: '1,,2'"},
+        {"--segments 2-", "flash-count: bad value for --segments: '2-'"},
+        {"--size 0x10", "flash-count: bad value for --size: '0x10'"},
+        {"--size 2097152x10", "flash-count: bad value for --size: '2097152x10'"},
+        {"--from 2 --to 1", "flash-count: --to comes before --from"},
+    };
+    for (const auto& [args, line] : cases) {
+        const ToolRun run = flashCount(args);
+        EXPECT_EQ(run.exitCode, 2) << args;
+        EXPECT_EQ(firstLine(run.err), line) << args;
+        EXPECT_EQ(firstLine(run.err.substr(run.err.find('\n') + 1)).rfind("usage: flash-count ", 0), 0u) << args;
+        EXPECT_EQ(run.out, "") << args;
+    }
+}
+
+TEST(FlashCountTool, ASizePastOSMesasLargestBufferIsRefused) {
+    int width = 0;
+    int height = 0;
+    std::string why;
+    ASSERT_TRUE(OffscreenContext::largestSize(&width, &height, &why)) << why;
+    const ToolRun run = flashCount("--size " + std::to_string(width + 1) + "x10");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(firstLine(run.err), "flash-count: --size is larger than OSMesa's largest buffer of " +
+                                      std::to_string(width) + "x" + std::to_string(height));
+}
+
+// --segments chooses the frames counted: segment 2 has none in the first second.
+TEST(FlashCountTool, SegmentsChooseTheFramesCounted) {
+    ToolRun run = flashCount("--fps 1 --size 32x24 --from 0 --to 1 --segments 2-3");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(firstLine(run.err), "flash-count: no frame of the segments chosen lies between --from and --to");
+    run = flashCount("--fps 1 --size 32x24 --from 0 --to 1 --segments 1,3");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(firstLine(run.out).find("flash-count: the ordinary show, 32x24 at 1 frames a second, 0.000 to 1.000 s, "
+                                      "segments 1,3; "),
+              0u)
+        << run.out;
 }
 
 }  // namespace

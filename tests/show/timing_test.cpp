@@ -213,27 +213,6 @@ TEST(Timing, TheShowReadsTheDataFoldersTimingAndItsMusic) {
     EXPECT_EQ(loadShowTiming(dir.path() + "/given.txt").line, lineOf("end")) << "a given file comes first";
 }
 
-TEST(Timing, TheShowsMomentsKeepTheirPlaceInARetimedShow) {
-    for (double t : schedule::kSegmentMoments) EXPECT_EQ(builtInTiming().place(t), t);
-    Timing timing = builtInTiming();
-    // Segment 3 starts 2 s later and lasts 2.8 s instead of 4.8.
-    timing.bounds[2] = 11.6;
-    EXPECT_DOUBLE_EQ(timing.place(12.0), 11.6 + (12.0 - 9.6) * 2.8 / 4.8);
-    EXPECT_DOUBLE_EQ(timing.place(7.0), 5.0 + 2.0 * 6.6 / 4.6) << "segment 2 keeps its start and ends later";
-    EXPECT_EQ(timing.place(30.0), 30.0) << "later segments are where they were";
-    // The stripes move: a moment among them stays among them.
-    timing.stripes = 25.0;
-    timing.waves = 27.0;
-    const double stripes = timing.place(schedule::kSegment4StyleMoments[1]);
-    EXPECT_GT(stripes, 25.0);
-    EXPECT_LT(stripes, 27.0);
-    // A moment in a flash stays in its flash.
-    timing.flashes[0] = {16.0, 16.4};
-    EXPECT_DOUBLE_EQ(timing.place(schedule::kOutlineMoments[0]), 16.0 + 0.6 * 0.4);
-    timing.bounds[schedule::kSegmentCount] = 200.0;
-    EXPECT_DOUBLE_EQ(timing.place(121.0), 118.16 + 2.84 / 3.0 * 81.84);
-}
-
 // The show plays to the timing it is given: its segments' windows and the
 // moments where segment 4's picture changes.
 TEST(Timing, TheTimelineFollowsTheTiming) {

@@ -18,8 +18,8 @@
 #include "tools/capture/capture_options.h"
 #include "shell/frame_schedule.h"
 #include "tools/capture/png_file.h"
-#include "tools/capture/progress_meter.h"
-#include "tools/capture/show_player.h"
+#include "tools/player/progress_meter.h"
+#include "tools/player/show_player.h"
 #include "tools/capture/video_encoder.h"
 
 namespace {
@@ -30,16 +30,7 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "orvel-capture: %s\n%s\n", message.c_str(), kCaptureUsage);
-    return 2;
-}
-
-int failure(ProgressMeter* progress, const std::string& message) {
-    if (progress) progress->clear();
-    std::fprintf(stderr, "orvel-capture: %s\n", message.c_str());
-    return 1;
-}
+const char* const kProgram = "orvel-capture";
 
 std::string frameFileName(const std::string& dir, long index) {
     char name[32];
@@ -165,21 +156,11 @@ void printTotals(const CaptureOptions& options, const FrameSchedule& schedule, l
     std::fprintf(stderr, "\n");
 }
 
-// Finds the show's data and makes its place the working directory, with the
-// output paths made absolute first. Empty when it could; else why not.
-std::string findData(const char* argv0, CaptureOptions& options) {
-    const std::string started = startedDirectory();
-    const std::string error = fromStartedDirectory(
-        started, "orvel-capture",
-        {{"--png", &options.pngDir}, {"--video", &options.videoPath}, {"--timing", &options.timingPath}});
-    return error.empty() ? enterDataFolder(started, argv0) : error;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--version") {
-        printVersion("orvel-capture");
+        printVersion(kProgram);
         return 0;
     }
     const Clock::time_point begin = Clock::now();
@@ -190,31 +171,32 @@ int main(int argc, char** argv) {
         std::printf("%s\n", kCaptureUsage);
         return 0;
     case ParseResult::Usage:
-        return usageError(error);
+        return usageError(kProgram, kCaptureUsage, error);
     case ParseResult::Ok:
         break;
     }
     int largestWidth = 0;
     int largestHeight = 0;
-    if (!OffscreenContext::largestSize(&largestWidth, &largestHeight, &error)) return failure(nullptr, error);
+    if (!OffscreenContext::largestSize(&largestWidth, &largestHeight, &error)) return failure(kProgram, error);
     error = checkDrawingSize(options, largestWidth, largestHeight);
-    if (!error.empty()) return usageError(error);
+    if (!error.empty()) return usageError(kProgram, kCaptureUsage, error);
 
-    error = findData(argv[0], options);
-    if (!error.empty()) return failure(nullptr, error);
+    error = findData(startedDirectory(), kProgram, argv[0],
+                     {{"--png", &options.pngDir}, {"--video", &options.videoPath}, {"--timing", &options.timingPath}});
+    if (!error.empty()) return failure(kProgram, error);
     const TimingRead timing = loadShowTiming(options.timingPath);
-    if (!timing.ok) return failure(nullptr, timing.error);
+    if (!timing.ok) return failure(kProgram, timing.error);
     const FrameSchedule schedule = captureSchedule(options, timing.timing, &error);
-    if (!error.empty()) return usageError(error);
+    if (!error.empty()) return usageError(kProgram, kCaptureUsage, error);
 
     const bool video = !options.videoPath.empty();
     if (!video) {
         error = makeDirectory(options.pngDir);
-        if (!error.empty()) return failure(nullptr, error);
+        if (!error.empty()) return failure(kProgram, error);
     }
 
     ShowPlayer player(options.width, options.height, options.supersample);
-    if (!player.ok()) return failure(nullptr, player.error());
+    if (!player.ok()) return failure(kProgram, player.error());
     player.setTiming(timing.timing);
     player.setCalm(options.calm);
     Timings timings;
@@ -223,21 +205,26 @@ int main(int argc, char** argv) {
     timings.load = secondsSince(loadBegin);
     for (const std::string& f : failures) std::fprintf(stderr, "orvel-capture: cannot load %s\n", f.c_str());
     if (failures.size() == size_t(kSceneCount))
-        return failure(nullptr, "no scene could be loaded from the data folder");
+        return failure(kProgram, "no scene could be loaded from the data folder");
 
     VideoEncoder encoder;
-    if (video && !startVideo(encoder, options, schedule, timing.timing, &error)) return failure(nullptr, error);
+    if (video && !startVideo(encoder, options, schedule, timing.timing, &error)) return failure(kProgram, error);
 
     ProgressMeter progress(stderr, schedule.endFrame());
+    // A failure's line replaces the progress line.
+    auto stopped = [&progress](const std::string& message) {
+        progress.clear();
+        return failure(kProgram, message);
+    };
     const Clock::time_point loopBegin = Clock::now();
     long written = 0;
     if (!captureFrames(player, schedule, options, video ? &encoder : nullptr, progress, timings, written, &error))
-        return failure(&progress, error);
+        return stopped(error);
     if (written != schedule.writtenCount())
-        return failure(&progress, "the show ended after " + std::to_string(written) + " of " +
-                                      std::to_string(schedule.writtenCount()) + " frames");
+        return stopped("the show ended after " + std::to_string(written) + " of " +
+                       std::to_string(schedule.writtenCount()) + " frames");
     if (video) {
-        if (!encoder.finish(written, &error)) return failure(&progress, error);
+        if (!encoder.finish(written, &error)) return stopped(error);
         timings.encode = encoder.waitSeconds();
     }
     progress.clear();

@@ -5,9 +5,6 @@
 // and the stretches with a harmful pattern; with --chart it counts the
 // ordinary and the calm show and draws both in one picture.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -24,8 +21,9 @@
 #include "shell/program_start.h"
 #include "shell/timeline.h"
 #include "shell/timing.h"
-#include "tools/capture/progress_meter.h"
-#include "tools/capture/show_player.h"
+#include "tools/player/progress_meter.h"
+#include "tools/player/quiet_standard_output.h"
+#include "tools/player/show_player.h"
 #include "tools/flash/flash_chart.h"
 #include "tools/flash/flash_counter.h"
 #include "tools/flash/flash_tally.h"
@@ -84,15 +82,8 @@ bool parseSegments(const std::string& text, std::vector<bool>* segments) {
     return true;
 }
 
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "flash-count: %s\n%s\n", message.c_str(), kUsage);
-    return 2;
-}
+const char* const kProgram = "flash-count";
 
-int failure(const std::string& message) {
-    std::fprintf(stderr, "flash-count: %s\n", message.c_str());
-    return 1;
-}
 
 // Empty when the arguments are understood; else what is wrong. *help for --help.
 std::string parseOptions(int argc, char** argv, Options* options, bool* help) {
@@ -153,21 +144,6 @@ bool chosen(const Options& options, const Timing& timing, float t) {
     return false;
 }
 
-// The loader's progress lines would come before the report on standard
-// output: they go nowhere.
-std::vector<std::string> startQuietly(ShowPlayer& player) {
-    std::fflush(stdout);
-    const int saved = dup(STDOUT_FILENO);
-    const int nowhere = open("/dev/null", O_WRONLY);
-    if (saved >= 0 && nowhere >= 0) dup2(nowhere, STDOUT_FILENO);
-    std::vector<std::string> failures = player.start();
-    std::fflush(stdout);
-    if (saved >= 0 && nowhere >= 0) dup2(saved, STDOUT_FILENO);
-    if (saved >= 0) close(saved);
-    if (nowhere >= 0) close(nowhere);
-    return failures;
-}
-
 // Plays the show (calm or not) and counts the frames that the schedule
 // writes of the chosen segments; each run of them starts a count of its
 // own. Empty when it could; else why not.
@@ -177,7 +153,13 @@ std::string countShow(const Options& options, bool calm, const Timing& timing, c
     if (!player.ok()) return player.error();
     player.setTiming(timing);
     player.setCalm(calm);
-    const std::vector<std::string> failures = startQuietly(player);
+    std::vector<std::string> failures;
+    {
+        // The loader's progress lines would come before the report on
+        // standard output: they go nowhere.
+        const QuietStandardOutput quiet;
+        failures = player.start();
+    }
     for (const std::string& f : failures) std::fprintf(stderr, "flash-count: cannot load %s\n", f.c_str());
     if (failures.size() == size_t(kSceneCount)) return "no scene could be loaded from the data folder";
     count->grid = std::make_unique<FieldGrid>(options.width, options.height);
@@ -208,22 +190,13 @@ std::string countShow(const Options& options, bool calm, const Timing& timing, c
     return "";
 }
 
-// Finds the show's data and makes its place the working directory, with
-// the paths given made absolute first. Empty when it could; else why not.
-std::string findData(const char* argv0, Options& options) {
-    const std::string started = startedDirectory();
-    const std::string error = fromStartedDirectory(
-        started, "flash-count", {{"--chart", &options.chartPath}, {"--timing", &options.timingPath}});
-    return error.empty() ? enterDataFolder(started, argv0) : error;
-}
-
 const char* showName(bool calm) { return calm ? "the calm show" : "the ordinary show"; }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--version") {
-        printVersion("flash-count");
+        printVersion(kProgram);
         return 0;
     }
     Options options;
@@ -233,22 +206,25 @@ int main(int argc, char** argv) {
         std::printf("%s\n", kUsage);
         return 0;
     }
-    if (!error.empty()) return usageError(error);
+    if (!error.empty()) return usageError(kProgram, kUsage, error);
     int largestWidth = 0;
     int largestHeight = 0;
     std::string why;
-    if (!OffscreenContext::largestSize(&largestWidth, &largestHeight, &why)) return failure(why);
+    if (!OffscreenContext::largestSize(&largestWidth, &largestHeight, &why)) return failure(kProgram, why);
     if (options.width > largestWidth || options.height > largestHeight)
-        return usageError("--size is larger than OSMesa's largest buffer of " + std::to_string(largestWidth) + "x" +
-                          std::to_string(largestHeight));
-    why = findData(argv[0], options);
-    if (!why.empty()) return failure(why);
+        return usageError(kProgram, kUsage,
+                          "--size is larger than OSMesa's largest buffer of " + std::to_string(largestWidth) + "x" +
+                              std::to_string(largestHeight));
+    why = findData(startedDirectory(), kProgram, argv[0],
+                   {{"--chart", &options.chartPath}, {"--timing", &options.timingPath}});
+    if (!why.empty()) return failure(kProgram, why);
     const TimingRead timing = loadShowTiming(options.timingPath);
-    if (!timing.ok) return failure(timing.error);
+    if (!timing.ok) return failure(kProgram, timing.error);
     why = pastTheEnd("--from", options.from, timing.timing);
-    if (!why.empty()) return usageError(why);
+    if (!why.empty()) return usageError(kProgram, kUsage, why);
     const FrameSchedule schedule(timing.timing, options.fps, options.from, options.to);
-    if (schedule.writtenCount() == 0) return usageError("no frame of the show lies between --from and --to");
+    if (schedule.writtenCount() == 0)
+        return usageError(kProgram, kUsage, "no frame of the show lies between --from and --to");
 
     const bool chart = !options.chartPath.empty();
     std::vector<bool> shows = chart ? std::vector<bool>{false, true} : std::vector<bool>{options.calm};
@@ -256,8 +232,9 @@ int main(int argc, char** argv) {
     bool within = true;
     for (size_t i = 0; i < shows.size(); ++i) {
         why = countShow(options, shows[i], timing.timing, schedule, &counts[i]);
-        if (!why.empty()) return failure(why);
-        if (counts[i].frames == 0) return usageError("no frame of the segments chosen lies between --from and --to");
+        if (!why.empty()) return failure(kProgram, why);
+        if (counts[i].frames == 0)
+            return usageError(kProgram, kUsage, "no frame of the segments chosen lies between --from and --to");
         const FieldGrid& grid = *counts[i].grid;
         const std::string which = options.segmentsText.empty() ? "" : ", segments " + options.segmentsText;
         std::printf("flash-count: %s, %dx%d at %d frames a second, %.3f to %.3f s%s; fields of %dx%d pixels in "
@@ -285,6 +262,6 @@ int main(int argc, char** argv) {
     std::ofstream file(options.chartPath);
     file << flashChartSvg(chartShows, timing.timing, caption);
     file.close();
-    if (!file) return failure("cannot write " + options.chartPath);
+    if (!file) return failure(kProgram, "cannot write " + options.chartPath);
     return within ? 0 : kOverTheRule;
 }

@@ -1,11 +1,11 @@
-#include "tools/capture/show_player.h"
+#include "tools/player/show_player.h"
 
 #include <GL/gl.h>
 
 #include <chrono>
 
 #include "shell/framing.h"
-#include "tools/capture/supersample.h"
+#include "tools/player/supersample.h"
 
 ShowPlayer::ShowPlayer(int width, int height, int supersample)
     : context_(width * supersample, height * supersample),

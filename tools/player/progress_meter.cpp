@@ -1,4 +1,4 @@
-#include "tools/capture/progress_meter.h"
+#include "tools/player/progress_meter.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "tools/capture/supersample.h"
+#include "tools/player/supersample.h"
 
 #include <algorithm>
 #include <cstddef>
