@@ -1,11 +1,13 @@
 # The words a person reads about the show (docs/words.txt), read once for
 # every document that carries them. orvel_words(FORMAT) sets WORDS_WARNING,
-# WORDS_KEYS and WORDS_SYNC_FILE in the caller's scope, for configure_file,
+# WORDS_PAGE_WARNING (the web page's), WORDS_KEYS and WORDS_SYNC_FILE in the
+# caller's scope, for configure_file,
 # in FORMAT: text (the lines as they stand), roff (a manual page) or xml
-# (AppStream's description); orvel_words_test(NAME DOCUMENT) registers the
+# (AppStream's description, the web page's HTML); orvel_words_test(NAME DOCUMENT) registers the
 # test that DOCUMENT holds them in their places (tests/words_test.cmake).
 # The parts as read, for that test:
-# ORVEL_WORDS_WARNING and ORVEL_WORDS_SYNC_FILE (lists of lines), and
+# ORVEL_WORDS_WARNING, ORVEL_WORDS_PAGE_WARNING and ORVEL_WORDS_SYNC_FILE
+# (lists of lines), and
 # ORVEL_WORDS_KEY_NAMES and ORVEL_WORDS_KEY_ACTIONS (one entry a key), with
 # stand-ins for ";", "[" and "]" that orvel_words_restore(VAR) puts back.
 include_guard(GLOBAL)
@@ -34,7 +36,7 @@ set(_orvel_part "")
 foreach(line IN LISTS _orvel_words)
   if(line STREQUAL "" OR line MATCHES "^#")
     continue()
-  elseif(line MATCHES "^(warning|keys|sync\\.txt):$")
+  elseif(line MATCHES "^(warning|page warning|keys|sync\\.txt):$")
     set(_orvel_part ${CMAKE_MATCH_1})
   elseif(_orvel_part STREQUAL "keys")
     if(NOT line MATCHES "^ *([^ ]|[^ ].*[^ ])  +([^ ].*)$")
@@ -46,14 +48,17 @@ foreach(line IN LISTS _orvel_words)
     list(APPEND ORVEL_WORDS_KEY_ACTIONS "${CMAKE_MATCH_2}")
   elseif(_orvel_part STREQUAL "warning")
     list(APPEND ORVEL_WORDS_WARNING "${line}")
+  elseif(_orvel_part STREQUAL "page warning")
+    list(APPEND ORVEL_WORDS_PAGE_WARNING "${line}")
   elseif(_orvel_part STREQUAL "sync.txt")
     list(APPEND ORVEL_WORDS_SYNC_FILE "${line}")
   else()
-    message(FATAL_ERROR "${ORVEL_WORDS_FILE}: '${line}' stands before any of warning:, keys: and sync.txt:")
+    message(FATAL_ERROR "${ORVEL_WORDS_FILE}: '${line}' stands before any of warning:, page warning:, keys: "
+                        "and sync.txt:")
   endif()
 endforeach()
-if(NOT ORVEL_WORDS_WARNING OR NOT ORVEL_WORDS_KEY_NAMES OR NOT ORVEL_WORDS_SYNC_FILE)
-  message(FATAL_ERROR "${ORVEL_WORDS_FILE}: warning:, keys: and sync.txt: each need a line or more")
+if(NOT ORVEL_WORDS_WARNING OR NOT ORVEL_WORDS_PAGE_WARNING OR NOT ORVEL_WORDS_KEY_NAMES OR NOT ORVEL_WORDS_SYNC_FILE)
+  message(FATAL_ERROR "${ORVEL_WORDS_FILE}: warning:, page warning:, keys: and sync.txt: each need a line or more")
 endif()
 
 # TEXT in FORMAT's markup. For roff, a backslash starts an escape and a line
@@ -83,8 +88,10 @@ function(orvel_words format)
     set(line_end " ")
   endif()
   list(JOIN ORVEL_WORDS_WARNING "${line_end}" warning)
+  list(JOIN ORVEL_WORDS_PAGE_WARNING "${line_end}" page_warning)
   list(JOIN ORVEL_WORDS_SYNC_FILE "${line_end}" sync)
   _orvel_words_escape(${format} warning)
+  _orvel_words_escape(${format} page_warning)
   _orvel_words_escape(${format} sync)
   set(keys "")
   set(separator "")
@@ -105,10 +112,11 @@ function(orvel_words format)
       endif()
     endforeach()
   endif()
-  foreach(var warning keys sync)
+  foreach(var warning page_warning keys sync)
     orvel_words_restore(${var})
   endforeach()
   set(WORDS_WARNING "${warning}" PARENT_SCOPE)
+  set(WORDS_PAGE_WARNING "${page_warning}" PARENT_SCOPE)
   set(WORDS_KEYS "${keys}" PARENT_SCOPE)
   set(WORDS_SYNC_FILE "${sync}" PARENT_SCOPE)
 endfunction()

@@ -10,7 +10,9 @@
 // the cost of filling pixels from the rest, a large screen's size what the
 // page costs there). "--calm", anywhere among them, runs the calm show.
 // The scenes arrive after the program starts, and each mode waits for
-// those it needs (orvel_data_arrived).
+// those it needs (orvel_data_arrived). Each mode is a class of its own
+// (web/play_mode.h, frame_mode.h, bench_mode.h, author_mode.h): this file
+// chooses one and hands it the page's calls.
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
@@ -30,98 +32,25 @@
 #include "shell/sync_file.h"
 #include "shell/timeline.h"
 #include "web/author_mode.h"
+#include "web/bench_mode.h"
 #include "web/dom_keys.h"
+#include "web/frame_mode.h"
 #include "web/frame_request.h"
 #include "web/page_bridge.h"
+#include "web/play_mode.h"
 #include "web/web_show.h"
 
 namespace {
 
 constexpr long kMaxBenchFps = 240;
-// The frames a step of the bench mode draws before it lets the page breathe.
-constexpr double kStepMilliseconds = 40.0;
 
 enum class Mode { Play, Edit, Frame, Bench };
 Mode mode = Mode::Play;
 
 WebShow show;
-bool playing = false;
-// Play mode's first demo time: 0, or the time of the frame that ?t= names.
-double playFrom = 0.0;
-// Play mode: frames at this demo time or later wait for their data (the
-// page's music stops there too); stalled at stalledAt while they wait.
-double playUntil = 0.0;
-bool stalled = false;
-double stalledAt = 0.0;
-// Play mode from ?t=: the first frame reached, the clock not started yet.
-bool reachedStart = false;
-
-void checkWebGl(const char* when) {
-    const uint32_t error = show.takeWebGlError();
-    if (error == 0) return;
-    char text[96];
-    std::snprintf(text, sizeof text, "orvel: WebGL error 0x%04x %s", unsigned(error), when);
-    page::reportError(text);
-}
-
-void logMilliseconds(const char* what) {
-    std::printf("orvel: %s %.0f ms after the page began loading\n", what, page::millisecondsSinceLoad());
-}
-
-// Play mode.
-
-void endShow(bool escape) {
-    playing = false;
-    stalled = false;
-    show.stop();
-    show.clearPicture();
-    checkWebGl("while playing");
-    page::ended(escape ? formatSyncFile(show.state()) : std::string());
-}
-
-void stall() {
-    stalled = true;
-    stalledAt = playUntil;
-    show.pauseClock();
-    page::stalled(stalledAt);
-}
-
-EM_BOOL onAnimationFrame(double, void*) {
-    if (!playing) return EM_FALSE;
-    if (show.state().demoTime >= playUntil) {
-        stall();
-        return EM_FALSE;
-    }
-    const bool first = show.state().frameCount == 0;
-    const double t = show.state().demoTime;
-    if (!show.drawNextFrame()) {
-        endShow(false);
-        return EM_FALSE;
-    }
-    page::playedFrame(t, show.shownSegment());
-    if (first) logMilliseconds("first frame of the show drawn");
-    return EM_TRUE;
-}
-
-bool fullScreen() {
-    EmscriptenFullscreenChangeEvent status;
-    return emscripten_get_fullscreen_status(&status) == EMSCRIPTEN_RESULT_SUCCESS && status.isFullscreen;
-}
-
-EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
-    if (!playing) return EM_FALSE;
-    const std::string key = event->key;
-    if (key == kDomEscapeKey) {
-        // In full screen the browser takes ESC to leave it; the next one ends the show.
-        if (fullScreen()) return EM_FALSE;
-        endShow(true);
-        return EM_TRUE;
-    }
-    const int special = specialKeyOfDomKey(key);
-    if (special == 0) return EM_FALSE;
-    applySpecialKey(show.state(), special, show.timing().end());
-    return EM_TRUE;
-}
+PlayMode play(show);
+std::unique_ptr<FrameMode> frame;
+std::unique_ptr<BenchMode> bench;
 
 // Author mode: the page handles ESC, space, the arrows and the marks' keys
 // (they move the music too); the show's own keys are handled here.
@@ -164,74 +93,8 @@ void startPlayMode(bool authorMode) {
         author = std::make_unique<AuthorMode>(show);
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onAuthorKeyDown);
     } else {
-        emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
+        play.listenToKeys();
     }
-}
-
-// Frame mode: the frame that ?at= names, as orvel-capture writes it, once
-// its scenes are in place.
-
-long requestedFrame = 0;
-bool frameAsked = false;
-
-void drawRequestedFrame(void*) {
-    show.drawGridFrame(requestedFrame);
-    checkWebGl("while drawing the frame");
-    logMilliseconds("frame on the canvas");
-    page::frameDone();
-}
-
-// Bench mode: the whole show at a fixed step, each frame drawn whole and
-// finished, timed by segment.
-
-struct BenchRun {
-    FrameSchedule schedule{builtInTiming(), kFrameGridFps, 0.0, -1.0};
-    long next = 0;
-    std::vector<long> frames = std::vector<long>(kSegmentCount + 1, 0);
-    std::vector<double> milliseconds = std::vector<double>(kSegmentCount + 1, 0.0);
-};
-BenchRun benchRun;
-bool benchStarted = false;
-
-std::string benchReport() {
-    std::string report;
-    char line[128];
-    long allFrames = 0;
-    double allMilliseconds = 0.0;
-    for (int s = 1; s <= kSegmentCount; ++s) {
-        const long n = benchRun.frames[std::size_t(s)];
-        const double ms = benchRun.milliseconds[std::size_t(s)];
-        allFrames += n;
-        allMilliseconds += ms;
-        std::snprintf(line, sizeof line, "segment %2d: %5ld frames, %7.1f frames per second\n", s, n,
-                      ms > 0.0 ? 1000.0 * double(n) / ms : 0.0);
-        report += line;
-    }
-    std::snprintf(line, sizeof line, "all:        %5ld frames, %7.1f frames per second\n", allFrames,
-                  allMilliseconds > 0.0 ? 1000.0 * double(allFrames) / allMilliseconds : 0.0);
-    report += line;
-    return report;
-}
-
-void benchStep(void*) {
-    const double begin = emscripten_get_now();
-    const FrameSchedule& schedule = benchRun.schedule;
-    while (benchRun.next < schedule.endFrame()) {
-        const float t = schedule.time(benchRun.next++);
-        const double before = emscripten_get_now();
-        if (show.drawFrameAt(t) == FrameResult::Ended) break;
-        const std::size_t segment = std::size_t(findSegment(show.timing(), t));
-        benchRun.frames[segment] += 1;
-        benchRun.milliseconds[segment] += emscripten_get_now() - before;
-        if (emscripten_get_now() - begin > kStepMilliseconds && benchRun.next < schedule.endFrame()) {
-            emscripten_async_call(benchStep, nullptr, 0);
-            return;
-        }
-    }
-    checkWebGl("while benchmarking");
-    const std::string report = benchReport();
-    std::printf("%s", report.c_str());
-    page::benchDone(report);
 }
 
 // The demo time before which the mode needs every scene to start: play
@@ -240,9 +103,10 @@ void benchStep(void*) {
 double neededUntil() {
     switch (mode) {
     case Mode::Play:
-        return playFrom;
+        return play.from();
     case Mode::Frame:
-        return double(requestedFrame) / kFrameGridFps;
+        // None when ?at= could not be read: the page has failed already.
+        return frame ? frame->neededUntil() : 0.0;
     default:
         return show.timing().end();
     }
@@ -261,14 +125,8 @@ EMSCRIPTEN_KEEPALIVE double orvel_data_arrived(int allArrived) {
     if (!show.loadArrivedScenes(allArrived != 0, &error)) page::fail(error);
     const double until = show.scenesReadyUntil();
     const bool ready = until > neededUntil();
-    if (mode == Mode::Frame && ready && !frameAsked) {
-        frameAsked = true;
-        emscripten_async_call(drawRequestedFrame, nullptr, 0);
-    }
-    if (mode == Mode::Bench && ready && allArrived && !benchStarted) {
-        benchStarted = true;
-        emscripten_async_call(benchStep, nullptr, 0);
-    }
+    if (frame && ready) frame->scenesReady();
+    if (bench && ready && allArrived) bench->scenesReady();
     return until;
 }
 
@@ -276,54 +134,26 @@ EMSCRIPTEN_KEEPALIVE double orvel_needed_until() { return neededUntil(); }
 
 // Play mode: frames at demo time t or later wait (the page's music stops
 // there); a stall there is said to the page with page::stalled.
-EMSCRIPTEN_KEEPALIVE void orvel_play_until(double t) { playUntil = t; }
+EMSCRIPTEN_KEEPALIVE void orvel_play_until(double t) { play.setUntil(t); }
 
 // Play mode, after a stall: the music has just started again from the
 // demo time of the stall, heard outputLatency seconds from now.
-EMSCRIPTEN_KEEPALIVE void orvel_play_on(double outputLatency) {
-    if (!playing || !stalled) return;
-    stalled = false;
-    show.resumeClock(outputLatency, stalledAt);
-    emscripten_request_animation_frame_loop(onAnimationFrame, nullptr);
-}
+EMSCRIPTEN_KEEPALIVE void orvel_play_on(double outputLatency) { play.playOn(outputLatency); }
 
 // Demo time now by play mode's clock, for the page's tests.
-EMSCRIPTEN_KEEPALIVE double orvel_play_clock() { return playing && !stalled ? show.clockSeconds() : stalledAt; }
+EMSCRIPTEN_KEEPALIVE double orvel_play_clock() { return play.clock(); }
 
 // The page cannot go on (a file it needs failed): the show stops where it is.
-EMSCRIPTEN_KEEPALIVE void orvel_stop() {
-    playing = false;
-    stalled = false;
-}
+EMSCRIPTEN_KEEPALIVE void orvel_stop() { play.stop(); }
 
 // Play mode from ?t=: what the frames before its first leave behind, as
 // orvel-capture --from has it, reached before the page starts the music (it
 // takes a while), so that the clock starts with the music.
-EMSCRIPTEN_KEEPALIVE void orvel_reach_start() {
-    if (show.started() || reachedStart || playFrom <= 0.0) return;
-    reachedStart = true;
-    show.reachFirstWritten(FrameSchedule(show.timing(), kFrameGridFps, playFrom, playFrom));
-    // sync.txt's frame rate counts the frames drawn while the clock runs.
-    show.state().frameCount = 0;
-}
+EMSCRIPTEN_KEEPALIVE void orvel_reach_start() { play.reachStart(); }
 
 // The click: the music has started (or cannot), so the show starts; its
 // first sample is heard outputLatency seconds from now.
-EMSCRIPTEN_KEEPALIVE void orvel_start(double outputLatency) {
-    if (show.started()) return;
-    if (playFrom > 0.0) {
-        orvel_reach_start();
-        reachedStart = false;
-        show.startClockFrom(outputLatency, playFrom);
-        show.markStarted();
-    } else {
-        show.startClock(outputLatency);
-    }
-    playing = true;
-    stalled = false;
-    page::playing();
-    emscripten_request_animation_frame_loop(onAnimationFrame, nullptr);
-}
+EMSCRIPTEN_KEEPALIVE void orvel_start(double outputLatency) { play.start(outputLatency); }
 
 EMSCRIPTEN_KEEPALIVE void orvel_menu_choose(int value) {
     applyMenuChoice(show.state(), value);
@@ -341,14 +171,11 @@ EMSCRIPTEN_KEEPALIVE void orvel_set_calm(int on) {
 EMSCRIPTEN_KEEPALIVE void orvel_resize(int width, int height) { show.setViewport(width, height); }
 
 // Where the page starts the music: the demo time play mode starts from.
-EMSCRIPTEN_KEEPALIVE double orvel_play_from() { return playFrom; }
+EMSCRIPTEN_KEEPALIVE double orvel_play_from() { return play.from(); }
 
 // "Play again": back to the state of start-up; the page starts the music
 // and the show as after the first click.
-EMSCRIPTEN_KEEPALIVE void orvel_play_again() {
-    if (playing) return;
-    show.reset();
-}
+EMSCRIPTEN_KEEPALIVE void orvel_play_again() { play.playAgain(); }
 
 // Author mode. The page starts or restarts the music from orvel_edit_time()
 // before it resumes the show.
@@ -464,7 +291,7 @@ int main(int argc, char** argv) {
             page::fail(request.error);
             return 0;
         }
-        if (fromMode) playFrom = double(request.frame) / kFrameGridFps;
+        if (fromMode) play.setFrom(double(request.frame) / kFrameGridFps);
     }
     std::string error;
     if (!show.start(frameMode || authorMode, &error)) {
@@ -472,7 +299,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (frameMode) {
-        requestedFrame = request.frame;
+        frame = std::make_unique<FrameMode>(show, request.frame);
     } else if (benchMode) {
         // A rate or a size that cannot be read leaves the default.
         long fps = kFrameGridFps;
@@ -483,7 +310,7 @@ int main(int argc, char** argv) {
             show.resizeCanvas(width, height);
             std::printf("orvel: benchmark in a canvas of %dx%d pixels\n", width, height);
         }
-        benchRun.schedule = FrameSchedule(show.timing(), int(fps), 0.0, -1.0);
+        bench = std::make_unique<BenchMode>(show, int(fps));
     } else {
         startPlayMode(authorMode);
     }

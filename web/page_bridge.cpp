@@ -2,6 +2,8 @@
 
 #include <emscripten/emscripten.h>
 
+#include <cstdio>
+
 namespace {
 
 EM_JS(void, jsAddMenuEntry, (const char* label, int value), {
@@ -82,5 +84,8 @@ void benchDone(const std::string& report) { jsBenchDone(report.c_str()); }
 void fail(const std::string& reason) { jsFail(reason.c_str()); }
 void reportError(const std::string& text) { jsReportError(text.c_str()); }
 double millisecondsSinceLoad() { return jsNow(); }
+void logSinceLoad(const char* what) {
+    std::printf("orvel: %s %.0f ms after the page began loading\n", what, millisecondsSinceLoad());
+}
 
 }  // namespace page

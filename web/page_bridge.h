@@ -68,5 +68,7 @@ void fail(const std::string& reason);
 // A fault of the program itself, on the console as an error.
 void reportError(const std::string& text);
 double millisecondsSinceLoad();
+// On the console: what happened, and when, counted from the page's start.
+void logSinceLoad(const char* what);
 
 }  // namespace page

@@ -1,5 +1,5 @@
 # cmake -DSOURCE=site/index.html -DPAGE_FILES=page-files.txt -DDATA_FILES=site-data.txt
-#       -DOUTPUT=index.html -P preload_links.cmake
+#       -DWARNING=page-warning.txt -DOUTPUT=index.html -P preload_links.cmake
 #
 # Writes the site's index.html with, in place of its "<!-- preloads -->"
 # line, the links that let the browser fetch the page's modules (those of
@@ -7,7 +7,9 @@
 # first file that pack-site lists) as soon as it reads the head: without
 # them, each module is asked for only once the one that imports it has
 # arrived, a round trip each on a slow link. The name of the data file the
-# page reads after the first goes beside them.
+# page reads after the first goes beside them. The warning of the first
+# screen, in HTML, stands in place of "<!-- warning -->": docs/words.txt
+# holds it.
 file(STRINGS ${PAGE_FILES} pages)
 file(STRINGS ${DATA_FILES} data)
 set(links "")
@@ -28,4 +30,11 @@ if(at EQUAL -1)
   message(FATAL_ERROR "${SOURCE} has no \"<!-- preloads -->\" line")
 endif()
 string(REPLACE "<!-- preloads -->\n" "${links}" html "${html}")
+file(READ ${WARNING} warning)
+string(STRIP "${warning}" warning)
+string(FIND "${html}" "<!-- warning -->" at)
+if(at EQUAL -1 OR warning STREQUAL "")
+  message(FATAL_ERROR "${SOURCE} has no \"<!-- warning -->\" or ${WARNING} no warning")
+endif()
+string(REPLACE "<!-- warning -->" "${warning}" html "${html}")
 file(WRITE ${OUTPUT} "${html}")

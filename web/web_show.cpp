@@ -93,6 +93,14 @@ void WebShow::clearPicture() {
     shownSegment_ = 0;
 }
 
+void WebShow::reportWebGlError(const char* when) {
+    const uint32_t error = takeWebGlError();
+    if (error == 0) return;
+    char text[96];
+    std::snprintf(text, sizeof text, "orvel: WebGL error 0x%04x %s", unsigned(error), when);
+    page::reportError(text);
+}
+
 void WebShow::reset() {
     runner_.reset();
     started_ = false;

@@ -83,6 +83,9 @@ public:
     // A WebGL error since the last call, 0 for none (a round trip to the
     // browser's graphics process).
     uint32_t takeWebGlError() { return device_ ? device_->takeWebGlError() : 0; }
+    // A WebGL error since the last call, if any, on the console as an
+    // error of the program, said to have happened when.
+    void reportWebGlError(const char* when);
     Gl11Context& gl() { return *gl_; }
 
 private:
