@@ -36,7 +36,7 @@ test('the site folder holds the site and nothing else', () => {
   assert.deepEqual(files.sort(), siteFiles().sort());
 });
 
-test('a plain load asks for nothing the site lacks: the site carries the built-in timing as its timing.txt', async () => {
+test('a plain load asks for nothing the site lacks: the site carries the built-in timing, its timing.txt', async () => {
   assert.equal(readFileSync(join(siteDir, 'timing.txt'), 'utf8'), builtInTiming);
   const { page, record } = await openPage(browser, `${site.url}index.html`);
   try {
@@ -396,7 +396,8 @@ describe('a page that cannot play says why', () => {
     const damaged = Buffer.from(whole);
     const firstPack = whole.readUInt32LE(20);
     damaged.fill(0x55, 24 + (firstPack >> 1), 24 + (firstPack >> 1) + 64);
-    const partial = await serveSite({ files: { [restData]: damaged }, hold: { file: restData, after: 24 + firstPack } });
+    const partial = await serveSite({ files: { [restData]: damaged },
+      hold: { file: restData, after: 24 + firstPack } });
     const { page, record } = await openPage(browser, `${partial.url}index.html`, undefined,
       (opening) => opening.emulateNetworkConditions({ download: 500000, upload: 500000, latency: 40 }));
     try {
