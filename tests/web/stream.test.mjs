@@ -120,7 +120,8 @@ test('play mode waits where the data ends, music and picture together, says so, 
       audio: (await state(page)).audio,
     });
     const stalled = await waiting();
-    assert.ok(stalled.latest > Number(from) && stalled.latest < HELD_FROM, `the last frame at ${stalled.latest} s`);
+    // Frames' times are shown to the millisecond: one just before the segment may read as its start.
+    assert.ok(stalled.latest > Number(from) && stalled.latest <= HELD_FROM, `the last frame at ${stalled.latest} s`);
     assert.equal(stalled.clock, HELD_FROM, 'the clock waits at the segment whose scene has not come');
     assert.match(stalled.panel.text, /^Waiting for the data: (about \d+ s|\d+ %)$/);
     assert.deepEqual([stalled.panel.shown, stalled.audio], [true, 'stopped']);
@@ -312,16 +313,17 @@ test('?t= past the end of a music that the show outlasts plays the music from it
     await waitForState(page, ['waiting', 'error'], 60000);
     await page.keyboard.press('Enter');
     await waitForState(page, 'playing', 10000);
-    const { first, musicFrom } = await page.evaluate(async () => {
+    const { starts, musicFrom } = await page.evaluate(async () => {
       const { decodedMusic } = await import('./page/sound.js');
-      return { first: decodedMusic()[0].start, musicFrom: orvelPlay.musicFrom() };
+      return { starts: decodedMusic().map((p) => p.start), musicFrom: orvelPlay.musicFrom() };
     });
     const at = findFrame(music, id3Size(music));
     const header = frameHeader(music, at);
     const musicSeconds = decodedLength(fileTag(music, at), header.samples) / header.rate;
     assert.equal(musicFrom, 200);
-    // From the frame that holds the second.
-    assert.ok(first <= 200 % musicSeconds && first > 200 % musicSeconds - 0.03, `the first piece from ${first} s`);
+    // Fetched from the frame that holds the second within the music (its beginning may have come too).
+    const within = 200 % musicSeconds;
+    assert.ok(starts.some((start) => start <= within && start > within - 0.03), `pieces from ${starts} s`);
     // No answer that refused a request (the page ends the reading of the music's beginning where it has all it
     // plays, which the browser counts as failed).
     assert.deepEqual(faults(record).filter((f) => !f.startsWith('request failed: http')), []);

@@ -44,7 +44,8 @@ export function showProgress(percent) {
 // show has started.
 export function showWaiting(percent, seconds) {
   showBar(percent);
-  const text = Number.isFinite(seconds) ? `Waiting for the data: about ${Math.ceil(seconds)} s`
+  // Where the rest would come in time but the next seconds have not come yet: a second at least.
+  const text = Number.isFinite(seconds) ? `Waiting for the data: about ${Math.max(1, Math.ceil(seconds))} s`
     : `Waiting for the data: ${percent} %`;
   const shown = byId('loading-text');
   if (shown.textContent !== text) shown.textContent = text;
