@@ -6,10 +6,11 @@
 # page/, which every mode loads) and the data the page reads first (the
 # first file that pack-site lists) as soon as it reads the head: without
 # them, each module is asked for only once the one that imports it has
-# arrived, a round trip each on a slow link. The name of the data file the
-# page reads after the first goes beside them. The warning of the first
-# screen, in HTML, stands in place of "<!-- warning -->": docs/words.txt
-# holds it.
+# arrived, a round trip each on a slow link. The name and size of the data
+# file the page reads after the first go beside them: the page reckons how
+# long the show waits on a slow link before that file's own header comes.
+# The warning of the first screen, in HTML, stands in place of
+# "<!-- warning -->": docs/words.txt holds it.
 file(STRINGS ${PAGE_FILES} pages)
 file(STRINGS ${DATA_FILES} data)
 set(links "")
@@ -23,7 +24,9 @@ list(GET data 1 rest)
 # As the page's fetch asks for it (same origin, CORS mode), so that it takes
 # this one; the page reads the names of both data files from here.
 string(APPEND links "<link rel=\"preload\" href=\"${first}\" as=\"fetch\" crossorigin>\n")
-string(APPEND links "<meta name=\"orvel-rest-data\" content=\"${rest}\">\n")
+get_filename_component(folder ${DATA_FILES} DIRECTORY)
+file(SIZE ${folder}/${rest} rest_bytes)
+string(APPEND links "<meta name=\"orvel-rest-data\" content=\"${rest}\" data-bytes=\"${rest_bytes}\">\n")
 file(READ ${SOURCE} html)
 string(FIND "${html}" "<!-- preloads -->\n" at)
 if(at EQUAL -1)

@@ -56,8 +56,14 @@ export function siteFiles() {
 // ({ 'timing.txt': text }); prelude, a script, runs in index.html before the
 // page's own scripts (as no engine's plain WebDriver can run one there);
 // hold: { file, after } sends the first `after` bytes of that file (its 404,
-// where it is missing) only once release() is called, as a link that stalls.
-export function serveSite({ dir = siteDir, missing = [], prelude = '', files = {}, ranges = true, hold = null } = {}) {
+// where it is missing) only once release() is called, as a link that stalls;
+// rangesOf: { file, count } honours only the first `count` ranges asked of
+// that file. cut lists the files whose answers the browser closed before
+// their end.
+export function serveSite({ dir = siteDir, missing = [], prelude = '', files = {}, ranges = true, hold = null,
+  rangesOf = null } = {}) {
+  const cut = [];
+  let rangesAsked = 0;
   requireFile(join(dir, 'index.html'), 'build the site with scripts/web');
   const root = normalize(dir + sep);
   let release;
@@ -78,7 +84,9 @@ export function serveSite({ dir = siteDir, missing = [], prelude = '', files = {
     if (prelude && path === 'index.html')
       body = Buffer.from(body.toString('utf8').replace('<head>', `<head><script>${prelude}</script>`));
     const headers = { 'Content-Type': TYPES[extname(path)] || 'application/octet-stream', 'Accept-Ranges': 'bytes' };
-    const range = ranges && /^bytes=(\d+)-(\d*)$/.exec(request.headers.range || '');
+    const honoured = !rangesOf || rangesOf.file !== path || request.headers.range === undefined
+      || ++rangesAsked <= rangesOf.count;
+    const range = ranges && honoured && /^bytes=(\d+)-(\d*)$/.exec(request.headers.range || '');
     let status = 200;
     if (range) {
       const first = Number(range[1]);
@@ -92,6 +100,7 @@ export function serveSite({ dir = siteDir, missing = [], prelude = '', files = {
       status = 206;
     }
     response.writeHead(status, { ...headers, 'Content-Length': body.length });
+    response.on('close', () => { if (!response.writableFinished) cut.push(path); });
     if (held && !range) {
       response.write(body.subarray(0, hold.after));
       await released;
@@ -108,6 +117,7 @@ export function serveSite({ dir = siteDir, missing = [], prelude = '', files = {
       done({
         url: `http://127.0.0.1:${server.address().port}/`,
         release,
+        cut,
         close: () => new Promise((closed) => {
           release();
           for (const socket of sockets) socket.destroy();
@@ -310,21 +320,26 @@ export async function openAuthorMode(browser, siteUrl, viewport = { width: 1000,
 
 // What a page said that it should not have: console errors, WebGL's
 // messages, exceptions, failed requests. Not a fault: the driver's note that
-// a test's own read of the canvas (toDataURL) waited for the GPU, and the
-// 404 of a site without a timing.txt, which plays the built-in timing.
+// a test's own read of the canvas (toDataURL) waited for the GPU.
 const readbackNote = /GL Driver Message \(OpenGL, Performance, [^)]*\): GPU stall due to ReadPixels/;
-const noTimingFile = /^404 [^ ]*\/timing\.txt$/;
-export const builtInTimingSaid = (m) => m.url.endsWith('/timing.txt') && / 404 /.test(m.text);
 export function faults(record) {
   return [
     ...record.console
       .filter((m) => m.type === 'error' || /WebGL|GL Driver|GL_INVALID/.test(m.text))
       .filter((m) => !readbackNote.test(m.text))
-      .filter((m) => !builtInTimingSaid(m))
       .map((m) => `console.${m.type}: ${m.text}`),
     ...record.exceptions.map((e) => `exception: ${e}`),
-    ...record.failedRequests.filter((r) => !noTimingFile.test(r)).map((r) => `request failed: ${r}`),
+    ...record.failedRequests.map((r) => `request failed: ${r}`),
   ];
+}
+
+// Resolves once check() holds, asked every 50 ms; throws naming what was
+// awaited where it does not within timeout ms.
+export async function until(check, timeout, what) {
+  for (const end = Date.now() + timeout; !check();) {
+    if (Date.now() > end) throw new Error(`waited ${timeout / 1000} s for ${what}`);
+    await new Promise((r) => setTimeout(r, 50));
+  }
 }
 
 export function state(page) {

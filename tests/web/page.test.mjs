@@ -10,7 +10,7 @@ import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, before, describe, test } from 'node:test';
 import {
-  faults, launchBrowser, musicFile, openPage, repo, serveSite, siteDir, siteFiles, state, waitForState,
+  faults, launchBrowser, musicFile, openPage, repo, serveSite, siteDir, siteFiles, state, until, waitForState,
 } from './browser.mjs';
 import { showSchedule } from './schedule.mjs';
 
@@ -34,6 +34,18 @@ after(async () => {
 test('the site folder holds the site and nothing else', () => {
   const files = readdirSync(siteDir, { recursive: true }).filter((f) => statSync(join(siteDir, f)).isFile());
   assert.deepEqual(files.sort(), siteFiles().sort());
+});
+
+test('a plain load asks for nothing the site lacks: the site carries the built-in timing, its timing.txt', async () => {
+  assert.equal(readFileSync(join(siteDir, 'timing.txt'), 'utf8'), builtInTiming);
+  const { page, record } = await openPage(browser, `${site.url}index.html`);
+  try {
+    await waitForState(page, 'waiting', 60000);
+    assert.deepEqual(record.failedRequests, []);
+    assert.deepEqual(record.console.filter((m) => m.type === 'error' || m.type === 'warn'), []);
+  } finally {
+    await page.close();
+  }
 });
 
 describe('play mode draws as many pixels as the picture covers', () => {
@@ -378,6 +390,27 @@ describe('a page that cannot play says why', () => {
       }
     });
   }
+
+  test(`a pack of ${restData} damaged early: said as soon as that pack has come, before the file has`, async () => {
+    // The first pack's gzip body with bytes in its middle changed, its size kept.
+    const damaged = Buffer.from(whole);
+    const firstPack = whole.readUInt32LE(20);
+    damaged.fill(0x55, 24 + (firstPack >> 1), 24 + (firstPack >> 1) + 64);
+    const partial = await serveSite({ files: { [restData]: damaged },
+      hold: { file: restData, after: 24 + firstPack } });
+    const { page, record } = await openPage(browser, `${partial.url}index.html`, undefined,
+      (opening) => opening.emulateNetworkConditions({ download: 500000, upload: 500000, latency: 40 }));
+    try {
+      const said = new RegExp(`^${restData.replace('.', '\\.')} is damaged: a pack does not unpack`);
+      await expectFailure(page, record, said);
+      // The page ends the download: the server sees the answer closed before its end.
+      await until(() => partial.cut.length > 0, 10000, `the server to see ${restData}'s answer closed`);
+      assert.deepEqual(partial.cut, [restData]);
+    } finally {
+      await page.close();
+      await partial.close();
+    }
+  });
 
   test(`without ${restData}, fetched while the show plays: said, and the show stops`, async () => {
     const partial = await serveSite({ missing: [restData], hold: { file: restData } });

@@ -10,7 +10,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import {
-  builtInTimingSaid, engines, faults, launchBrowser, musicFile, openAuthorMode, openPage, serveSite, state,
+  engines, faults, launchBrowser, musicFile, openAuthorMode, openPage, serveSite, state,
   syncFileMarks, syncFileRate, waitForState,
 } from './browser.mjs';
 import { nativeFrame } from './capture.mjs';
@@ -414,7 +414,7 @@ function playMode() {
       // A whole play-through without faults says nothing at the console's
       // default levels (Firefox, given no sound output here, warns that the
       // show runs silent).
-      const said = record.console.filter((m) => m.type !== 'debug' && m.type !== 'verbose' && !builtInTimingSaid(m) &&
+      const said = record.console.filter((m) => m.type !== 'debug' && m.type !== 'verbose' &&
         !(player.engine.music.playing === 'silent' && / the show runs silent$/.test(m.text)));
       assert.deepEqual(said, []);
 

@@ -7,17 +7,22 @@
 // step once the data comes.
 // Run by scripts/test after scripts/web: node --test tests/web/stream.test.mjs
 import assert from 'node:assert/strict';
-import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
+import { pathToFileURL } from 'node:url';
 import { gunzipSync } from 'node:zlib';
 import {
-  faults, launchBrowser, musicFile, openPage, serveSite, siteDir, siteFiles, state, waitForState,
+  faults, launchBrowser, musicFile, openPage, repo, serveSite, siteDir, siteFiles, state, until, waitForState,
 } from './browser.mjs';
 import { nativeFrame } from './capture.mjs';
 import { differingShare, decodePng, MATCH_LEVELS, MATCH_SHARE } from './png.mjs';
-import { showSchedule } from './schedule.mjs';
+import { builtInTimingText, showSchedule } from './schedule.mjs';
+
+const pageModule = (name) => import(pathToFileURL(join(repo, 'web', 'site', 'page', name)).href);
+const { playThroughWait } = await pageModule('arrival.js');
+const { decodedLength, fileTag, findFrame, frameHeader, id3Size } = await pageModule('mp3.js');
 
 const schedule = showSchedule();
 const MUSIC = musicFile();
@@ -85,41 +90,57 @@ test('?at=T draws its frame once the scenes T needs have come, before the rest, 
   }
 });
 
-test('play mode waits where the data ends, music and picture together, and plays on in step', async () => {
-  const from = (HELD_FROM - 1).toFixed(1);
+// What the panel that says a wait shows: its text, and whether it stands
+// on screen with a box of its own.
+const waitPanel = () => {
+  const panel = document.getElementById('loading');
+  const box = panel.getBoundingClientRect();
+  return { text: document.getElementById('loading-text').textContent,
+    shown: panel.checkVisibility() && box.width > 0 && box.height > 0 };
+};
+
+test('play mode waits where the data ends, music and picture together, says so, and plays on from there', async () => {
+  // Far enough before it that the rest could come in time, at the link's rate, were it not held.
+  const from = (HELD_FROM - 8).toFixed(1);
   await onStallingLink(`t=${from}&scale=1`, async (page, site) => {
     await waitForState(page, 'waiting', 30000);
+    // The frames drawn: the last one's time, and how many.
     await page.evaluate(() => {
-      window.latest = 0;
-      new MutationObserver(() => { latest = Math.max(latest, Number(document.documentElement.dataset.time)); })
-        .observe(document.documentElement, { attributeFilter: ['data-time'] });
+      window.drawn = { latest: 0, count: 0 };
+      new MutationObserver(() => {
+        drawn.latest = Math.max(drawn.latest, Number(document.documentElement.dataset.time));
+        drawn.count += 1;
+      }).observe(document.documentElement, { attributeFilter: ['data-time'] });
     });
     await page.keyboard.press('Enter');
     await waitForState(page, 'stalled', 10000);
     const waiting = async () => ({
-      ...(await page.evaluate(() => ({
-        latest, clock: orvelPlay.demoTime(), bar: document.getElementById('loading-text').textContent,
-        shown: !document.getElementById('loading').hidden,
-      }))),
+      ...(await page.evaluate((panel) => ({ ...drawn, clock: orvelPlay.demoTime(), panel: eval(panel)() }),
+        `(${waitPanel})`)),
       audio: (await state(page)).audio,
     });
     const stalled = await waiting();
-    assert.ok(stalled.latest > Number(from) && stalled.latest < HELD_FROM, `the last frame at ${stalled.latest} s`);
+    // Frames' times are shown to the millisecond: one just before the segment may read as its start.
+    assert.ok(stalled.latest > Number(from) && stalled.latest <= HELD_FROM, `the last frame at ${stalled.latest} s`);
     assert.equal(stalled.clock, HELD_FROM, 'the clock waits at the segment whose scene has not come');
-    assert.match(stalled.bar, /^Waiting for the data: \d+ %$/);
-    assert.deepEqual([stalled.shown, stalled.audio], [true, 'stopped']);
-    await new Promise((r) => setTimeout(r, 500));
-    // The bar moves as the music goes on arriving; the show does not.
-    const { bar, ...still } = await waiting();
-    assert.deepEqual({ ...still, bar: stalled.bar }, stalled, 'nothing moves while the data is away');
+    assert.match(stalled.panel.text, /^Waiting for the data: (about \d+ s|\d+ %)$/);
+    assert.deepEqual([stalled.panel.shown, stalled.audio], [true, 'stopped']);
+    // The panel is said again as the music goes on arriving; the show does not move.
+    await page.waitForFunction((text) => document.getElementById('loading-text').textContent !== text,
+      { timeout: 30000, polling: 100 }, stalled.panel.text);
+    const { panel, ...still } = await waiting();
+    assert.equal(panel.shown, true);
+    assert.deepEqual({ ...still, panel: stalled.panel }, stalled, 'nothing moves while the data is away');
 
     site.release();
     await waitForState(page, 'playing', 30000);
     await page.waitForFunction((t) => Number(document.documentElement.dataset.time) > t + 0.5, { timeout: 10000 },
       HELD_FROM);
-    const heard = await page.evaluate(() => [orvelPlay.demoTime(), orvelPlay.musicTime()]);
-    assert.ok(Math.abs(heard[0] - heard[1]) <= schedule.syncTolerance, `demo clock and music at ${heard}`);
-    assert.deepEqual([(await state(page)).audio, await page.$eval('#loading', (e) => e.hidden)], ['playing', true]);
+    // Music and picture play on from the second they waited at.
+    const on = await page.evaluate((panel) => ({ musicFrom: orvelPlay.musicFrom(), shown: eval(panel)().shown }),
+      `(${waitPanel})`);
+    assert.deepEqual({ ...on, audio: (await state(page)).audio }, { musicFrom: HELD_FROM, shown: false,
+      audio: 'playing' });
   });
 });
 
@@ -189,4 +210,139 @@ test("author mode draws the music's waveform on its strip as the music arrives",
     const width = await page.$eval('#strip', (c) => c.width);
     assert.ok(early < whole / 2 && whole > 0.9 * width, `${early}, then ${whole} of ${width} columns`);
   }, { flowing: true });
+});
+
+// The music's bytes, and its bytes a second, as its first frame says.
+const music = new Uint8Array(readFileSync(join(siteDir, MUSIC)));
+const MUSIC_RATE = (frameHeader(music, findFrame(music, id3Size(music))).kbps * 1000) / 8;
+
+// A link that shares itself fairly between the data and the music, each
+// read in order, from the end of a wait of `wait` seconds at show second
+// `at`: the first show second whose data or music has not come when it is
+// needed, or null. The scenes are all needed by scenesUntil.
+function firstMiss({ wait, at, end, rate, data, scenesUntil, music, musicRate, musicUntil }) {
+  const step = 0.01;
+  let [dataLeft, musicGot] = [data, 0];
+  for (let t = 0; ; t += step) {
+    const second = at + Math.max(0, t - wait);
+    if (second >= end) return null;
+    if (dataLeft > 0 && second >= scenesUntil) return second;
+    if (second > musicUntil && musicGot < (second - musicUntil) * musicRate) return second;
+    const share = dataLeft > 0 && musicGot < music ? rate / 2 : rate;
+    if (dataLeft > 0) dataLeft -= share * step; else musicGot += share * step;
+    if (dataLeft > 0 && musicGot < music) musicGot += share * step;
+  }
+}
+
+// The shortest wait after which nothing is missed, to a tenth of a second.
+function shortestWait(link) {
+  let [low, high] = [0, 1000];
+  while (high - low > 0.1) {
+    const mid = (low + high) / 2;
+    if (firstMiss({ ...link, wait: mid }) === null) high = mid; else low = mid;
+  }
+  return high;
+}
+
+test('the wait that a link slower than the music asks for lets the show play to its end, and is not much more', () => {
+  const end = Number(schedule.showEnd);
+  const data = statSync(join(siteDir, restData)).size;
+  // The whole show at 120 and 60 kbit/s, or from its second segment, the opening's scenes and first music there.
+  for (const [rate, at] of [[15000, 0], [7500, 0], [15000, schedule.segmentBounds[1]]]) {
+    const link = { at, end, rate, data, scenesUntil: HELD_FROM, music: music.length - at * MUSIC_RATE,
+      musicRate: MUSIC_RATE, musicUntil: at + 2 };
+    const wait = playThroughWait(link);
+    const least = shortestWait(link);
+    assert.ok(wait >= least && wait <= 1.25 * least + 3, `a wait of ${wait} s at ${rate} bytes a second from ` +
+      `${at} s, where ${least} s is enough`);
+  }
+  // Nothing to come, or nothing arriving.
+  const still = { at: 10, end, rate: 15000, data: 0, scenesUntil: end, music: 0, musicRate: MUSIC_RATE,
+    musicUntil: 12 };
+  assert.equal(playThroughWait(still), 0);
+  assert.equal(playThroughWait({ ...still, rate: 0, music: 1000 }), Infinity);
+});
+
+// The built-in timing with the segments after the fifth a half second each:
+// a show that ends soon after the scenes of the site's second data file
+// are needed, all of which it needs.
+function shortTiming() {
+  let text = builtInTimingText();
+  const after = schedule.segmentBounds[5] - 2;
+  for (let s = 6; s < schedule.segmentBounds.length; ++s)
+    text = text.replace(new RegExp(`^segment ${s}: .*$`, 'm'), `segment ${s}: ${after + (s - 6) / 2}`);
+  const end = after + (schedule.segmentBounds.length - 6) / 2;
+  return text.replace(/^end: .*$/m, `end: ${end}`);
+}
+
+test('on a link too slow for the rest of the show, the page waits once, says how long over the picture, and plays ' +
+  'through', async () => {
+  const text = shortTiming();
+  const rate = 50000;
+  const from = HELD_FROM - 3;
+  const site = await serveSite({ files: { 'timing.txt': text } });
+  const { page, record } = await openPage(browser, `${site.url}index.html?t=${from}`, undefined,
+    (opening) => opening.emulateNetworkConditions({ download: rate, upload: rate, latency: 40 }));
+  const about = (said) => Number((/^Waiting for the data: about (\d+) s$/.exec(said) || [])[1]);
+  try {
+    await waitForState(page, 'waiting', 60000);
+    // The first screen says it before the start.
+    await page.waitForFunction(() => /about \d+ s$/.test(document.getElementById('loading-text').textContent),
+      { timeout: 10000, polling: 100 });
+    await page.keyboard.press('Enter');
+    await waitForState(page, 'stalled', 10000);
+    const said = await page.evaluate(`(${waitPanel})()`);
+    // The data file whole, at half the link's rate while the music shares it, before its scenes are needed.
+    const expected = (2 * statSync(join(siteDir, restData)).size) / rate - (HELD_FROM - from);
+    assert.ok(said.shown && about(said.text) >= 0.7 * expected && about(said.text) <= 1.5 * expected + 3,
+      `"${said.text}" where about ${expected.toFixed(0)} s is due`);
+    await waitForState(page, 'ended', 120000);
+    assert.equal((await state(page)).waits, '1', 'one wait, and none after it');
+    assert.deepEqual(faults(record), []);
+  } finally {
+    await page.close();
+    await site.close();
+  }
+});
+
+test('?t= past the end of a music that the show outlasts plays the music from its second within it', async () => {
+  const text = builtInTimingText().replace(/^end: .*$/m, 'end: 300');
+  const site = await serveSite({ files: { 'timing.txt': text } });
+  const { page, record } = await openPage(browser, `${site.url}index.html?t=200`);
+  try {
+    await waitForState(page, ['waiting', 'error'], 60000);
+    await page.keyboard.press('Enter');
+    await waitForState(page, 'playing', 10000);
+    const { starts, musicFrom } = await page.evaluate(async () => {
+      const { decodedMusic } = await import('./page/sound.js');
+      return { starts: decodedMusic().map((p) => p.start), musicFrom: orvelPlay.musicFrom() };
+    });
+    const at = findFrame(music, id3Size(music));
+    const header = frameHeader(music, at);
+    const musicSeconds = decodedLength(fileTag(music, at), header.samples) / header.rate;
+    assert.equal(musicFrom, 200);
+    // Fetched from the frame that holds the second within the music (its beginning may have come too).
+    const within = 200 % musicSeconds;
+    assert.ok(starts.some((start) => start <= within && start > within - 0.03), `pieces from ${starts} s`);
+    // No answer that refused a request (the page ends the reading of the music's beginning where it has all it
+    // plays, which the browser counts as failed).
+    assert.deepEqual(faults(record).filter((f) => !f.startsWith('request failed: http')), []);
+  } finally {
+    await page.close();
+    await site.close();
+  }
+});
+
+test('a server that answers a later range with the whole music: said, and that download ended', async () => {
+  const site = await serveSite({ rangesOf: { file: MUSIC, count: 1 }, hold: { file: MUSIC, after: 65536 } });
+  const { page } = await openPage(browser, `${site.url}index.html?t=${schedule.segmentMoments[2]}`);
+  try {
+    await waitForState(page, 'error', 60000);
+    assert.equal(await page.$eval('#message', (e) => e.textContent),
+      `${MUSIC} could not be loaded: the server sent all of it where a part was asked for`);
+    await until(() => site.cut.includes(MUSIC), 10000, `the server to see ${MUSIC}'s whole answer closed`);
+  } finally {
+    await page.close();
+    await site.close();
+  }
 });

@@ -75,18 +75,24 @@ class Queue {
 
 // Reads the data file `name`: bytes(count, total) as they arrive, and
 // pack(files) for each pack, in order ([{ name, bytes }]); resolves once
-// every pack is handed over, rejects with an Error that says what is wrong.
+// every pack is handed over, rejects with an Error that says what is wrong
+// as soon as the bytes that are wrong have arrived (the rest is not read).
 export async function readDataFile(name, { bytes, pack }) {
   if (typeof DecompressionStream !== 'function') {
     throw new Error(`This browser cannot unpack the show's data (${name}): it has no DecompressionStream`);
   }
   const damaged = (why) => new Error(`${name} is damaged: ${why}`);
-  const response = await openSiteFile(name);
+  const abort = new AbortController();
+  const response = await openSiteFile(name, { signal: abort.signal });
   const held = new Queue();
   let total = null;
   let packs = 0;
   let received = 0;
   let handed = Promise.resolve();
+  let broken = null;
+  let stop;
+  const stopped = new Promise((resolve, reject) => { stop = reject; });
+  stopped.catch(() => {});
   const hand = (body) => {
     const unpacked = gunzip(body).catch((e) => { throw damaged(`a pack does not unpack (${e.message})`); });
     handed = handed.then(() => unpacked).then((plain) => {
@@ -94,10 +100,15 @@ export async function readDataFile(name, { bytes, pack }) {
       if (!files) throw damaged('a pack\'s sizes run past its end');
       pack(files);
     });
-    // The error is taken where the handing over is awaited.
-    handed.catch(() => {});
+    // A pack that cannot be handed over ends the reading at once.
+    handed.catch((e) => {
+      broken = broken || e;
+      stop(broken);
+      abort.abort();
+    });
   };
-  await readChunks(name, response, (chunk) => {
+  const reading = readChunks(name, response, (chunk) => {
+    if (broken) return false;
     received += chunk.length;
     held.push(chunk);
     if (total === null) {
@@ -117,6 +128,10 @@ export async function readDataFile(name, { bytes, pack }) {
     }
     return true;
   });
+  // Where the reading ends for a pack that could not be handed over, its error is that pack's.
+  reading.catch(() => {});
+  await Promise.race([reading, stopped]);
+  if (broken) throw broken;
   if (total === null || received !== total || packs !== 0 || held.length !== 0) {
     throw damaged(`${received} bytes where ${total ?? 'more'} belong`);
   }

@@ -37,14 +37,31 @@ export function showProgress(percent) {
   if (!startWanted) byId('loading-text').textContent = `Loading ${percent} %`;
 }
 
-// Play mode waits for its data: percent of all received.
-export function showWaiting(percent) {
+// Play mode waits for its data, or will once started (the first screen
+// says so where the link is slower than the show): percent of all
+// received, and the seconds the wait lasts, where the link's rate tells
+// them. The panel stands over the picture, without the choice, once the
+// show has started.
+export function showWaiting(percent, seconds) {
   showBar(percent);
-  byId('loading-text').textContent = `Waiting for the data: ${percent} %`;
+  // Where the rest would come in time but the next seconds have not come yet: a second at least.
+  const text = Number.isFinite(seconds) ? `Waiting for the data: about ${Math.max(1, Math.ceil(seconds))} s`
+    : `Waiting for the data: ${percent} %`;
+  const shown = byId('loading-text');
+  if (shown.textContent !== text) shown.textContent = text;
   byId('loading').hidden = false;
+  const before = root.dataset.orvel === 'loading' || root.dataset.orvel === 'waiting';
+  if (!before) byId('choice').hidden = true;
+  byId('first').hidden = false;
 }
 
 export function hideLoading() { byId('loading').hidden = true; }
+
+// The show plays on: the panel goes, and the first screen with it.
+export function hideWaiting() {
+  hideLoading();
+  if (root.dataset.orvel !== 'loading' && root.dataset.orvel !== 'waiting') byId('first').hidden = true;
+}
 
 // Loaded: the show starts, if a start was asked for during the loading,
 // or waits for one.

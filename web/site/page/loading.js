@@ -6,18 +6,22 @@
 // the program's files as it arrives, and the program loads the scenes it
 // brings. A file that is missing or damaged is said in words, whenever it
 // is fetched.
+import { arrived } from './arrival.js';
 import { readDataFile } from './data_file.js';
 import { showLoading, showProgress } from './first_screen.js';
 import { params } from './mode.js';
 import { DecodeError, streamMusic } from './music_stream.js';
 import { openSiteFile } from './site_file.js';
-import { addPiece, musicComplete, silent } from './sound.js';
+import { addPiece, musicComplete, setMusicLength, silent } from './sound.js';
 import { fail, hasFailed, root } from './status.js';
 
 // The data files as pack-site names them, which the build writes into
 // index.html's head: the one it preloads, and the rest.
 const START_FILE = document.querySelector('link[rel=preload][as=fetch]').getAttribute('href');
-const REST_FILE = document.querySelector('meta[name=orvel-rest-data]').content;
+const REST_META = document.querySelector('meta[name=orvel-rest-data]');
+const REST_FILE = REST_META.content;
+// Its size, counted as to come until its own header says it.
+const REST_BYTES = Number(REST_META.dataset.bytes) || 0;
 const TIMING_FILE = 'timing.txt';
 // ?timing= names a file of the site: a path of plain names.
 const SITE_PATH = /^(?!\.{1,2}(\/|$))(?!.*\/\.{1,2}(\/|$))[\w ()+,.-]+(\/[\w ()+,.-]+)*$/;
@@ -35,8 +39,11 @@ let restFetched = false;
 // `all` everything fetched.
 const counts = { start: new Map(), all: new Map() };
 let shownPercent = 0;
+// The music's length in seconds, once known.
+let musicSeconds = null;
 
 function count(which, file, received, total) {
+  if (which === 'all' && received > 0) arrived(received);
   const map = counts[which];
   const now = map.get(file) || { received: 0, total: 0 };
   map.set(file, { received: now.received + received, total: total ?? now.total });
@@ -60,6 +67,16 @@ function showStartProgress() {
 
 // The share of all the files fetched so far that has arrived, in percent.
 export const percentArrived = () => percentOf(counts.all);
+
+// The bytes still to come: the data files' and the music's, with the
+// music's bytes a second where its length is known (else null).
+export function bytesToCome() {
+  const left = (c) => (c ? Math.max(0, c.total - c.received) : 0);
+  let data = counts.all.has(REST_FILE) ? 0 : REST_BYTES;
+  for (const [file, c] of counts.all) if (file !== 'music') data += left(c);
+  const music = counts.all.get('music');
+  return { data, music: left(music), musicRate: music && musicSeconds ? music.total / musicSeconds : null };
+}
 
 // listener({ scenesUntil, complete }) after each pack: the demo time before
 // which every frame has its scenes, and whether all data has arrived.
@@ -195,7 +212,10 @@ export async function fetchMusic(name, from, loop, later) {
   try {
     await streamMusic(name, from, loop, later, {
       piece: addPiece,
-      length() {},
+      length(seconds) {
+        musicSeconds = seconds;
+        setMusicLength(seconds);
+      },
       size(bytes) { count('all', 'music', 0, bytes); },
       bytes(received) {
         count('start', 'music', received);

@@ -17,7 +17,7 @@ import { dataState, fetchMusic, fetchRest, load, onData, programRuns } from './l
 import { describeMedia } from './media.js';
 import { addMenuEntry, changeMenuEntry } from './menu.js';
 import { mode, params } from './mode.js';
-import { ended, limitChanged, stalled, startPlay } from './play.js';
+import { ended, limitChanged, stalled, startPlay, watchLink } from './play.js';
 import './screen.js';
 import { closeAudio, decodedMusic, musicReadyUntil, onMusic, setShowEnd } from './sound.js';
 import { byId, fail, hasFailed, onFailure, root, say, setState } from './status.js';
@@ -48,6 +48,7 @@ function arrived() {
   if (!offered && mode === 'play' && scenesReady && musicReadyUntil(from) > from) {
     offered = true;
     offer();
+    watchLink();
     byId('fullscreen').hidden = false;
     waitForStart();
   } else if (!offered && author && complete && scenesReady && musicReadyUntil(0) === Infinity) {

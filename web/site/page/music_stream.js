@@ -290,9 +290,16 @@ function rangesFrom(name, from, first, asked, later) {
 }
 
 // `bytes` bytes of the file from byte `begin`: { bytes, size (the file's) },
-// or { whole } where the server ignores ranges and sends the whole file.
+// none where the file ends before `begin` (416), or { whole } where the
+// server ignores ranges and sends the whole file.
 async function range(name, begin, bytes) {
-  const response = await openSiteFile(name, { headers: { Range: `bytes=${begin}-${begin + bytes - 1}` } });
+  let response;
+  try {
+    response = await openSiteFile(name, { headers: { Range: `bytes=${begin}-${begin + bytes - 1}` } });
+  } catch (e) {
+    if (e.status !== 416) throw e;
+    return { bytes: new Uint8Array(0), size: begin };
+  }
   if (response.status !== 206) return { whole: response };
   const size = Number((response.headers.get('Content-Range') || '').split('/')[1]) || 0;
   return { bytes: new Uint8Array(await response.arrayBuffer()), size };
@@ -363,7 +370,11 @@ async function fromFrame(name, head, from, later, sink) {
   const begin = Math.max(first.at, constantFrameStart(first.at, header, wanted - LEAD_FRAMES) - 2 * header.length);
   const asked = firstPieceBytes(header) + 4 * header.length;
   const answer = await range(name, begin, asked);
-  if (answer.whole) throw partIgnored(name);
+  if (answer.whole) {
+    // Its bytes are not read: the download ends here.
+    await answer.whole.body.cancel().catch(() => {});
+    throw partIgnored(name);
+  }
   sink.needs(asked);
   const { pieces } = await readPieces(rangesFrom(name, begin, answer.bytes, asked, later), sink, (view, failed) => {
     const at = findFrame(view, 0, view.length);
@@ -375,6 +386,16 @@ async function fromFrame(name, head, from, later, sink) {
   if (!pieces) throw new DecodeError('the music cannot be decoded (no frame where its tag says)');
   await pieces.finish();
   return true;
+}
+
+// Second `from` of a show that outlasts the music, past the music's end,
+// as the second of the music it plays again (its length as the file's
+// first bytes tell it).
+function withinMusic(head, from, loop) {
+  const first = firstFrame(head);
+  if (!first || first.length === null) return from;
+  const seconds = first.length / first.header.rate;
+  return from >= seconds && loop(seconds) ? from % seconds : from;
 }
 
 // Fetches the site's music file `name` and decodes it in pieces from second
@@ -396,6 +417,7 @@ export async function streamMusic(name, from, loop, later, sink) {
     return fromStart(wholeResponse(name, head.whole), from, Infinity, loop, sink);
   }
   sink.size(head.size);
+  from = withinMusic(head.bytes, from, loop);
   if (from > 0) {
     let length = null;
     const told = { ...sink, length(seconds) { length = seconds; sink.length(seconds); } };

@@ -1,27 +1,39 @@
-// Play mode: the show started with its music; where its data has not come
+// Play mode: the show started with its music; where its data cannot come
 // in time (a link slower than the show), the wait: the picture and the
-// music stop together where the data ends, the loading bar says so, and
-// both play on together once a few seconds more have arrived. Then the
-// end (the end screen, or after ESC the text of sync.txt, a link that
-// saves it and a link to the moment on screen), and "Play again".
+// music stop together (or do not start), the panel over the picture says
+// so with the seconds left, and both play on together once the rest can
+// come before the show needs it at the rate the link has shown, so that a
+// steady link costs one wait. Then the end (the end screen, or after ESC
+// the text of sync.txt, a link that saves it and a link to the moment on
+// screen), and "Play again". data-waits counts the waits of a play.
+import { arrivalRate, playThroughWait } from './arrival.js';
 import { restartScale } from './fit.js';
-import { hideLoading, showWaiting, start } from './first_screen.js';
-import { percentArrived } from './loading.js';
+import { hideLoading, hideWaiting, showWaiting, start } from './first_screen.js';
+import { bytesToCome, percentArrived } from './loading.js';
 import { hideMenu } from './menu.js';
 import {
-  audioContext, awaitOutput, closeAudio, decodedMusic, heardIn, heardMusicSecond, musicReadyUntil, openAudio,
-  playMusicSoon, setMusicLimit, silent, stopMusic, watchOutput,
+  audioContext, awaitOutput, closeAudio, decodedMusic, heardIn, heardMusicSecond, musicPlayedFrom, musicReadyUntil,
+  openAudio, playMusicSoon, prepareAudio, setMusicLimit, showLength, silent, stopMusic, watchOutput,
 } from './sound.js';
 import { byId, root, setState } from './status.js';
 
 // After a wait, the show plays on once this many seconds past it have
 // arrived, or all of it.
 const PLAY_ON_AFTER = 3;
+// How often the seconds left are said again.
+const TICK_MS = 1000;
 
 // The demo time before which every frame has its scenes, and the demo time
-// the show waits at, or null.
+// the show waits at, or null; whether that wait is before the start.
 let scenesUntil = 0;
 let stalledAt = null;
+let beforeStart = false;
+
+// The seconds to wait at demo time t so that the show plays on to its end.
+function waitAt(t) {
+  return playThroughWait({ at: t, end: showLength(), rate: arrivalRate(), ...bytesToCome(), scenesUntil,
+    musicUntil: musicReadyUntil(t) });
+}
 
 // The program may draw up to where the music is scheduled (it stops there
 // where the data ends), or up to its scenes where it runs silent.
@@ -29,10 +41,24 @@ function allowUntil() {
   Module._orvel_play_until(setMusicLimit(scenesUntil));
 }
 
-// Once the output runs, the music starts a moment ahead, and the demo
-// clock with it: the clock reads the music's second while it is heard.
+// The show starts, or, where the rest cannot come in time, waits first
+// (the sound is readied now, inside the person's gesture).
 export function startPlay() {
   stalledAt = null;
+  root.dataset.waits = '0';
+  const from = Module._orvel_play_from();
+  if (waitAt(from) <= 0) {
+    begin();
+    return;
+  }
+  prepareAudio();
+  beforeStart = true;
+  beginWait(from);
+}
+
+// Once the output runs, the music starts a moment ahead, and the demo
+// clock with it: the clock reads the music's second while it is heard.
+function begin() {
   const go = (latency) => {
     console.debug('orvel: audio output latency ' + (latency * 1000).toFixed(1) + ' ms');
     allowUntil();
@@ -76,7 +102,12 @@ export function startPlay() {
 function playOn() {
   const from = stalledAt;
   stalledAt = null;
-  hideLoading();
+  hideWaiting();
+  if (beforeStart) {
+    beforeStart = false;
+    begin();
+    return;
+  }
   setState('playing');
   const audio = decodedMusic() ? audioContext() : null;
   const when = audio ? playMusicSoon(from, true) : 0;
@@ -94,18 +125,40 @@ export function limitChanged(until) {
     return;
   }
   const ready = Math.min(scenesUntil, musicReadyUntil(stalledAt));
-  if (ready === Infinity || ready >= stalledAt + PLAY_ON_AFTER) playOn(); else showWaiting(percentArrived());
+  const wait = waitAt(stalledAt);
+  if ((ready === Infinity || ready >= stalledAt + PLAY_ON_AFTER) && wait <= 0) playOn();
+  else showWaiting(percentArrived(), wait);
+}
+
+function beginWait(t) {
+  stalledAt = t;
+  root.dataset.waits = String(Number(root.dataset.waits || 0) + 1);
+  setState('stalled');
+  limitChanged(scenesUntil);
 }
 
 // The program waits at demo time t, where the data ends; the music has
 // stopped there.
 export function stalled(t) {
-  stalledAt = t;
   stopMusic();
-  setState('stalled');
-  showWaiting(percentArrived());
-  limitChanged(scenesUntil);
+  beginWait(t);
 }
+
+// Every second, the seconds left are said again and the wait ends where
+// they have run out; on the first screen, they say how long the show will
+// wait, where the link is slower than the show.
+function tick() {
+  const now = root.dataset.orvel;
+  if (now === 'stalled' && stalledAt !== null) {
+    limitChanged(scenesUntil);
+  } else if (now === 'waiting') {
+    const wait = waitAt(Module._orvel_play_from());
+    if (wait > 0) showWaiting(percentArrived(), wait); else hideLoading();
+  }
+}
+
+// Play mode: the start is offered, the rest of the data and the music arrive.
+export function watchLink() { setInterval(tick, TICK_MS); }
 
 function playAgain() {
   for (const id of ['end-screen', 'result', 'sync-again', 'moment']) byId(id).hidden = true;
@@ -129,9 +182,10 @@ function offerMoment() {
 // syncText: what ESC writes, empty at the natural end.
 export function ended(syncText) {
   stalledAt = null;
+  beforeStart = false;
   closeAudio();
   hideMenu();
-  hideLoading();
+  hideWaiting();
   if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
   byId('fullscreen').hidden = true;
   byId('message').hidden = true;
@@ -153,8 +207,10 @@ export function ended(syncText) {
 
 for (const again of document.querySelectorAll('.again')) again.addEventListener('click', playAgain);
 
-// For the tests: play mode's demo clock, and the show's second being heard.
+// For the tests: play mode's demo clock, the show's second being heard, and
+// the one that the music playing was started from.
 window.orvelPlay = {
   demoTime: () => Module._orvel_play_clock(),
   musicTime: heardMusicSecond,
+  musicFrom: musicPlayedFrom,
 };

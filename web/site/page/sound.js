@@ -18,6 +18,7 @@ let audio = null;      // the AudioContext, made inside the gesture that starts 
 let pieces = [];       // { start, end, buffer, offset }: the music's seconds start to end, by start
 let whole = false;     // every piece is there
 let length = 0;        // the music's length, once whole
+let told = Infinity;   // the music's length, as its file tells it before it is whole
 let muted = false;     // the music cannot be played: the show runs silent
 const listeners = [];
 // What plays: the show's second `from` heard at context time `when`, the
@@ -44,7 +45,13 @@ export function onMusic(listener) { listeners.push(listener); }
 // Seconds that sums of seconds may miss a piece's bound by: far less than a sample.
 const EPSILON = 1e-7;
 const pieceAt = (second) => pieces.find((p) => p.start <= second + EPSILON && second + EPSILON < p.end);
-const musicSecond = (showSecond) => (player && player.loop && whole ? showSecond % length : showSecond);
+// The music's second that the show's plays: looped where the show outlasts it.
+const loopLength = () => (whole ? length : told);
+const musicSecond = (showSecond) => (player && player.loop ? showSecond % loopLength() : showSecond);
+
+// The music's length as its file tells it: a show that outlasts it plays
+// it again from its start, before all of it is there.
+export function setMusicLength(seconds) { told = seconds; }
 
 // A piece of the music, decoded.
 export function addPiece(piece) {
@@ -65,9 +72,18 @@ export function musicComplete() {
 // without a gap (infinity when it is whole, or the show runs silent).
 export function musicReadyUntil(t) {
   if (whole || muted) return Infinity;
-  let second = t;
-  for (let piece = pieceAt(second); piece; piece = pieceAt(second)) second = piece.end;
-  return second;
+  const span = loopLength();
+  let lap = t - (t % span);
+  let second = t % span;
+  for (let piece = pieceAt(second); piece; piece = pieceAt(second)) {
+    second = piece.end;
+    if (second + EPSILON < span) continue;
+    // At the music's end: on from its start, where the show loops it.
+    lap += span;
+    second = 0;
+    if (lap > t + span) return Infinity;
+  }
+  return lap + second;
 }
 
 // The music replaced by another, whole (an author's, opened in the page,
@@ -76,6 +92,7 @@ export function musicReadyUntil(t) {
 export function replaceMusic(music) {
   stopMusic();
   pieces = music;
+  told = Infinity;
   muted = false;
   for (const listener of listeners) listener(null);
   musicComplete();
@@ -121,6 +138,7 @@ export function heardNow(context) {
 export const heardIn = (context, when) => Math.max(0, when - heardNow(context));
 
 export function setShowEnd(seconds) { showEnd = seconds; }
+export const showLength = () => showEnd;
 
 // Schedules the pieces that have come since, up to the limit.
 function extend() {
@@ -172,6 +190,9 @@ export function setMusicLimit(t) {
   if (!player || muted) return t;
   return player.until + EPSILON >= showEnd ? Infinity : player.until;
 }
+
+// The show's second that the music playing now was started from, or null.
+export const musicPlayedFrom = () => (player ? player.from : null);
 
 // The show's second being heard now, or null when no music plays.
 export function heardMusicSecond() {
