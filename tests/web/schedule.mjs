@@ -13,6 +13,20 @@ export function builtInTimingText() {
   return execFileSync(tool, ['--timing'], { encoding: 'utf8' });
 }
 
+// The built-in timing with an opening that lasts until `opening` seconds
+// and everything after it at half its pace: a test that must catch the
+// opening on screen catches it on a machine that draws slowly too, and the
+// whole show still ends before the built-in one does.
+export function longOpeningTiming(opening) {
+  const lines = builtInTimingText().split('\n');
+  const start = Number(/^segment 2: (\S+)$/m.exec(lines.join('\n'))[1]);
+  const moved = (t) => String(Number((opening + (Number(t) - start) / 2).toFixed(4)));
+  return lines.map((line) => {
+    const named = /^(segment \d+|end|flash \d+|stripes|waves|pulse): (.+)$/.exec(line);
+    return named ? `${named[1]}: ${named[2].split(' ').map(moved).join(' ')}` : line;
+  }).join('\n');
+}
+
 // Times stay text as the tool writes them ('7.0'), for the pages' addresses
 // and the tests' names; sizes and bounds are numbers.
 export function showSchedule() {
