@@ -27,8 +27,9 @@ const MENU = ['Dot', 'Wireframe', 'Flat', 'Texturemap', 'Calm: off'];
 // A moment of each segment that the calm show changes: dimmed (1, 4, 5, 6
 // and 8) or slowed (7 and 9).
 const CALM_TIMES = schedule.segmentMoments.slice(0, 9).filter((t, i) => i === 0 || i >= 3);
-// The menu's test plays a site whose opening (the show's first segment)
-// lasts a minute, which it catches however slowly the machine draws.
+// The tests of the opening's keys and menu play a site whose opening (the
+// show's first segment) lasts a minute, which they catch however slowly
+// the machine draws.
 const LONG_OPENING_END = 60;
 // Play mode at its full size: pictures taken a moment apart are compared,
 // which a lowered scale between them would tell apart.
@@ -39,18 +40,21 @@ let browser;
 // The browser of the engine whose play mode is under test, and the engine.
 let player;
 let site;
+let longOpening;
 let work;
 const shares = [];
 
 before(async () => {
   work = mkdtempSync(join(tmpdir(), 'orvel-web-test-'));
   site = await serveSite();
+  longOpening = await serveSite({ files: { 'timing.txt': longOpeningTiming(LONG_OPENING_END) } });
   browser = await launchBrowser();
 });
 
 after(async () => {
   if (browser) await browser.close();
   if (site) await site.close();
+  if (longOpening) await longOpening.close();
   if (work) rmSync(work, { recursive: true, force: true });
   for (const s of shares) console.log(`frame at ${s.time} s: ${(100 * s.share).toFixed(3)} % of pixels differ`);
 });
@@ -311,7 +315,7 @@ function playMode() {
   });
 
   test('HOME stops and starts the opening spin; END three times, then ESC: sync.txt on the page', async () => {
-    const { page, record } = await openPage(player.browser, `${site.url}${PLAY}`);
+    const { page, record } = await openPage(player.browser, `${longOpening.url}${PLAY}`);
     try {
       await startShow(page, player.engine.music.playing);
       // Two pictures a fifth of a second of show time apart, however long
@@ -369,7 +373,6 @@ function playMode() {
 
   test('the menu changes the opening; the show ends by itself on a clear end screen, quietly, and plays again',
     async () => {
-    const longOpening = await serveSite({ files: { 'timing.txt': longOpeningTiming(LONG_OPENING_END) } });
     const { page, record } = await openPage(player.browser, `${longOpening.url}${PLAY}`);
     try {
       await startShow(page, player.engine.music.playing);
@@ -432,7 +435,6 @@ function playMode() {
       assert.deepEqual(faults(record), []);
     } finally {
       await page.close();
-      await longOpening.close();
     }
   });
 }
