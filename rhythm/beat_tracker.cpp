@@ -139,12 +139,15 @@ std::vector<int> trackBeatFrames(const std::vector<double>& onsets, double perio
     std::vector<int> before(std::size_t(n), -1);
     const int nearest = std::max(1, int(std::round(period / 2.0)));
     const int farthest = int(std::round(2.0 * period));
+    std::vector<double> penalty(std::size_t(farthest + 1), 0.0);
+    for (int gap = nearest; gap <= farthest; ++gap) {
+        const double stretch = std::log(gap / period);
+        penalty[std::size_t(gap)] = kTightness * stretch * stretch;
+    }
     for (int t = 0; t < n; ++t) {
         double best = 0.0;
-        for (int prior = t - farthest; prior <= t - nearest; ++prior) {
-            if (prior < 0) continue;
-            const double stretch = std::log((t - prior) / period);
-            const double candidate = score[std::size_t(prior)] - kTightness * stretch * stretch;
+        for (int prior = std::max(0, t - farthest); prior <= t - nearest; ++prior) {
+            const double candidate = score[std::size_t(prior)] - penalty[std::size_t(t - prior)];
             if (candidate > best) best = candidate, before[std::size_t(t)] = prior;
         }
         score[std::size_t(t)] = local[std::size_t(t)] + best;

@@ -29,7 +29,7 @@ public:
         Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG);
         // No change allowed: SDL converts to mono float at our rate, and
         // Mix_LoadWAV_RW decodes into that.
-        if (Mix_OpenAudioDevice(kDecodedSampleRate, AUDIO_F32SYS, 1, 4096, nullptr, 0) != 0) {
+        if (Mix_OpenAudioDevice(kDecodedSampleRate, AUDIO_F32SYS, 1, 512, nullptr, 0) != 0) {
             error_ = std::string("cannot open SDL's audio: ") + Mix_GetError();
             return;
         }
