@@ -19,6 +19,11 @@ constexpr double kLeastPeriodicity = 0.15;
 // pulse holds 0.8 to 0.86 of the slower's there, a hat's quavers at 95 only
 // 0.65).
 constexpr double kFasterPulseShare = 0.75;
+// And a pulse twice as slow that is much stronger is the beat, the faster
+// one its quavers: a kick and a snare at 70 under a hat's quavers repeat
+// 1.31 times as well at 70 as at 140, a swung hat at 110 only 1.14 times as
+// well at 55.
+constexpr double kSlowerPulseShare = 1.2;
 // How strictly the beats keep to the tempo against following the onsets
 // (Ellis's alpha, on the envelope scaled to a unit deviation). Ellis's 100
 // lets a single stab off the beat, or a bar without drums, pull the beats
@@ -105,7 +110,13 @@ double findPeriod(const std::vector<double>& onsets, double framesPerSecond) {
     for (int lag = best / 2 - 2; lag <= best / 2 + 2; ++lag)
         if (lag >= shortest && isLocalPeak(r, lag) && (faster == 0 || r[std::size_t(lag)] > r[std::size_t(faster)]))
             faster = lag;
-    if (faster != 0 && r[std::size_t(faster)] >= kFasterPulseShare * r[std::size_t(best)]) best = faster;
+    int slower = 0;
+    for (int lag = 2 * best - 2; lag <= std::min(2 * best + 2, longest); ++lag)
+        if (isLocalPeak(r, lag) && (slower == 0 || r[std::size_t(lag)] > r[std::size_t(slower)])) slower = lag;
+    if (faster != 0 && r[std::size_t(faster)] >= kFasterPulseShare * r[std::size_t(best)])
+        best = faster;
+    else if (slower != 0 && r[std::size_t(slower)] >= kSlowerPulseShare * r[std::size_t(best)])
+        best = slower;
     if (r[std::size_t(best)] < kLeastPeriodicity) return 0.0;
     const double a = r[std::size_t(best - 1)], b = r[std::size_t(best)], c = r[std::size_t(best + 1)];
     const double curve = a - 2.0 * b + c;

@@ -56,6 +56,7 @@ struct Case {
 TEST(BeatTracker, FindsTheMadeBeatsAtEachTempoAndOffset) {
     const Case cases[] = {
         {"clicks at 70", {Kit::Clicks, 70.0, 0.37, 0, 30.0, 0.0, 0.0}},
+        {"drums at 70", {Kit::Drums, 70.0, 0.2, 0, 30.0, 0.0, 0.0}},
         {"drums at 95", {Kit::Drums, 95.0, 1.1, 0, 30.0, 0.0, 0.0}},
         {"drums at 128", {Kit::Drums, 128.0, 0.05, 2, 30.0, 0.0, 0.0}},
         {"drums at 150", {Kit::Drums, 150.0, 2.5, 1, 30.0, 0.0, 0.0}},
