@@ -53,7 +53,9 @@ Peak peakNear(const std::vector<double>& onsets, int frame) {
         if (onsets[std::size_t(i)] > onsets[std::size_t(best)]) best = i;
     double offset = 0.0;
     if (best > 0 && best < n - 1) {
-        const double a = onsets[std::size_t(best - 1)], b = onsets[std::size_t(best)], c = onsets[std::size_t(best + 1)];
+        const double a = onsets[std::size_t(best - 1)];
+        const double b = onsets[std::size_t(best)];
+        const double c = onsets[std::size_t(best + 1)];
         const double curve = a - 2.0 * b + c;
         if (curve < 0.0) offset = std::clamp(0.5 * (a - c) / curve, -0.5, 0.5);
     }
@@ -214,10 +216,9 @@ BeatGrid findBeats(const OnsetEnvelope& envelope, const BeatOptions& options) {
         ++count[(i - first) % std::size_t(perBar)];
     }
     int strongest = 0;
+    const auto average = [&](int k) { return strength[std::size_t(k)] / std::max(1, count[std::size_t(k)]); };
     for (int k = 1; k < perBar; ++k)
-        if (count[std::size_t(k)] > 0 &&
-            strength[std::size_t(k)] / count[std::size_t(k)] > strength[std::size_t(strongest)] / count[std::size_t(strongest)])
-            strongest = k;
+        if (average(k) > average(strongest)) strongest = k;
     grid.firstDownbeat = ((strongest + options.downbeatShift) % perBar + perBar) % perBar;
     return grid;
 }

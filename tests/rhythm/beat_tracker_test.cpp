@@ -113,9 +113,12 @@ TEST(BeatTracker, FindsTheShowsOwnMusicOnItsBeatGrid) {
     ASSERT_TRUE(grid.found());
     std::vector<double> made;
     const auto& anchors = schedule::kTempoAnchors;
-    for (std::size_t i = 0; i + 1 < std::size(anchors); ++i)
-        for (double beat = anchors[i].beat; beat < anchors[i + 1].beat; ++beat)
-            made.push_back(anchors[i].seconds + (beat - anchors[i].beat) * (anchors[i + 1].seconds - anchors[i].seconds) /
-                                                    (anchors[i + 1].beat - anchors[i].beat));
-    EXPECT_EQ(mismatch(grid.beats, made, schedule::segmentStart(4), schedule::segmentStart(schedule::kSegmentCount)), "");
+    for (std::size_t i = 0; i + 1 < std::size(anchors); ++i) {
+        const schedule::TempoAnchor& a = anchors[i];
+        const schedule::TempoAnchor& b = anchors[i + 1];
+        for (double beat = a.beat; beat < b.beat; ++beat)
+            made.push_back(a.seconds + (beat - a.beat) * (b.seconds - a.seconds) / (b.beat - a.beat));
+    }
+    const double lastTitle = schedule::segmentStart(schedule::kSegmentCount);
+    EXPECT_EQ(mismatch(grid.beats, made, schedule::segmentStart(4), lastTitle), "");
 }

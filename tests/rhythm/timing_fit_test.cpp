@@ -28,7 +28,8 @@ double segmentSeconds(const Timing& t, int s) { return t.segmentEnd(s) - t.segme
 // The bar of the music's found bars that a time falls on, or -1.
 int barAt(const MusicBeats& music, double seconds) {
     int bar = 0;
-    for (std::size_t i = std::size_t(music.firstDownbeat); i < music.beats.size(); i += std::size_t(music.beatsPerBar)) {
+    const std::size_t step = std::size_t(music.beatsPerBar);
+    for (std::size_t i = std::size_t(music.firstDownbeat); i < music.beats.size(); i += step) {
         if (std::fabs(music.beats[i] - seconds) <= 0.0005) return bar;
         ++bar;
     }
@@ -104,12 +105,12 @@ TEST(TimingFit, ShortensTheLongestSegmentsForShortMusic) {
     // keep the bars their moments need.
     EXPECT_EQ(barAt(music, t.end()), int((music.beats.size() - 1) / 4));
     int longest = 0;
+    const auto bars = [&](int s) { return barAt(music, t.segmentEnd(s)) - barAt(music, t.segmentStart(s)); };
     for (int s = 2; s <= kSegmentCount; ++s)
-        if (s != 4 && s != 5) longest = std::max(longest, barAt(music, t.segmentEnd(s)) - barAt(music, t.segmentStart(s)));
+        if (s != 4 && s != 5) longest = std::max(longest, bars(s));
     for (int s = 2; s <= kSegmentCount; ++s) {
-        const int bars = barAt(music, t.segmentEnd(s)) - barAt(music, t.segmentStart(s));
-        if (bars < showBars(s)) {
-            EXPECT_GE(bars, longest - 1) << "segment " << s;
+        if (bars(s) < showBars(s)) {
+            EXPECT_GE(bars(s), longest - 1) << "segment " << s;
         }
     }
 }
