@@ -7,7 +7,9 @@
 # layer of the web build (gl11) knows nothing of what is drawn: it includes
 # nothing of this tree; nor does desktop, what the programs ask of the
 # platform (their folder, a message box). No program includes another's
-# headers.
+# headers. The analysis of the music's beats (rhythm) includes nothing of
+# this tree, so that the page can build it too; the show's folders do not
+# include it: the programs (tools, web) hand its beats to the show.
 # One place per platform: the code that differs between platforms stands in
 # desktop/, each platform's implementation beside the other's, and nothing
 # else in the tree asks which platform it is built for (what differs stays in
@@ -41,6 +43,8 @@ for ((i = 0; i < ${#order[@]}; i++)); do
 done
 for folder in "${order[@]}" offscreen tools web desktop; do forbid gl11 "$folder"; done
 for folder in "${order[@]}" offscreen tools web gl11; do forbid desktop "$folder"; done
+for folder in "${order[@]}" offscreen tools web desktop gl11; do forbid rhythm "$folder"; done
+for folder in "${order[@]}" offscreen desktop gl11; do forbid "$folder" rhythm; done
 forbid web tools
 forbid web offscreen
 forbid offscreen tools

@@ -25,6 +25,13 @@
 // file holds it: the file to start a retiming from.
 //
 //   build/show-schedule --timing > timing.txt
+//
+// With --fit MUSIC it writes a timing fitted to the beats and bars it finds
+// in MUSIC (an MP3, Ogg Vorbis or WAV file), the music named by its file
+// name: the file to play the show to other music from. Music in which no
+// beat is found, or too short for the show, is refused.
+//
+//   build/show-schedule --fit song.ogg > timing.txt
 
 #include <cstdio>
 #include <iterator>
@@ -36,7 +43,10 @@
 #include "shell/sync_file.h"
 #include "shell/sync_marks.h"
 #include "shell/timing.h"
+#include "shell/timing_fit.h"
 #include "shell/window_title.h"
+#include "rhythm/beat_tracker.h"
+#include "tools/music_file/decoded_music.h"
 
 namespace {
 
@@ -48,9 +58,36 @@ void printMoments(const char* name, const double* moments, size_t count) {
     std::printf("\n");
 }
 
+int fit(const std::string& path) {
+    const DecodedMusic decoded = decodeMusicFile(path);
+    if (!decoded.ok) {
+        std::fprintf(stderr, "show-schedule: %s: %s\n", path.c_str(), decoded.error.c_str());
+        return 1;
+    }
+    const BeatGrid grid = findBeats(decoded.samples.data(), decoded.samples.size(), decoded.sampleRate);
+    if (!grid.found()) {
+        std::fprintf(stderr, "show-schedule: %s: no beat found in the music\n", path.c_str());
+        return 1;
+    }
+    MusicBeats music;
+    music.music = path.substr(path.find_last_of('/') + 1);
+    music.seconds = decoded.seconds();
+    music.beats = grid.beats;
+    music.firstDownbeat = grid.firstDownbeat;
+    music.beatsPerBar = grid.beatsPerBar;
+    const FittedTiming fitted = fitTiming(music);
+    if (!fitted.ok) {
+        std::fprintf(stderr, "show-schedule: %s: %s\n", path.c_str(), fitted.error.c_str());
+        return 1;
+    }
+    std::printf("%s", formatTiming(fitted.timing).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--fit") return fit(argv[2]);
     const bool timing = argc == 2 && std::string(argv[1]) == "--timing";
     if (argc != 1 && !timing) {
         std::fprintf(stderr, "usage: show-schedule [--timing]\n");
