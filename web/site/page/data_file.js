@@ -93,7 +93,7 @@ export async function readDataFile(name, { bytes, pack }) {
   let stop;
   const stopped = new Promise((resolve, reject) => { stop = reject; });
   stopped.catch(() => {});
-  const hand = (body) => {
+  const unpackPack = (body) => {
     const unpacked = gunzip(body).catch((e) => { throw damaged(`a pack does not unpack (${e.message})`); });
     handed = handed.then(() => unpacked).then((plain) => {
       const files = packFiles(plain);
@@ -123,7 +123,7 @@ export async function readDataFile(name, { bytes, pack }) {
     bytes(chunk.length, total);
     while (held.length >= 4 && held.peek32() <= held.length - 4) {
       const size = u32(held.take(4), 0);
-      hand(held.take(size));
+      unpackPack(held.take(size));
       packs -= 1;
     }
     return true;
