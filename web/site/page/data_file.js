@@ -111,6 +111,8 @@ export async function readDataFile(name, { bytes, pack }) {
     if (broken) return false;
     received += chunk.length;
     held.push(chunk);
+    // Chunks that came before the header was whole are counted with the one that completes it.
+    const fresh = total === null ? received : chunk.length;
     if (total === null) {
       if (held.length < HEADER_BYTES) return true;
       const header = held.take(HEADER_BYTES);
@@ -120,7 +122,7 @@ export async function readDataFile(name, { bytes, pack }) {
       packs = u32(header, 12);
       total = u32(header, 16);
     }
-    bytes(chunk.length, total);
+    bytes(fresh, total);
     while (held.length >= 4 && held.peek32() <= held.length - 4) {
       const size = u32(held.take(4), 0);
       unpackPack(held.take(size));
