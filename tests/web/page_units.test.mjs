@@ -38,14 +38,15 @@ describe('the packs of a data file', () => {
     const whole = pack(files);
     assert.equal(packFiles(whole.subarray(0, whole.length - 1)), null);
     assert.equal(packFiles(whole.subarray(0, 2)), null);
+    assert.equal(packFiles(pack([{ name: 'a', bytes: [1, 2] }]).subarray(0, -1)), null);
     assert.equal(packFiles(concat(u32(99), ascii('abc'))), null);
   });
 
   // A data file: its header (magic, version, packs, the file's bytes), then
   // each pack gzipped after its size; served to the page's fetch in 7-byte chunks.
-  const dataFile = (packs, { magic = 'ORVELDAT', cut = 0 } = {}) => {
+  const dataFile = (packs, { magic = 'ORVELDAT', cut = 0, told = 0 } = {}) => {
     const body = packs.flatMap((p) => { const z = gzipSync(pack(p)); return [...u32(z.length), ...z]; });
-    const bytes = concat(ascii(magic), u32(1), u32(packs.length), u32(20 + body.length), body);
+    const bytes = concat(ascii(magic), u32(1), u32(packs.length), u32(20 + body.length + told), body);
     return bytes.subarray(0, bytes.length - cut);
   };
   const serve = (bytes) => {
@@ -77,6 +78,11 @@ describe('the packs of a data file', () => {
     serve(cut);
     await assert.rejects(readDataFile('x.data', { bytes() {}, pack() {} }),
       { message: `x.data is damaged: ${cut.length} bytes where ${cut.length + 3} belong` });
+    // Every pack whole, but the header tells of more bytes than came.
+    const whole = dataFile([files]);
+    serve(dataFile([files], { told: 5 }));
+    await assert.rejects(readDataFile('x.data', { bytes() {}, pack() {} }),
+      { message: `x.data is damaged: ${whole.length} bytes where ${whole.length + 5} belong` });
   });
 });
 
@@ -126,6 +132,7 @@ describe('the MP3 frames as they arrive', () => {
     assert.equal(frameAt(0, header), 1);
     assert.equal(frameAt(1, header), 39);
     assert.equal(frameAt((38 * SAMPLES) / RATE, header), 39);
+    assert.equal(frameAt((38.7 * SAMPLES) / RATE, header), 39);
   });
 
   test('frames are counted once whole, across chunks, a padded one and a tag between them', () => {
@@ -177,10 +184,10 @@ describe("the music's pieces", () => {
     index.append(frames(80, 101));
     await pieces.take(false);
     assert.deepEqual(got, [{ start: 0, end: seconds(98), offset: 0, buffer: 1 }]);
-    index.append(frames(101, 120));
+    index.append(frames(101, 125));
     await pieces.take(false);
     assert.equal(got.length, 1, 'less than a second more');
-    index.append(frames(120, 151));
+    index.append(frames(125, 151));
     await pieces.take(false);
     assert.equal(pieces.haveAll(), false);
     await pieces.finish();
