@@ -24,7 +24,8 @@ const ascii = (text) => [...text].map((c) => c.charCodeAt(0));
 const concat = (...parts) => Uint8Array.from(parts.flatMap((p) => [...p]));
 
 // A pack as tools/pack_site.cpp writes it: each file's name length, name, size and bytes.
-const pack = (files) => concat(...files.flatMap(({ name, bytes }) => [u32(name.length), ascii(name), u32(bytes.length), bytes]));
+const pack = (files) => concat(...files.flatMap(({ name, bytes }) =>
+  [u32(name.length), ascii(name), u32(bytes.length), bytes]));
 
 describe('the packs of a data file', () => {
   const files = [{ name: 'scenes/a.3ds', bytes: [1, 2, 3] }, { name: 'b', bytes: [] }];
@@ -176,7 +177,7 @@ describe("the music's pieces", () => {
   };
   const seconds = (frameNumber) => ((frameNumber - 1) * SAMPLES) / RATE;
 
-  test('pieces come as the frames arrive: the first two seconds, then a second or more, warm-up frames before each', async () => {
+  test('pieces come as the frames arrive: two seconds first, then a second or more, warm-up before each', async () => {
     const { got, index, pieces } = made(decodeFrames(), 149 * SAMPLES - 500);
     index.append(frames(0, 80));
     await pieces.take(false);

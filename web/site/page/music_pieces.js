@@ -106,7 +106,8 @@ export class MusicPieces {
     // The file's last frame ends where the decoder ends it, or its tag.
     let end = tail === upTo ? base + decoded.length : (upTo - 1) * perFrame;
     if (this.length !== null) end = Math.min(end, this.length);
-    if (this.lastPiece && this.lastPiece.end === start && from - lead === LEAD_FRAMES) this.align(decoded, start - base);
+    const joins = this.lastPiece && this.lastPiece.end === start && from - lead === LEAD_FRAMES;
+    if (joins) this.align(decoded, start - base);
     const offset = start - base + this.shift;
     if (offset < 0 || offset + (end - start) > decoded.length) {
       throw new DecodeError('the music cannot be decoded (a piece of it came out shorter than its frames)');
