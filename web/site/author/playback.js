@@ -3,7 +3,7 @@
 // heard is known and the program's clock can start with it. The program
 // (web/author_mode.cpp) draws the frames; frame() is its word on each.
 import {
-  audioContext, awaitOutput, decodedMusic, heardIn, heardNow, playMusic, prepareAudio, silent,
+  audioContext, awaitOutput, decodedMusic, heardIn, heardNow, playMusicSoon, prepareAudio, silent,
   stopMusic as stopSound,
 } from '../page/sound.js';
 import { byId, root, say, setState } from '../page/status.js';
@@ -22,9 +22,7 @@ function playMusicFrom(t) {
   heardFrom = null;
   const context = audioContext();
   if (!context || !decodedMusic() || silentStart) return 0;
-  const LEAD = 0.05;
-  const when = context.currentTime + LEAD;
-  playMusic(t, when, false);
+  const when = playMusicSoon(t, false);
   heardFrom = { offset: t, contextTime: when };
   return heardIn(context, when);
 }
@@ -73,7 +71,7 @@ export function startPlaying() {
   // hundredths. The music and the clock start together once it has
   // played a tenth of a second (or half a second on, without it).
   const context = audioContext();
-  const told = () => new Promise((done) => {
+  const outputSettled = () => new Promise((done) => {
     const since = performance.now();
     const look = () => {
       const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
@@ -86,7 +84,7 @@ export function startPlaying() {
     resume();
     return;
   }
-  awaitOutput(told).then((why) => {
+  awaitOutput(outputSettled).then((why) => {
     if (why) {
       silentStart = true;
       silent(why);

@@ -93,7 +93,7 @@ export async function readDataFile(name, { bytes, pack }) {
   let stop;
   const stopped = new Promise((resolve, reject) => { stop = reject; });
   stopped.catch(() => {});
-  const hand = (body) => {
+  const unpackPack = (body) => {
     const unpacked = gunzip(body).catch((e) => { throw damaged(`a pack does not unpack (${e.message})`); });
     handed = handed.then(() => unpacked).then((plain) => {
       const files = packFiles(plain);
@@ -111,6 +111,8 @@ export async function readDataFile(name, { bytes, pack }) {
     if (broken) return false;
     received += chunk.length;
     held.push(chunk);
+    // Chunks that came before the header was whole are counted with the one that completes it.
+    const fresh = total === null ? received : chunk.length;
     if (total === null) {
       if (held.length < HEADER_BYTES) return true;
       const header = held.take(HEADER_BYTES);
@@ -120,10 +122,10 @@ export async function readDataFile(name, { bytes, pack }) {
       packs = u32(header, 12);
       total = u32(header, 16);
     }
-    bytes(chunk.length, total);
+    bytes(fresh, total);
     while (held.length >= 4 && held.peek32() <= held.length - 4) {
       const size = u32(held.take(4), 0);
-      hand(held.take(size));
+      unpackPack(held.take(size));
       packs -= 1;
     }
     return true;

@@ -206,11 +206,11 @@ export async function fetchRest() {
 
 // The music `name` from second `from` on, its pieces to sound.js as they
 // are decoded; loop(length) says whether its beginning plays again after
-// its end; all but its first seconds wait for `later`. A music that cannot
-// be decoded leaves the show silent; one that cannot be loaded is said.
-export async function fetchMusic(name, from, loop, later) {
+// its end; all but its first seconds wait for `showStarted`. A music that
+// cannot be decoded leaves the show silent; one that cannot be loaded is said.
+export async function fetchMusic(name, from, loop, showStarted) {
   try {
-    await streamMusic(name, from, loop, later, {
+    await streamMusic(name, from, loop, showStarted, {
       piece: addPiece,
       length(seconds) {
         musicSeconds = seconds;

@@ -3,6 +3,7 @@
 // second of the show, and the moment a sample is heard. The show's
 // seconds are the music's, looped where the show outlasts it. A show whose
 // music cannot be decoded or played runs silent (data-audio says which).
+import { EPSILON, insertPiece, pieceAt as pieceIn, readyUntil } from './piece_list.js';
 import { root } from './status.js';
 
 // How long the audio output may take to start before the show goes on silent.
@@ -18,7 +19,7 @@ let audio = null;      // the AudioContext, made inside the gesture that starts 
 let pieces = [];       // { start, end, buffer, offset }: the music's seconds start to end, by start
 let whole = false;     // every piece is there
 let length = 0;        // the music's length, once whole
-let told = Infinity;   // the music's length, as its file tells it before it is whole
+let fileLength = Infinity;  // the music's length, as its file tells it before it is whole
 let muted = false;     // the music cannot be played: the show runs silent
 const listeners = [];
 // What plays: the show's second `from` heard at context time `when`, the
@@ -42,21 +43,18 @@ export function silent(why) {
 // music is replaced: the strip of author mode draws the waveform so.
 export function onMusic(listener) { listeners.push(listener); }
 
-// Seconds that sums of seconds may miss a piece's bound by: far less than a sample.
-const EPSILON = 1e-7;
-const pieceAt = (second) => pieces.find((p) => p.start <= second + EPSILON && second + EPSILON < p.end);
+const pieceAt = (second) => pieceIn(pieces, second);
 // The music's second that the show's plays: looped where the show outlasts it.
-const loopLength = () => (whole ? length : told);
+const loopLength = () => (whole ? length : fileLength);
 const musicSecond = (showSecond) => (player && player.loop ? showSecond % loopLength() : showSecond);
 
 // The music's length as its file tells it: a show that outlasts it plays
 // it again from its start, before all of it is there.
-export function setMusicLength(seconds) { told = seconds; }
+export function setMusicLength(seconds) { fileLength = seconds; }
 
 // A piece of the music, decoded.
 export function addPiece(piece) {
-  const at = pieces.findIndex((p) => p.start > piece.start);
-  pieces.splice(at < 0 ? pieces.length : at, 0, piece);
+  insertPiece(pieces, piece);
   for (const listener of listeners) listener(piece);
   extend();
 }
@@ -72,18 +70,7 @@ export function musicComplete() {
 // without a gap (infinity when it is whole, or the show runs silent).
 export function musicReadyUntil(t) {
   if (whole || muted) return Infinity;
-  const span = loopLength();
-  let lap = t - (t % span);
-  let second = t % span;
-  for (let piece = pieceAt(second); piece; piece = pieceAt(second)) {
-    second = piece.end;
-    if (second + EPSILON < span) continue;
-    // At the music's end: on from its start, where the show loops it.
-    lap += span;
-    second = 0;
-    if (lap > t + span) return Infinity;
-  }
-  return lap + second;
+  return readyUntil(pieces, loopLength(), t);
 }
 
 // The music replaced by another, whole (an author's, opened in the page,
@@ -92,7 +79,7 @@ export function musicReadyUntil(t) {
 export function replaceMusic(music) {
   stopMusic();
   pieces = music;
-  told = Infinity;
+  fileLength = Infinity;
   muted = false;
   for (const listener of listeners) listener(null);
   musicComplete();
