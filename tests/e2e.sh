@@ -208,6 +208,9 @@ capture_frames() {
 # those frames, and the show's clock against when it started and covered
 # the screen (tests/screen_moment.mjs): a show out of step fails however
 # busy the machine, and however long the grab took.
+# The time of the closest frame in what screen_match.mjs printed.
+matched_time() { sed -n 's/^closest of [0-9]* frames: \([0-9.]*\) s,.*/\1/p' <<< "$1"; }
+
 match_screen() {
   local png="$work/screen.png" here matcher span from coarse near fine picture
   here="$(dirname "${BASH_SOURCE[0]}")"
@@ -220,14 +223,14 @@ match_screen() {
   capture_frames 30 "$from" "${span#* }"
   coarse="$(node "$matcher" "$png" "$work/frames" "$from" 30 || true)"
   echo "at 30 fps: $coarse"
-  near="$(sed -n 's/^closest of [0-9]* frames: \([0-9.]*\) s,.*/\1/p' <<< "$coarse")"
+  near="$(matched_time "$coarse")"
   [ -n "$near" ] || fail "no frame compared: $coarse"
   from="$(awk -v t="$near" 'BEGIN { printf "%.4f", (t > 0.06) ? t - 0.06 : 0 }')"
   capture_frames 600 "$from" "$(awk -v t="$near" 'BEGIN { printf "%.4f", t + 0.02 }')"
   fine="$(node "$matcher" "$png" "$work/frames" "$from" 600)" \
     || fail "the screen taken $shot_time s after the window went full screen matches no frame: $fine"
   echo "at 600 fps: $fine"
-  picture="$(sed -n 's/^closest of [0-9]* frames: \([0-9.]*\) s,.*/\1/p' <<< "$fine")"
+  picture="$(matched_time "$fine")"
   node "$here/screen_moment.mjs" "$frame_log" "$launched_at" "$full_screen_at" "$grab_before" "$grab_after" \
     "$picture" || fail "the screen is out of step with the show's clock"
 }
