@@ -13,6 +13,9 @@ public:
     // The scenes that arrived reach past neededUntil(): the frame is drawn
     // soon after, once.
     void scenesReady();
+    // Once the frame is drawn: frame k drawn at once in its place, when the
+    // show draws it and its scenes have come (false, drawing nothing, else).
+    bool drawAnother(long k);
 
 private:
     WebShow& show_;

@@ -132,6 +132,12 @@ EMSCRIPTEN_KEEPALIVE double orvel_data_arrived(int allArrived) {
 
 EMSCRIPTEN_KEEPALIVE double orvel_needed_until() { return neededUntil(); }
 
+// Frame mode, once its frame is drawn: frame k of orvel-capture's schedule
+// drawn at once, as ?at= draws it, for a test that compares many frames
+// without loading the page for each. Returns 0, drawing nothing, for a
+// frame the show does not draw or whose scenes have not come.
+EMSCRIPTEN_KEEPALIVE int orvel_frame_draw(long k) { return frame && frame->drawAnother(k) ? 1 : 0; }
+
 // Play mode: frames at demo time t or later wait (the page's music stops
 // there); a stall there is said to the page with page::stalled.
 EMSCRIPTEN_KEEPALIVE void orvel_play_until(double t) { play.setUntil(t); }
