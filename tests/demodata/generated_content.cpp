@@ -32,6 +32,11 @@ void collect(const std::string& root, const std::string& relative, std::vector<s
 }  // namespace
 
 const std::string& generatedDir() {
+    // ctest generates the content once for every test (the fixture
+    // demodata_generated) and leaves the stamp beside it when it succeeded;
+    // a test program run by itself generates its own.
+    static const std::string shared = GENERATED_DIR;
+    if (std::ifstream(shared + ".stamp")) return shared;
     static TempDir dir;
     static const bool generated = [] {
         const ToolRun run = runProgram({MAKE_DEMODATA_PATH, dir.path()});
