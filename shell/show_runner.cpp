@@ -2,11 +2,14 @@
 
 #include "shell/framing.h"
 #include "shell/renderer.h"
+#include "shell/segment_scenes.h"
 #include "shell/timeline.h"
 
 std::vector<std::string> ShowRunner::start() {
     startWithoutScenes();
-    return scenes_.loadScenes();
+    std::vector<std::string> failures = scenes_.loadScenes();
+    for (std::string& failure : loadSegmentScenes(scenes_, timing_)) failures.push_back(std::move(failure));
+    return failures;
 }
 
 void ShowRunner::startWithoutScenes() {

@@ -27,7 +27,9 @@ class ShowRunner {
 public:
     // The start-up, in a current context, in the show's order: the fixed
     // OpenGL state, the shade table, then the scenes from the working
-    // directory. Returns one line per scene that could not be loaded.
+    // directory, and the segments' own scenes that the timing gives them
+    // (shell/segment_scenes.h). Returns one line per scene that could not be
+    // loaded.
     std::vector<std::string> start();
     // The same start-up without the scenes, for a program whose scene files
     // arrive later (the page): it loads each with loadScene as it comes.
