@@ -39,6 +39,8 @@ public:
     // segment, and its own materials dress it. In place from then on, even
     // when it cannot be read (then it draws nothing).
     bool loadSegmentScene(int segment, std::FILE* stream, const std::string& name, std::string* failure);
+    // The segment's own scene; null when it has none.
+    Scene* segmentScene(int segment) { return segmentScenes_[std::size_t(segment)].get(); }
     // Takes every segment's own scene away.
     void clearSegmentScenes();
     // What segment draws where the schedule names builtIn for it (its scene

@@ -25,6 +25,30 @@ std::FILE* streamOf(const std::vector<std::uint8_t>& bytes) {
     return stream;
 }
 
+// A scene without a camera, flown past in a title segment, gets the camera
+// that the titles get: the closest that keeps every vertex on screen for the
+// whole flight, from the front and at the segment's title's elevation.
+// Empty, or why no camera can be placed.
+std::string placeTitleCamera(Scene& scene, int segment, const Timing& timing) {
+    if (!isTitleSegment(segment) || scene.getCameraCount() != 0) return {};
+    NamedMesh all;
+    for (int m = 0; m < scene.getMeshCount(); ++m)
+        for (int v = 0; v < scene.getMesh(m)->getVertexCount(); ++v) all.vertices.push_back(scene.getMesh(m)->getVertex(v));
+    const float seconds = float(timing.segmentEnd(segment) - timing.segmentStart(segment));
+    CameraData placed;
+    try {
+        placed = fitFlightCamera({all}, seconds, titleStyleOf(segment).elevation, kFlightLens);
+    } catch (const std::invalid_argument& error) {
+        return std::string("has no camera, and ") + error.what();
+    }
+    scene.addCamera();
+    Camera* camera = scene.getCamera(scene.getCameraCount() - 1);
+    camera->setPosition(placed.position);
+    camera->setTarget(placed.target);
+    camera->setFov(placed.fieldOfView);
+    return {};
+}
+
 }  // namespace
 
 std::vector<std::string> loadSegmentScenes(SceneTable& scenes, const Timing& timing) {
@@ -47,7 +71,12 @@ std::vector<std::string> loadSegmentScenes(SceneTable& scenes, const Timing& tim
             if (!scenes.loadSegmentScene(s, stream, name, &failure))
                 failures.push_back(stream ? failure : name + ": no temporary file to make its title in");
         } else if (!file.empty()) {
-            if (!scenes.loadSegmentScene(s, std::fopen(file.c_str(), "rb"), file, &failure)) failures.push_back(failure);
+            if (!scenes.loadSegmentScene(s, std::fopen(file.c_str(), "rb"), file, &failure)) {
+                failures.push_back(failure);
+                continue;
+            }
+            const std::string camera = placeTitleCamera(*scenes.segmentScene(s), s, timing);
+            if (!camera.empty()) failures.push_back(file + ": " + camera);
         }
     }
     return failures;

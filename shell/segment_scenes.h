@@ -14,6 +14,8 @@ std::vector<std::uint8_t> wordsSceneFile(int segment, const std::string& words, 
 
 // Gives each segment of timing that has words or a scene file its own
 // scene: the words' title, or the file read from the data folder (the
-// working directory) through the scene loader. Returns a line for each that
-// cannot be read, "<file>: <why>" ("words 2: <why>" for words).
+// working directory) through the scene loader. A scene file without a
+// camera, flown past in a title segment, gets the titles' camera. Returns a
+// line for each that cannot be read or placed, "<file>: <why>" ("words 2:
+// <why>" for words).
 std::vector<std::string> loadSegmentScenes(SceneTable& scenes, const Timing& timing);

@@ -16,6 +16,7 @@
 #include "shell/schedule.h"
 #include "shell/segment_scenes.h"
 #include "shell/timing.h"
+#include "shell/title_plans.h"
 #include "tests/test_support.h"
 #include "tools/capture/png_file.h"
 
@@ -124,6 +125,30 @@ TEST(SegmentScenes, OwnWordsOrSceneChangeThatSegmentsFramesAndNoOther) {
                 EXPECT_NE(frames[i], builtIn[i]) << change.line << "frame at " << t << " s";
             else
                 EXPECT_EQ(frames[i], builtIn[i]) << change.line << "frame at " << t << " s";
+        }
+    }
+}
+
+// A title's scene file without its camera, flown past in segment 2, draws
+// what the title with the camera the generator placed draws.
+TEST(SegmentScenes, ACameraLessSceneInATitleSegmentGetsTheTitlesCamera) {
+    TempDir temp;
+    SceneData title = titleScene("CUBE 3", titleStyleOf(2), float(builtInTiming().segmentEnd(2) -
+                                                                 builtInTiming().segmentStart(2)),
+                                 kFlightLens, schedule::kTilesTexture);
+    const std::string withCamera = bytesText(encodeScene(title));
+    title.cameras.clear();
+    const std::string data = dataFolder(temp, "no-camera",
+                                        {{"timing.txt", kBuiltIn + "scene 2: cube.3ds\n"},
+                                         {"cube.3ds", bytesText(encodeScene(title))}});
+    const std::vector<std::vector<unsigned char>> placed = showFrames(temp, data);
+    const std::vector<std::vector<unsigned char>> written =
+        showFrames(temp, dataFolder(temp, "camera", {{"demodata/zentrik.3ds", withCamera}}));
+    const std::vector<std::vector<unsigned char>> builtIn = showFrames(temp, dataFolder(temp, "built-in"));
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        EXPECT_EQ(placed[i], written[i]) << "frame at " << double(i) / 2 << " s";
+        if (double(i) / 2 > builtInTiming().segmentStart(2) && double(i) / 2 < builtInTiming().segmentEnd(2)) {
+            EXPECT_NE(placed[i], builtIn[i]) << "frame at " << double(i) / 2 << " s";
         }
     }
 }
