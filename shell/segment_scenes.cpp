@@ -32,8 +32,10 @@ std::FILE* streamOf(const std::vector<std::uint8_t>& bytes) {
 std::string placeTitleCamera(Scene& scene, int segment, const Timing& timing) {
     if (!isTitleSegment(segment) || scene.getCameraCount() != 0) return {};
     NamedMesh all;
-    for (int m = 0; m < scene.getMeshCount(); ++m)
-        for (int v = 0; v < scene.getMesh(m)->getVertexCount(); ++v) all.vertices.push_back(scene.getMesh(m)->getVertex(v));
+    for (int m = 0; m < scene.getMeshCount(); ++m) {
+        const Mesh& mesh = *scene.getMesh(m);
+        for (int v = 0; v < mesh.getVertexCount(); ++v) all.vertices.push_back(mesh.getVertex(v));
+    }
     const float seconds = float(timing.segmentEnd(segment) - timing.segmentStart(segment));
     CameraData placed;
     try {

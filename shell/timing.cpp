@@ -74,12 +74,14 @@ Fault sceneFault(int segment, std::string what) { return {-1, std::move(what), 0
 
 std::string wordsFaultText(int segment, std::string_view words) {
     const std::string problem = wordsProblem(words);
-    return problem.empty() ? problem : "the words \"" + std::string(words) + "\" of " + segmentName(segment) + " " + problem;
+    if (problem.empty()) return problem;
+    return "the words \"" + std::string(words) + "\" of " + segmentName(segment) + " " + problem;
 }
 
 std::string sceneFaultText(int segment, std::string_view scene) {
     const std::string problem = fileNameProblem(scene);
-    return problem.empty() ? problem : "the scene \"" + std::string(scene) + "\" of " + segmentName(segment) + " " + problem;
+    if (problem.empty()) return problem;
+    return "the scene \"" + std::string(scene) + "\" of " + segmentName(segment) + " " + problem;
 }
 
 // What a segment's words or scene break, if anything.
