@@ -8,7 +8,8 @@
 std::vector<std::string> ShowRunner::start() {
     startWithoutScenes();
     std::vector<std::string> failures = scenes_.loadScenes();
-    for (std::string& failure : loadSegmentScenes(scenes_, timing_)) failures.push_back(std::move(failure));
+    segmentSceneFailures_ = loadSegmentScenes(scenes_, timing_);
+    failures.insert(failures.end(), segmentSceneFailures_.begin(), segmentSceneFailures_.end());
     return failures;
 }
 

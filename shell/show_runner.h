@@ -31,6 +31,10 @@ public:
     // (shell/segment_scenes.h). Returns one line per scene that could not be
     // loaded.
     std::vector<std::string> start();
+    // The lines of start()'s result for the segments' own scenes: a scene
+    // that the timing names and that cannot be drawn, which the programs
+    // refuse to play.
+    const std::vector<std::string>& segmentSceneFailures() const { return segmentSceneFailures_; }
     // The same start-up without the scenes, for a program whose scene files
     // arrive later (the page): it loads each with loadScene as it comes.
     void startWithoutScenes();
@@ -111,6 +115,7 @@ private:
     ShellState state_;
     ShellState startState_;
     SceneTable scenes_;
+    std::vector<std::string> segmentSceneFailures_;
     const Counter* counter_ = &steadyCounter();
     DemoClock clock_;
     double clockFrom_ = 0.0;

@@ -153,15 +153,16 @@ TEST(SegmentScenes, ACameraLessSceneInATitleSegmentGetsTheTitlesCamera) {
     }
 }
 
-TEST(SegmentScenes, ASceneTheLoaderRefusesIsSaidAndDrawsNothing) {
+TEST(SegmentScenes, ASceneTheLoaderRefusesIsSaidWithItsReasonAndNothingIsCaptured) {
     TempDir temp;
     const std::string data =
         dataFolder(temp, "refused", {{"timing.txt", kBuiltIn + "scene 9: junk.3ds\n"}, {"junk.3ds", "MM"}});
     const ToolRun run = runCommand(shellQuoted(CAPTURE_PATH) + " --at 85 --size 80x60 --png " + temp.file("out"),
                                    data, "");
-    EXPECT_NE(run.err.find("orvel-capture: cannot load junk.3ds: file too short for a 3D Studio main chunk\n"),
-              std::string::npos)
-        << run.err;
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "orvel-capture: cannot load junk.3ds: file too short for a 3D Studio main chunk\n");
+    std::ifstream frame(temp.file("out") + "/frame-00000.png");
+    EXPECT_FALSE(frame.good()) << "no frame of a show that cannot be played";
 }
 
 }  // namespace
