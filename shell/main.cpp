@@ -100,7 +100,11 @@ void loadTiming() {
 
 // The window's fixed state, the shade table and the scenes, in that order.
 void startShow() {
-    for (const std::string& failure : show.start()) std::fprintf(stderr, "orvel: cannot load %s\n", failure.c_str());
+    const std::vector<std::string> failures = show.start();
+    // A scene that the timing names and that cannot be drawn ends the show:
+    // its author is told, not shown a black segment.
+    if (!show.segmentSceneFailures().empty()) fail("cannot load " + show.segmentSceneFailures().front());
+    for (const std::string& failure : failures) std::fprintf(stderr, "orvel: cannot load %s\n", failure.c_str());
 }
 
 void initDemo() {

@@ -181,10 +181,10 @@ void drawPlan(const FramePlan& plan, const ShellState& state, const SceneTable& 
         glRotatef(plan.spinAngles.z, 0.0f, 0.0f, 1.0f);
     }
 
-    const Scene& scene = scenes.scene(plan.scene);
+    const Scene& scene = scenes.drawnIn(plan.segment, plan.scene);
     switch (plan.style) {
     case DrawStyle::Textured:
-        drawTextured(scene, scenes.scene(plan.materialScene), plan.wave, state.colour, plan.brightest);
+        drawTextured(scene, scenes.drawnIn(plan.segment, plan.materialScene), plan.wave, state.colour, plan.brightest);
         break;
     case DrawStyle::White:
         drawWhite(scene);

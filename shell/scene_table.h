@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,7 +33,22 @@ public:
     const Scene& scene(SceneId id) const { return scenes_[std::size_t(id)]; }
     Scene& scene(SceneId id) { return scenes_[std::size_t(id)]; }
 
+    // A segment's own scene, which a timing's words or scene line gives it:
+    // read from stream (which the table takes over), named name in its
+    // failure, "<name>: <why>". It replaces what the schedule draws in the
+    // segment, and its own materials dress it. In place from then on, even
+    // when it cannot be read (then it draws nothing).
+    bool loadSegmentScene(int segment, std::FILE* stream, const std::string& name, std::string* failure);
+    // The segment's own scene; null when it has none.
+    Scene* segmentScene(int segment) { return segmentScenes_[std::size_t(segment)].get(); }
+    // Takes every segment's own scene away.
+    void clearSegmentScenes();
+    // What segment draws where the schedule names builtIn for it (its scene
+    // or its materials): the segment's own scene, when it has one.
+    const Scene& drawnIn(int segment, SceneId builtIn) const;
+
 private:
     std::array<Scene, kSceneCount> scenes_;
     std::array<bool, kSceneCount> inPlace_{};
+    std::array<std::unique_ptr<Scene>, schedule::kSegmentCount + 1> segmentScenes_;
 };

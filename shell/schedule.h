@@ -65,6 +65,9 @@ constexpr const char* sceneFile(SceneId scene) { return kSceneFiles[int(scene)];
 // The music, in the show's data folder beside kDataFolder.
 constexpr const char* kMusicFile = "dj ranko - quickbite.mp3";
 
+// The texture of the titles' material, relative to the show's data folder.
+constexpr const char* kTilesTexture = "demodata/tiles.jpg";
+
 // The camera flights: the segment and the title scene it flies past. A
 // flight starts where its segment's window begins; the eye leaves camera
 // 0's stored position along +x at kFlightSpeed units a second, looking at

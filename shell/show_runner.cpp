@@ -2,11 +2,15 @@
 
 #include "shell/framing.h"
 #include "shell/renderer.h"
+#include "shell/segment_scenes.h"
 #include "shell/timeline.h"
 
 std::vector<std::string> ShowRunner::start() {
     startWithoutScenes();
-    return scenes_.loadScenes();
+    std::vector<std::string> failures = scenes_.loadScenes();
+    segmentSceneFailures_ = loadSegmentScenes(scenes_, timing_);
+    failures.insert(failures.end(), segmentSceneFailures_.begin(), segmentSceneFailures_.end());
+    return failures;
 }
 
 void ShowRunner::startWithoutScenes() {

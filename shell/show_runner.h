@@ -27,8 +27,14 @@ class ShowRunner {
 public:
     // The start-up, in a current context, in the show's order: the fixed
     // OpenGL state, the shade table, then the scenes from the working
-    // directory. Returns one line per scene that could not be loaded.
+    // directory, and the segments' own scenes that the timing gives them
+    // (shell/segment_scenes.h). Returns one line per scene that could not be
+    // loaded.
     std::vector<std::string> start();
+    // The lines of start()'s result for the segments' own scenes: a scene
+    // that the timing names and that cannot be drawn, which the programs
+    // refuse to play.
+    const std::vector<std::string>& segmentSceneFailures() const { return segmentSceneFailures_; }
     // The same start-up without the scenes, for a program whose scene files
     // arrive later (the page): it loads each with loadScene as it comes.
     void startWithoutScenes();
@@ -109,6 +115,7 @@ private:
     ShellState state_;
     ShellState startState_;
     SceneTable scenes_;
+    std::vector<std::string> segmentSceneFailures_;
     const Counter* counter_ = &steadyCounter();
     DemoClock clock_;
     double clockFrom_ = 0.0;

@@ -61,7 +61,7 @@ void textured(FramePlan& plan) { plan.style = DrawStyle::Textured; }
 void planFlight(FramePlan& plan, ShellState& state, const SceneTable& scenes, const Timing& timing, float t,
                 const schedule::Flight& flight) {
     state.fieldOfView = schedule::kFlightFieldOfView;
-    const Camera* camera = firstCamera(scenes.scene(flight.scene));
+    const Camera* camera = firstCamera(scenes.drawnIn(flight.segment, flight.scene));
     // Without a camera there is no view to fly: the frame stays cleared.
     if (!camera) return;
     plan.view = ViewSetup::LookAt;
@@ -79,7 +79,7 @@ const schedule::Flight* flightOf(int segment) {
 // from the menu. It keeps the field of view it finds: 190 degrees from
 // start-up. Its spin follows the time of its motion.
 void planOpening(FramePlan& plan, ShellState& state, const SceneTable& scenes, float motion) {
-    const Camera* camera = firstCamera(scenes.scene(plan.scene));
+    const Camera* camera = firstCamera(scenes.drawnIn(plan.segment, plan.scene));
     if (camera) {
         plan.view = ViewSetup::LookAt;
         plan.lookAt = lookAtFrom(*camera, 0.0);
@@ -169,7 +169,7 @@ void keepWhatTheFrameLeaves(const FramePlan& plan, const SceneTable& scenes, She
     if (plan.texture == TextureSetup::Reset) state.textureMatrix = TextureMatrix{};
     if (plan.texture == TextureSetup::Translate) state.textureMatrix = TextureMatrix{true, plan.textureTranslation};
     if (plan.style == DrawStyle::Nothing || plan.style == DrawStyle::Textured) return;
-    const int last = lastFaceNumber(scenes.scene(plan.scene));
+    const int last = lastFaceNumber(scenes.drawnIn(plan.segment, plan.scene));
     if (last < 0) return;
     if (plan.style == DrawStyle::Outline) {
         state.colour = CurrentGrey{true, 0.0f, shadeOfFace(state.shadeTable, last)};

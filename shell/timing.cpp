@@ -12,6 +12,8 @@
 #include "shell/frame_schedule.h"
 #include "shell/plain_number.h"
 #include "shell/text_lines.h"
+#include "shell/title_plans.h"
+#include "titles/letters.h"
 
 namespace {
 
@@ -57,10 +59,53 @@ bool holdsAFrame(const Timing& timing, int segment) {
 }
 
 struct Fault {
-    // Index into timingNames() of the time at fault.
+    // Index into timingNames() of the time at fault, or the segment whose
+    // words or scene line is at fault.
     int name = -1;
     std::string what;
+    int wordsSegment = 0;
+    int sceneSegment = 0;
 };
+
+std::string segmentName(int segment) { return "segment " + std::to_string(segment); }
+
+Fault wordsFault(int segment, std::string what) { return {-1, std::move(what), segment, 0}; }
+Fault sceneFault(int segment, std::string what) { return {-1, std::move(what), 0, segment}; }
+
+std::string wordsFaultText(int segment, std::string_view words) {
+    const std::string problem = wordsProblem(words);
+    if (problem.empty()) return problem;
+    return "the words \"" + std::string(words) + "\" of " + segmentName(segment) + " " + problem;
+}
+
+std::string sceneFaultText(int segment, std::string_view scene) {
+    const std::string problem = fileNameProblem(scene);
+    if (problem.empty()) return problem;
+    return "the scene \"" + std::string(scene) + "\" of " + segmentName(segment) + " " + problem;
+}
+
+// What a segment's words or scene break, if anything.
+Fault findSegmentFault(const Timing& t) {
+    for (int s = 1; s <= kSegmentCount; ++s) {
+        const std::string& words = t.words[std::size_t(s)];
+        const std::string& scene = t.scenes[std::size_t(s)];
+        if (!words.empty()) {
+            if (!isTitleSegment(s))
+                return wordsFault(s, "words on " + segmentName(s) +
+                                         ", which draws an object: words go on a segment that flies past a title "
+                                         "(2, 3, 10 to 18)");
+            const std::string fault = wordsFaultText(s, words);
+            if (!fault.empty()) return wordsFault(s, fault);
+        }
+        if (!scene.empty()) {
+            const std::string fault = sceneFaultText(s, scene);
+            if (!fault.empty()) return sceneFault(s, fault);
+            if (!words.empty())
+                return sceneFault(s, segmentName(s) + " has words and a scene: a segment takes one of the two");
+        }
+    }
+    return {};
+}
 
 // Why music cannot be the timing's music, in words; empty when it can.
 std::string musicFault(std::string_view music) {
@@ -117,7 +162,18 @@ Fault findFault(const Timing& t) {
     if (!(t.pulse > t.segmentStart(5) && t.pulse < t.segmentEnd(5)))
         return {nameIndex(TimingKind::Pulse),
                 "the pulse starts at " + seconds(t.pulse) + " s, not inside " + segmentSpan(t, 5)};
-    return {};
+    return findSegmentFault(t);
+}
+
+// The segment of a "words N" or "scene N" name: N when key is prefix, a
+// blank and a segment's number as formatTiming writes it; 0 when key is not
+// prefix's; -1 when the number is no segment's.
+int segmentOfKey(std::string_view key, std::string_view prefix) {
+    if (key.substr(0, prefix.size()) != prefix || key.size() == prefix.size() || key[prefix.size()] != ' ') return 0;
+    const std::string_view number = key.substr(prefix.size() + 1);
+    for (int s = 1; s <= kSegmentCount; ++s)
+        if (number == std::to_string(s)) return s;
+    return -1;
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -221,7 +277,21 @@ bool Timing::operator==(const Timing& other) const {
         if (bounds[i] != other.bounds[i]) return false;
     for (int f = 0; f < kFlashCount; ++f)
         if (flashes[f].begin != other.flashes[f].begin || flashes[f].end != other.flashes[f].end) return false;
-    return music == other.music && stripes == other.stripes && waves == other.waves && pulse == other.pulse;
+    return music == other.music && stripes == other.stripes && waves == other.waves && pulse == other.pulse &&
+           words == other.words && scenes == other.scenes;
+}
+
+std::string wordsProblem(std::string_view words) {
+    if (words.empty()) return "are empty";
+    for (char c : words)
+        if (!hasGlyph(c))
+            return "hold \"" + std::string(1, c) +
+                   "\", which the letters cannot make: they make A to Z, 0 to 9, space and . , ! ? - '";
+    if (words.size() > kMaxWords)
+        return "have " + std::to_string(words.size()) + " characters, more than " + std::to_string(kMaxWords);
+    if (isBlank(words.front()) || isBlank(words.back()))
+        return "begin or end with a blank, which a timing file does not keep";
+    return {};
 }
 
 std::string fileNameProblem(std::string_view name) {
@@ -246,6 +316,8 @@ TimingRead parseTiming(std::string_view text) {
     TimingRead read;
     read.timing.bounds[0] = 0.0;
     std::vector<int> lineOf(timingNames().size(), 0);
+    std::array<int, kSegmentCount + 1> lineOfWords{};
+    std::array<int, kSegmentCount + 1> lineOfScene{};
     for (int number = 1; !text.empty(); ++number) {
         std::string_view line = takeLine(text);
         line = trimmed(line.substr(0, line.find('#')));
@@ -257,7 +329,26 @@ TimingRead parseTiming(std::string_view text) {
         const std::string_view value = trimmed(line.substr(colon + 1));
         std::size_t i = 0;
         while (i < timingNames().size() && timingNames()[i].text != key) ++i;
-        if (i == timingNames().size()) return refused("unknown name \"" + std::string(key) + "\"", number);
+        if (i == timingNames().size()) {
+            const int words = segmentOfKey(key, kWordsName);
+            const int scene = segmentOfKey(key, kSceneName);
+            const int segment = words != 0 ? words : scene;
+            if (words == 0 && scene == 0) return refused("unknown name \"" + std::string(key) + "\"", number);
+            if (segment < 0)
+                return refused("\"" + std::string(key) + "\" names no segment: segments are 1 to " +
+                                   std::to_string(kSegmentCount),
+                               number);
+            int& first = (words > 0 ? lineOfWords : lineOfScene)[std::size_t(segment)];
+            if (first != 0)
+                return refused("\"" + std::string(key) + "\" again (first on line " + std::to_string(first) + ")",
+                               number);
+            first = number;
+            const std::string fault =
+                words > 0 ? wordsFaultText(segment, value) : sceneFaultText(segment, value);
+            if (!fault.empty()) return refused(fault, number);
+            (words > 0 ? read.timing.words : read.timing.scenes)[std::size_t(segment)] = std::string(value);
+            continue;
+        }
         if (lineOf[i] != 0)
             return refused("\"" + timingNames()[i].text + "\" again (first on line " + std::to_string(lineOf[i]) + ")",
                            number);
@@ -267,8 +358,12 @@ TimingRead parseTiming(std::string_view text) {
     for (std::size_t i = 0; i < timingNames().size(); ++i)
         if (lineOf[i] == 0) return refused("no \"" + timingNames()[i].text + "\" line");
     const Fault fault = findFault(read.timing);
-    if (!fault.what.empty()) return refused(fault.what, lineOf[std::size_t(fault.name)]);
+    if (!fault.what.empty())
+        return refused(fault.what, fault.wordsSegment > 0   ? lineOfWords[std::size_t(fault.wordsSegment)]
+                                   : fault.sceneSegment > 0 ? lineOfScene[std::size_t(fault.sceneSegment)]
+                                                            : lineOf[std::size_t(fault.name)]);
     read.ok = true;
+    read.sceneLines = lineOfScene;
     return read;
 }
 
@@ -306,6 +401,18 @@ std::string formatTiming(const Timing& timing) {
         }
         text += "\n";
     }
+    // Words or a name that would read back as others (checkTiming refuses
+    // them) are left out, as the music's is.
+    for (int s = 1; s <= kSegmentCount; ++s) {
+        const std::string& words = timing.words[std::size_t(s)];
+        const std::string& scene = timing.scenes[std::size_t(s)];
+        if (!words.empty())
+            text += std::string(kWordsName) + " " + std::to_string(s) + ": " +
+                    (wordsProblem(words).empty() ? words : std::string()) + "\n";
+        if (!scene.empty())
+            text += std::string(kSceneName) + " " + std::to_string(s) + ": " +
+                    (fileNameProblem(scene).empty() ? scene : std::string()) + "\n";
+    }
     return text;
 }
 
@@ -336,6 +443,14 @@ TimingRead loadShowTiming(const std::string& givenPath) {
         read.ok = false;
         read.error = path + ": the music \"" + read.timing.music + "\" is not in the data folder " +
                      fs::current_path(unknown).string();
+    }
+    for (int s = 1; read.ok && s <= kSegmentCount; ++s) {
+        const std::string& scene = read.timing.scenes[std::size_t(s)];
+        if (scene.empty() || fs::is_regular_file(scene, unknown)) continue;
+        read.ok = false;
+        read.line = read.sceneLines[std::size_t(s)];
+        read.error = path + ":" + std::to_string(read.line) + ": the scene \"" + scene + "\" of " + segmentName(s) +
+                     " is not in the data folder " + fs::current_path(unknown).string();
     }
     return read;
 }

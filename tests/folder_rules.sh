@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Folders depend one way: geometry <- animation <- scene <- shell. A folder
+# Folders depend one way: geometry <- animation <- scene <- titles <- shell. A folder
 # may include the headers of the folders before it, never of one after it.
 # The offscreen context serves the tools, tests, benchmarks and fuzzing: none
 # of the four includes it, and it includes none of them. Above the show sit
@@ -21,7 +21,7 @@
 set -euo pipefail
 cd "$1"
 
-order=(geometry animation scene shell)
+order=(geometry animation scene titles shell)
 broken=0
 
 forbid() {

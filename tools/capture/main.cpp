@@ -203,6 +203,10 @@ int main(int argc, char** argv) {
     const Clock::time_point loadBegin = Clock::now();
     const std::vector<std::string> failures = player.start();
     timings.load = secondsSince(loadBegin);
+    // A scene that the timing names and that cannot be drawn is refused, not
+    // captured as a black segment.
+    if (!player.segmentSceneFailures().empty())
+        return failure(kProgram, "cannot load " + player.segmentSceneFailures().front());
     for (const std::string& f : failures) std::fprintf(stderr, "orvel-capture: cannot load %s\n", f.c_str());
     if (failures.size() == size_t(kSceneCount))
         return failure(kProgram, "no scene could be loaded from the data folder");

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "shell/schedule.h"
-#include "tools/demodata/scene_file.h"
+#include "titles/scene_file.h"
 
 // One scene file of the show: its path from the show's working directory
 // and its content.

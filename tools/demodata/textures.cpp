@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "geometry/vector_math.h"
+#include "shell/schedule.h"
 #include "tools/demodata/random.h"
 
 const char* const kPlasmaTexture = "demodata/plasma.jpg";
@@ -16,7 +17,7 @@ const char* const kMarbleTexture = "demodata/marble.jpg";
 const char* const kCheckerTexture = "demodata/checker.jpg";
 const char* const kChromeTexture = "demodata/chrome.jpg";
 const char* const kLavaTexture = "demodata/lava.jpg";
-const char* const kTilesTexture = "demodata/tiles.jpg";
+const char* const kTilesTexture = schedule::kTilesTexture;
 const char* const kStripesTexture = "demodata/stripes.jpg";
 
 namespace {

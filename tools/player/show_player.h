@@ -33,6 +33,7 @@ public:
     // The show's start-up, with the scenes from the working directory.
     // Returns one line per scene that failed.
     std::vector<std::string> start();
+    const std::vector<std::string>& segmentSceneFailures() const { return runner_.segmentSceneFailures(); }
 
     // Draws the frame at demo time t and waits until its pixels are in
     // memory. On Skipped the picture is the previous one: the show then

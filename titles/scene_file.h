@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/demodata/mesh_builder.h"
+#include "titles/mesh_builder.h"
 
 // A material with one texture map, named by its path from the show's
 // working directory.

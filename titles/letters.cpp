@@ -1,12 +1,11 @@
-#include "tools/demodata/letters.h"
+#include "titles/letters.h"
 
-#include <cctype>
 #include <stdexcept>
 
 namespace {
 
 // Rows from the top; '#' is a filled cell.
-const char* const kGlyphs[26][kGlyphRows] = {
+const char* const kLetterGlyphs[26][kGlyphRows] = {
     {".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"},  // A
     {"####.", "#...#", "#...#", "####.", "#...#", "#...#", "####."},  // B
     {".####", "#....", "#....", "#....", "#....", "#....", ".####"},  // C
@@ -35,9 +34,50 @@ const char* const kGlyphs[26][kGlyphRows] = {
     {"#####", "....#", "...#.", "..#..", ".#...", "#....", "#####"},  // Z
 };
 
+const char* const kDigitGlyphs[10][kGlyphRows] = {
+    {".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###."},  // 0
+    {"..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###."},  // 1
+    {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"},  // 2
+    {"####.", "....#", "....#", ".###.", "....#", "....#", "####."},  // 3
+    {"...#.", "..##.", ".#.#.", "#..#.", "#####", "...#.", "...#."},  // 4
+    {"#####", "#....", "####.", "....#", "....#", "#...#", ".###."},  // 5
+    {".###.", "#....", "#....", "####.", "#...#", "#...#", ".###."},  // 6
+    {"#####", "....#", "...#.", "..#..", ".#...", ".#...", ".#..."},  // 7
+    {".###.", "#...#", "#...#", ".###.", "#...#", "#...#", ".###."},  // 8
+    {".###.", "#...#", "#...#", ".####", "....#", "....#", ".###."},  // 9
+};
+
+struct SignGlyph {
+    char sign;
+    const char* rows[kGlyphRows];
+};
+
+const SignGlyph kSignGlyphs[] = {
+    {'.', {".....", ".....", ".....", ".....", ".....", ".##..", ".##.."}},
+    {',', {".....", ".....", ".....", ".....", ".##..", "..#..", ".#..."}},
+    {'!', {"..#..", "..#..", "..#..", "..#..", "..#..", ".....", "..#.."}},
+    {'?', {".###.", "#...#", "....#", "...#.", "..#..", ".....", "..#.."}},
+    {'-', {".....", ".....", ".....", "#####", ".....", ".....", "....."}},
+    {'\'', {"..#..", "..#..", ".#...", ".....", ".....", ".....", "....."}},
+};
+
+// The rows of c's glyph, lower case taken as upper; null for a space or a
+// character that has none.
+const char* const* glyphOf(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u >= 'A' && u <= 'Z') return kLetterGlyphs[u - 'A'];
+    if (u >= 'a' && u <= 'z') return kLetterGlyphs[u - 'a'];
+    if (u >= '0' && u <= '9') return kDigitGlyphs[u - '0'];
+    for (const SignGlyph& glyph : kSignGlyphs)
+        if (glyph.sign == c) return glyph.rows;
+    return nullptr;
+}
+
 Vec3 along(Vec3 origin, Vec3 axis, float distance) { return vec3Add(origin, vec3Scale(axis, distance)); }
 
 }  // namespace
+
+bool hasGlyph(char c) { return c == ' ' || glyphOf(c) != nullptr; }
 
 float textWidth(const std::string& text, const TextLayout& layout) {
     if (text.empty()) return 0.0f;
@@ -48,10 +88,9 @@ float textWidth(const std::string& text, const TextLayout& layout) {
 void appendText(NamedMesh& mesh, const std::string& text, const TextLayout& layout) {
     const float advance = (float(kGlyphColumns) + layout.spacing) * layout.cell;
     for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == ' ') continue;
-        if (!std::isalpha(c)) throw std::invalid_argument(std::string("no block letter for '") + text[i] + "'");
-        const char* const* glyph = kGlyphs[std::toupper(c) - 'A'];
+        if (text[i] == ' ') continue;
+        const char* const* glyph = glyphOf(text[i]);
+        if (!glyph) throw std::invalid_argument(std::string("no block letter for '") + text[i] + "'");
         const Vec3 letterOrigin = along(layout.origin, layout.right, float(i) * advance);
         for (int row = 0; row < kGlyphRows; ++row) {
             const float bottom = float(kGlyphRows - 1 - row) * layout.cell;

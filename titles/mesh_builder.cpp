@@ -1,4 +1,4 @@
-#include "tools/demodata/mesh_builder.h"
+#include "titles/mesh_builder.h"
 
 #include <cmath>
 #include <stdexcept>

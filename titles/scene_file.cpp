@@ -1,4 +1,4 @@
-#include "tools/demodata/scene_file.h"
+#include "titles/scene_file.h"
 
 #include <stdexcept>
 

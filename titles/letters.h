@@ -2,11 +2,12 @@
 
 #include <string>
 
-#include "tools/demodata/mesh_builder.h"
+#include "titles/mesh_builder.h"
 
-// Block letters: each letter of A to Z is drawn on a grid 5 cells wide and 7
-// high and built from boxes, one box per horizontal run of filled cells. A
-// space leaves one letter's width empty; other characters are refused.
+// Block letters: each letter of A to Z (lower case drawn as upper case), digit
+// of 0 to 9 and sign of . , ! ? - ' is drawn on a grid 5 cells wide and 7 high
+// and built from boxes, one box per horizontal run of filled cells. A space
+// leaves one letter's width empty; other characters are refused.
 constexpr int kGlyphColumns = 5;
 constexpr int kGlyphRows = 7;
 
@@ -23,6 +24,9 @@ struct TextLayout {
     float thickness = 20.0f;
     float spacing = 1.0f;
 };
+
+// Whether appendText can make c: a letter, digit, sign or space.
+bool hasGlyph(char c);
 
 // Width of the line along layout.right, from the first letter's left edge to
 // the last letter's right edge.
