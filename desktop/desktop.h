@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 // What the programs ask of the desktop they run on: where they were started
-// from, and how to tell a person that they cannot go on. One implementation
+// from, how to tell a person that they cannot go on, and a file for a
+// while. One implementation
 // a platform, side by side: desktop_linux.cpp, desktop_windows.cpp.
 namespace desktop {
 
@@ -16,5 +18,9 @@ std::string programFolder(const char* argv0);
 // standard error ("program: message") and, where a program is started by a
 // double-click and its console closes with it, a message box too.
 void reportFailure(const char* program, const std::string& message);
+
+// A new file to write and read back, deleted when it is closed, where the
+// user's temporary files go; nullptr when none can be made.
+std::FILE* temporaryFile();
 
 }  // namespace desktop

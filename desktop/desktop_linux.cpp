@@ -24,4 +24,6 @@ void reportFailure(const char* program, const std::string& message) {
     std::fprintf(stderr, "%s: %s\n", program, message.c_str());
 }
 
+std::FILE* temporaryFile() { return std::tmpfile(); }
+
 }  // namespace desktop

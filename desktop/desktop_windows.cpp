@@ -33,4 +33,16 @@ void reportFailure(const char* program, const std::string& message) {
     MessageBoxA(nullptr, message.c_str(), program, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
+// Not tmpfile(), which makes its file at the root of the drive, where a
+// user may not write. "D": deleted when closed.
+std::FILE* temporaryFile() {
+    char folder[MAX_PATH + 1];
+    char path[MAX_PATH + 1];
+    const DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length > MAX_PATH || GetTempFileNameA(folder, "orv", 0, path) == 0) return nullptr;
+    std::FILE* file = std::fopen(path, "w+bD");
+    if (!file) DeleteFileA(path);
+    return file;
+}
+
 }  // namespace desktop

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "desktop/desktop.h"
 #include "shell/title_plans.h"
 #include "titles/title_scene.h"
 
@@ -16,7 +17,7 @@ namespace {
 // The bytes in a file that the loader reads as it reads any scene file, so
 // that a title made here goes the same way as one the generator wrote.
 std::FILE* streamOf(const std::vector<std::uint8_t>& bytes) {
-    std::FILE* stream = std::tmpfile();
+    std::FILE* stream = desktop::temporaryFile();
     if (!stream) return nullptr;
     if (std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size() || std::fseek(stream, 0, SEEK_SET) != 0) {
         std::fclose(stream);

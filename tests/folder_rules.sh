@@ -6,7 +6,7 @@
 # the programs: the tools and the page (web). Below them all, the OpenGL 1.1
 # layer of the web build (gl11) knows nothing of what is drawn: it includes
 # nothing of this tree; nor does desktop, what the programs ask of the
-# platform (their folder, a message box). No program includes another's
+# platform (their folder, a message box, a temporary file). No program includes another's
 # headers. The analysis of the music's beats (rhythm) includes nothing of
 # this tree, so that the page can build it too; the show's folders do not
 # include it: the programs (tools, web) hand its beats to the show.

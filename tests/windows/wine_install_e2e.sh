@@ -19,6 +19,10 @@
 #              600 s: a message box, no show window, stderr naming the
 #              file, its line and the fault, an exit code that is not 0
 #   no-sound   no audio output: a message box saying why, exit code 1
+#   own-scenes a timing.txt giving segment 2 its own words and segment 9 a
+#              file that is no scene: the words' title is made (in a
+#              temporary file where a user may write), and the file is
+#              refused in a message box naming it, exit code not 0
 set -euo pipefail
 
 case_name="$1"
@@ -105,6 +109,13 @@ bad-timing)
   expect_message_box yes
   tr -d '\r' < "$work/stderr.txt" | grep -q '^orvel: .*\\timing\.txt:[0-9]*: .*600' \
     || fail "stderr does not name the timing file, its line and the fault"
+  ;;
+own-scenes)
+  write_timing "$folder/timing.txt" -e '$a words 2: OUR GROUP 2026!' -e '$a scene 9: junk.3ds'
+  printf 'no scene at all' > "$folder/junk.3ds"
+  expect_message_box no
+  tr -d '\r' < "$work/stderr.txt" | grep -q '^orvel: cannot load junk\.3ds: ' \
+    || fail "stderr does not refuse junk.3ds"
   ;;
 no-sound)
   export SDL_AUDIODRIVER=no-such-driver
