@@ -36,6 +36,7 @@
 #include "web/dom_keys.h"
 #include "web/frame_mode.h"
 #include "web/frame_request.h"
+#include "web/music_fit.h"
 #include "web/page_bridge.h"
 #include "web/play_mode.h"
 #include "web/web_show.h"
@@ -111,6 +112,9 @@ double neededUntil() {
         return show.timing().end();
     }
 }
+
+// The last music fitted, which the page reads with the orvel_fit_ calls.
+MusicFit fitted;
 
 }  // namespace
 
@@ -251,6 +255,26 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_save() {
 EMSCRIPTEN_KEEPALIVE void orvel_edit_save_timing() {
     if (author) page::save(kTimingFile, author->timingText());
 }
+
+// Music the page decoded and mixed to mono, count samples at sampleRate in
+// memory the page took with malloc, from the file named name, its downbeat
+// moved on by downbeatShift beats: its beats and bars found and the show
+// fitted to them (web/music_fit.h). 1 when fitted; 0 when refused, and
+// orvel_fit_text() says why in one line.
+EMSCRIPTEN_KEEPALIVE int orvel_fit_music(const float* samples, int count, double sampleRate, const char* name,
+                                         int nameSize, int downbeatShift) {
+    fitted = fitMusic(samples, std::size_t(std::max(count, 0)), sampleRate, std::string(name, std::size_t(nameSize)),
+                      downbeatShift);
+    return fitted.ok() ? 1 : 0;
+}
+// The fitted timing's text, or why the music was refused.
+EMSCRIPTEN_KEEPALIVE const char* orvel_fit_text() {
+    return fitted.ok() ? fitted.timingText.c_str() : fitted.error.c_str();
+}
+EMSCRIPTEN_KEEPALIVE const double* orvel_fit_beats() { return fitted.grid.beats.data(); }
+EMSCRIPTEN_KEEPALIVE int orvel_fit_beat_count() { return int(fitted.grid.beats.size()); }
+EMSCRIPTEN_KEEPALIVE int orvel_fit_first_downbeat() { return fitted.grid.firstDownbeat; }
+EMSCRIPTEN_KEEPALIVE int orvel_fit_beats_per_bar() { return fitted.grid.beatsPerBar; }
 
 }  // extern "C"
 
