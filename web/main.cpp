@@ -267,6 +267,18 @@ EMSCRIPTEN_KEEPALIVE int orvel_fit_music(const float* samples, int count, double
                       downbeatShift);
     return fitted.ok() ? 1 : 0;
 }
+// The music fitted again with its bars from beat firstDownbeat, the beats
+// as they are: 1 when fitted, as orvel_fit_music.
+EMSCRIPTEN_KEEPALIVE int orvel_fit_downbeat(int firstDownbeat) {
+    return moveDownbeat(fitted, firstDownbeat) && fitted.ok() ? 1 : 0;
+}
+// Author mode: the timing fitted last, or the marks at its music's strongest onsets, as one step to undo.
+EMSCRIPTEN_KEEPALIVE void orvel_edit_fit() {
+    if (author && fitted.ok()) author->fitToMusic(fitted.timing);
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_suggest_marks() {
+    if (author && fitted.grid.found()) author->suggestMarks(fitted.strongOnsets);
+}
 // The fitted timing's text, or why the music was refused.
 EMSCRIPTEN_KEEPALIVE const char* orvel_fit_text() {
     return fitted.ok() ? fitted.timingText.c_str() : fitted.error.c_str();

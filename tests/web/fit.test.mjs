@@ -2,14 +2,16 @@
 // Chromium: the program's own analysis (web/music_fit.h) on music that the
 // browser decoded gives show-schedule --fit's timing within 10 ms, its
 // bars every fourth beat from the downbeat (moved when asked), and the
-// same refusal for music with no beat.
+// same refusal for music with no beat. In author mode: the beats and bars
+// on the strip, handles snapped to them, "Fit to music" and "Suggest
+// marks" as one step each, the downbeat moved by key and by drag.
 // Run by scripts/test after scripts/web: node --test tests/web/fit.test.mjs
 import assert from 'node:assert/strict';
 import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
-import { faults, launchBrowser, openPage, serveSite, waitForState } from './browser.mjs';
+import { faults, launchBrowser, openAuthorMode, openPage, serveSite, waitForState } from './browser.mjs';
 import { clickTrack, fitInPage, nativeFit } from './click_track.mjs';
 
 const TRACKS = {
@@ -94,5 +96,165 @@ describe('fitted in the page', () => {
     assert.equal(fitted.text, 'silence.wav: no beat found in the music');
     assert.equal(native.stderr, `show-schedule: ${join(work, 'silence.wav')}: no beat found in the music\n`);
     assert.deepEqual(fitted.beats, []);
+  });
+});
+
+describe('author mode', () => {
+  let author;
+  // What the status line says after action (emptied first, so that a line said again counts).
+  async function said(action) {
+    await author.$eval('#message', (m) => { m.textContent = ''; });
+    await action();
+    await author.waitForFunction(() => document.getElementById('message').textContent !== '',
+      { timeout: 5000, polling: 20 });
+    return author.$eval('#message', (m) => m.textContent);
+  }
+  // The timing that "Save timing.txt" offers.
+  async function savedTiming() {
+    await author.evaluate(() => {
+      window.saved = null;
+      const create = URL.createObjectURL;
+      URL.createObjectURL = (blob) => { window.saved = blob; URL.createObjectURL = create; return create(blob); };
+    });
+    await author.click('#save-timing');
+    return author.evaluate(() => window.saved.text());
+  }
+  const beats = () => author.evaluate(() => orvelAuthor.beats());
+  // The strip's x, in its pixels, of time t, and the CSS pixel on the page.
+  const stripX = (t) => author.evaluate(async (t) => (await import('./author/view.js')).xOf(t), t);
+  async function pagePoint(t) {
+    const x = await stripX(t);
+    return author.$eval('#strip', (s, x) => {
+      const box = s.getBoundingClientRect();
+      return [box.x + (x / s.width) * box.width, box.y + box.height - 10];
+    }, x);
+  }
+  // Opens a track of TRACKS and waits for its beats, a beat spacing apart.
+  async function openTrack(name, spacing) {
+    const line = await said(async () => (await author.$('#open-music')).uploadFile(join(work, name)));
+    assert.ok(line.startsWith(`${name}: `), line);
+    if (spacing) {
+      await author.waitForFunction((s) => {
+        const b = orvelAuthor.beats();
+        return b && Math.abs(b.beats[1] - b.beats[0] - s) < 0.02;
+      }, { timeout: 20000 }, spacing);
+    }
+  }
+
+  before(async () => {
+    ({ page: author } = await openAuthorMode(browser, site.url));
+    await author.keyboard.press('Space');
+    await waitForState(author, 'paused', 5000);
+  });
+
+  test(`the music's beats and bars on the strip, "Fit to music" as show-schedule --fit, one step to undo`, async () => {
+    await openTrack('clicks 128.wav', 60 / 128);
+    const shown = await beats();
+    const inPage = await fitInPage(author, encodeURI('clicks 128.wav'), 'clicks 128.wav');
+    assert.deepEqual(shown.beats, inPage.beats);
+    assert.deepEqual(shown.bars, inPage.bars);
+    // Drawn: a bar line strong and yellow, a beat's faint and grey, near the strip's foot.
+    const colourAt = async (t) => author.$eval('#strip', (s, x) =>
+      Array.from(s.getContext('2d').getImageData(x, s.height - 3, 1, 1).data.slice(0, 3)), Math.round(await stripX(t)));
+    const bar = await colourAt(shown.bars[2]);
+    const beat = await colourAt(shown.beats[shown.firstDownbeat + 9]);
+    assert.ok(bar[0] > 200 && bar[2] < 150, `a bar line: ${bar}`);
+    assert.ok(beat[0] < 100 && beat[0] > 16 && Math.abs(beat[0] - beat[2]) < 40, `a beat: ${beat}`);
+
+    const before = await savedTiming();
+    assert.match(before, /^music: clicks 128.wav$/m);
+    assert.equal(await said(() => author.click('#fit-music')), 'The timing fitted to the bars of clicks 128.wav');
+    const fitted = await savedTiming();
+    assert.equal(fitted, inPage.text);
+    const native = timingLines(nativeFit(join(work, 'clicks 128.wav')).stdout);
+    for (const [line, times] of timingLines(fitted)) {
+      if (line !== 'music') times.forEach((t, i) => assert.ok(Math.abs(t - native.get(line)[i]) <= 0.010, line));
+    }
+    assert.equal(await said(() => author.keyboard.down('Control').then(() => author.keyboard.press('z'))),
+      'Undone: Fit to music');
+    await author.keyboard.up('Control');
+    assert.equal(await savedTiming(), before);
+    await author.keyboard.down('Control');
+    await author.keyboard.down('Shift');
+    await author.keyboard.press('z');
+    await author.keyboard.up('Shift');
+    await author.keyboard.up('Control');
+    assert.equal(await savedTiming(), fitted);
+  });
+
+  test('a dragged handle snaps to a bar, else a beat, else a frame', async () => {
+    await openTrack('clicks 128.wav', 60 / 128);
+    const { beats: all, bars, firstDownbeat } = await beats();
+    const snap = (t) => author.evaluate(async (t) => {
+      const [{ snapped }, { xOf }] = await Promise.all([import('./author/handles.js'), import('./author/view.js')]);
+      return snapped(t, xOf(t));
+    }, t);
+    // Zoomed in, a beat some 60 CSS pixels from the next.
+    await author.evaluate((t) => Module._orvel_edit_seek(t), bars[5]);
+    for (let i = 0; i < 4; ++i) await author.keyboard.press('+');
+    const offBeat = all[firstDownbeat + 4 * 5 + 1];
+    assert.equal(await snap(bars[5] + 0.02), bars[5]);
+    assert.equal(await snap(offBeat - 0.02), offBeat);
+    const between = (offBeat + all[firstDownbeat + 4 * 5 + 2]) / 2;
+    assert.equal(await snap(between), Math.round(between * 30) / 30);
+    await author.keyboard.press('0');
+  });
+
+  test('"Suggest marks" marks the clicks, one step to undo', async () => {
+    await openTrack('clicks 128.wav', 60 / 128);
+    await author.evaluate(() => Module._orvel_edit_clear_marks());
+    const line = await said(() => author.click('#suggest-marks'));
+    const count = Number(line.split(' ')[0]);
+    assert.ok(count >= 10, line);
+    const marks = await author.$$eval('#marks li', (items) => items.map((i) => Number(i.dataset.time)));
+    assert.equal(marks.length, count);
+    const beat = 60 / 128;
+    for (const t of marks) {
+      const k = Math.round((t - 0.37) / beat);
+      assert.ok(Math.abs(t - (0.37 + k * beat)) <= 0.02, `a mark at ${t} s, off the clicks`);
+    }
+    await author.keyboard.down('Control');
+    await author.keyboard.press('z');
+    await author.keyboard.up('Control');
+    await author.waitForFunction(() => document.querySelectorAll('#marks li').length === 0, { timeout: 5000 });
+  });
+
+  test('the first downbeat moves a beat with D and Shift+D, and with a bar line dragged with Alt', async () => {
+    await openTrack('clicks 128.wav', 60 / 128);
+    const first = await beats();
+    await author.keyboard.press('d');
+    const on = await beats();
+    assert.equal(on.firstDownbeat, (first.firstDownbeat + 1) % 4);
+    on.bars.forEach((t, i) => assert.equal(t, first.beats[on.firstDownbeat + 4 * i]));
+    await author.click('#fit-music');
+    const fitted = timingLines(await savedTiming());
+    // The timing file holds milliseconds.
+    const start2 = fitted.get('segment 2')[0];
+    assert.ok(on.bars.some((t) => Math.abs(t - start2) <= 0.0005), `segment 2 at ${start2}, not on a bar`);
+    assert.ok(!first.bars.some((t) => Math.abs(t - start2) <= 0.0005), `segment 2 at ${start2}, on a bar before`);
+    await author.keyboard.down('Shift');
+    await author.keyboard.press('D');
+    await author.keyboard.up('Shift');
+    assert.equal((await beats()).firstDownbeat, first.firstDownbeat);
+
+    // A bar line taken with Alt and let go two beats later.
+    const from = await pagePoint(first.bars[3]);
+    const to = await pagePoint(first.beats[first.firstDownbeat + 12 + 2]);
+    await author.keyboard.down('Alt');
+    await author.mouse.move(...from);
+    await author.mouse.down();
+    await author.mouse.move(...to);
+    await author.mouse.up();
+    await author.keyboard.up('Alt');
+    assert.equal((await beats()).firstDownbeat, (first.firstDownbeat + 2) % 4);
+  });
+
+  test('music with no beat: "Fit to music" says why, and the timing stays', async () => {
+    await openTrack('silence.wav');
+    await author.waitForFunction(() => orvelAuthor.beats() === null, { timeout: 20000 });
+    const before = await savedTiming();
+    assert.equal(await said(() => author.click('#fit-music')), 'silence.wav: no beat found in the music');
+    assert.equal(await said(() => author.click('#suggest-marks')), 'silence.wav: no beat found in the music');
+    assert.equal(await savedTiming(), before);
   });
 });

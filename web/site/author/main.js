@@ -12,6 +12,7 @@
 import { musicLength, prepareAudio } from '../page/sound.js';
 import { byId } from '../page/status.js';
 import { save, setFileLimits } from './files.js';
+import { shownBeats } from './beats.js';
 import { setHandles, setTiming } from './handles.js';
 import './input.js';
 import { setMarks } from './marks.js';
@@ -71,8 +72,9 @@ export function timing(bounds, handleTimes, kept) {
 
 // For the tests and the authors' tools: the demo clock and the position
 // of the music being heard, read together, the music's length, the strip's
-// drawing times and the stretch of time it shows.
+// drawing times, the stretch of time it shows and the music's beats on it.
 window.orvelAuthor = {
+  beats: shownBeats,
   demoTime: () => Module._orvel_edit_clock(),
   musicTime,
   stripMs: drawTimes,

@@ -34,11 +34,22 @@ export function fitMusic(buffer, name, downbeatShift = 0) {
   withBytes([bytes, new TextEncoder().encode(name)], (pointer, size, namePointer, nameSize) => {
     ok = Module._orvel_fit_music(pointer, size / 4, buffer.sampleRate, namePointer, nameSize, downbeatShift);
   });
+  return fitRead(ok !== 0);
+}
+
+// The program's last fit, as fitMusic gives it.
+function fitRead(ok) {
   const count = Module._orvel_fit_beat_count();
   const first = Module._orvel_fit_beats() >> 3;
   const beats = Array.from(Module.HEAPF64.subarray(first, first + count));
   const firstDownbeat = Module._orvel_fit_first_downbeat();
   const beatsPerBar = Module._orvel_fit_beats_per_bar();
   const bars = beats.filter((_, i) => i >= firstDownbeat && (i - firstDownbeat) % beatsPerBar === 0);
-  return { ok: ok !== 0, text: textAt(Module._orvel_fit_text()), beats, bars, firstDownbeat, beatsPerBar };
+  return { ok, text: textAt(Module._orvel_fit_text()), beats, bars, firstDownbeat, beatsPerBar };
+}
+
+// The last music fitted again with its bars from beat firstDownbeat (0 to
+// beatsPerBar - 1), its beats as they are: as fitMusic gives it.
+export function moveDownbeat(firstDownbeat) {
+  return fitRead(Module._orvel_fit_downbeat(firstDownbeat) !== 0);
 }
