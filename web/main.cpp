@@ -279,6 +279,15 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_fit() {
 EMSCRIPTEN_KEEPALIVE void orvel_edit_suggest_marks() {
     if (author && fitted.grid.found()) author->suggestMarks(fitted.strongOnsets);
 }
+// Play mode, before the start: the show plays to the timing fitted last,
+// from its beginning, to the viewer's own music, which the page holds.
+// Returns the show's end, or -1 where nothing was fitted or the show has started.
+EMSCRIPTEN_KEEPALIVE double orvel_play_fitted() {
+    if (mode != Mode::Play || show.started() || !fitted.ok()) return -1.0;
+    show.setTiming(fitted.timing);
+    play.setFrom(0.0);
+    return show.timing().end();
+}
 // The fitted timing's text, or why the music was refused.
 EMSCRIPTEN_KEEPALIVE const char* orvel_fit_text() {
     return fitted.ok() ? fitted.timingText.c_str() : fitted.error.c_str();

@@ -4,14 +4,19 @@
 // bars every fourth beat from the downbeat (moved when asked), and the
 // same refusal for music with no beat. In author mode: the beats and bars
 // on the strip, handles snapped to them, "Fit to music" and "Suggest
-// marks" as one step each, the downbeat moved by key and by drag.
+// marks" as one step each, the downbeat moved by key and by drag. In play
+// mode, "Play to my music…": a track chosen or dropped plays with the show
+// fitted to it, calm or not, ESC as always, nothing kept; one with no beat
+// is said, and nothing plays.
 // Run by scripts/test after scripts/web: node --test tests/web/fit.test.mjs
 import assert from 'node:assert/strict';
 import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
-import { faults, launchBrowser, openAuthorMode, openPage, serveSite, waitForState } from './browser.mjs';
+import {
+  faults, launchBrowser, openAuthorMode, openPage, serveSite, syncFileRate, waitForState,
+} from './browser.mjs';
 import { clickTrack, fitInPage, nativeFit } from './click_track.mjs';
 
 const TRACKS = {
@@ -256,5 +261,75 @@ describe('author mode', () => {
     assert.equal(await said(() => author.click('#fit-music')), 'silence.wav: no beat found in the music');
     assert.equal(await said(() => author.click('#suggest-marks')), 'silence.wav: no beat found in the music');
     assert.equal(await savedTiming(), before);
+  });
+});
+
+describe('"Play to my music…"', () => {
+  const ownMusic = (p) => p.evaluate(() => document.documentElement.dataset.ownMusic);
+  async function fittedOn(p, action) {
+    await action();
+    await p.waitForFunction(() => ['fitted', 'refused'].includes(document.documentElement.dataset.ownMusic),
+      { timeout: 20000 });
+    return { result: await ownMusic(p), said: await p.$eval('#message', (m) => m.textContent) };
+  }
+  const choose = (p, name) => fittedOn(p, async () => (await p.$('#own-music-file')).uploadFile(join(work, name)));
+
+  test('a chosen track plays calm with the show fitted to it; ESC ends it as always; nothing is kept', async () => {
+    // A profile of its own, whose storage holds only what this page keeps.
+    const context = await browser.createBrowserContext();
+    const { page: p, record: r } = await openPage(context, site.url);
+    try {
+      await waitForState(p, 'waiting', 60000);
+      assert.equal(await p.$eval('#own-music', (b) => (b.offsetParent !== null ? b.textContent : '')),
+        'Play to my music…');
+      assert.deepEqual(await choose(p, 'silence.wav'),
+        { result: 'refused', said: 'silence.wav: no beat found in the music' });
+      assert.equal((await p.evaluate(() => document.documentElement.dataset.orvel)), 'waiting');
+
+      assert.deepEqual(await choose(p, 'clicks 96.wav'),
+        { result: 'fitted', said: 'clicks 96.wav: the show is fitted to its beats; Play or Play calm starts it' });
+      const native = timingLines(nativeFit(join(work, 'clicks 96.wav')).stdout);
+      const start2 = native.get('segment 2')[0];
+      // The built-in show has segment 2 from 5 s on; this one later.
+      assert.ok(start2 > 5.5, `segment 2 at ${start2}`);
+      await p.click('#start-calm');
+      await waitForState(p, 'playing', 10000);
+      assert.equal(await p.evaluate(async () => (await import('./page/sound.js')).musicLength()),
+        TRACKS['clicks 96.wav'].readUInt32LE(40) / 2 / 44100);
+      const segmentAt = (t) => p.waitForFunction((t) => Number(document.documentElement.dataset.time) >= t,
+        { timeout: 30000, polling: 'raf' }, t).then(() => p.evaluate(() => ({ ...document.documentElement.dataset })));
+      const early = await segmentAt(5.2);
+      if (Number(early.time) < start2 - 0.05) assert.equal(early.segment, '1', `at ${early.time} s`);
+      assert.equal((await segmentAt(start2 + 0.1)).segment, '2');
+      assert.equal(early.calm, 'true');
+      await p.keyboard.press('Escape');
+      await waitForState(p, 'ended', 10000);
+      assert.ok(syncFileRate(await p.$eval('#sync', (s) => s.textContent)) > 0);
+      // The viewer's choice of the calm show, kept as always, and nothing else.
+      assert.deepEqual(await p.evaluate(async () => [Object.values(localStorage), (await indexedDB.databases()).length]),
+        [['calm'], 0]);
+      assert.deepEqual(faults(r), []);
+    } finally {
+      await context.close();
+    }
+  });
+
+  test('a track dropped on the page is fitted and plays', async () => {
+    const { page: p } = await openPage(browser, site.url);
+    try {
+      await waitForState(p, 'waiting', 60000);
+      const bytes = [...TRACKS['clicks 128.wav']];
+      const dropped = await fittedOn(p, () => p.evaluate((bytes) => {
+        const data = new DataTransfer();
+        data.items.add(new File([new Uint8Array(bytes)], 'clicks 128.wav', { type: 'audio/wav' }));
+        document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+      }, bytes));
+      assert.equal(dropped.result, 'fitted');
+      await p.click('#start');
+      await waitForState(p, 'playing', 10000);
+      assert.equal(await p.evaluate(() => document.documentElement.dataset.calm), 'false');
+    } finally {
+      await p.close();
+    }
   });
 });
