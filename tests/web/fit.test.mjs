@@ -202,7 +202,11 @@ describe('author mode', () => {
     assert.equal(await snap(offBeat - 0.02), offBeat);
     const between = (offBeat + all[firstDownbeat + 4 * 5 + 2]) / 2;
     assert.equal(await snap(between), Math.round(between * 30) / 30);
+    // The whole show on the strip: a beat's bar line a few pixels off wins over the beat itself.
     await author.keyboard.press('0');
+    const apart = (await stripX(offBeat)) - (await stripX(bars[5]));
+    assert.ok(apart > 0 && apart <= 6, `${apart} strip pixels apart`);
+    assert.equal(await snap(offBeat), bars[5]);
   });
 
   test('"Suggest marks" marks the clicks, one step to undo', async () => {
