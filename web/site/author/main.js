@@ -4,8 +4,9 @@
 // music arrives), the timing's segments and handles (handles.js), where the
 // ordinary show breaks the flash rule (rule_breaks.js) and the sync marks
 // (marks.js); what the author made kept in the browser (storage.js),
-// opened from and saved to files (files.js), any music (music.js), all at
-// the author's keys and pointer (input.js, pointer.js). ../page/main.js
+// opened from and saved to files (files.js), any music (music.js) with its
+// beats and bars and the timing fitted to them (beats.js), all at the
+// author's keys and pointer (input.js, pointer.js). ../page/main.js
 // loads it in author mode only and hands the program's calls on to it; the
 // program (web/author_mode.cpp) keeps the frames, the marks and the timing,
 // reads the files opened, keeps the steps to undo and says what it refused.

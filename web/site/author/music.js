@@ -6,11 +6,11 @@
 // every change (an undo brings the music before back). The music playing
 // has its waveform on the strip, and the browser keeps it for next time.
 import { describeMedia } from '../page/media.js';
+import { withBytes } from '../page/program_bytes.js';
 import { asPieces, decodedMusic, replaceMusic } from '../page/sound.js';
 import { say } from '../page/status.js';
 import { findBeats } from './beats.js';
 import { isPlaying, pause, resume } from './playback.js';
-import { withBytes } from './program_bytes.js';
 import { keepMusic, keptMusic } from './storage.js';
 import { musicChanged } from './waveform.js';
 

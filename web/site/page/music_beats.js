@@ -3,7 +3,7 @@
 // show-schedule --fit) from music that the browser decoded. The program
 // takes the music mixed to mono, as the native build's decoder mixes it:
 // the channels' mean.
-import { withBytes } from '../author/program_bytes.js';
+import { withBytes } from './program_bytes.js';
 
 // The channels of a decoded music (an AudioBuffer) as one.
 function mono(buffer) {
