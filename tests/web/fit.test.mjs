@@ -158,9 +158,11 @@ describe('author mode', () => {
     const inPage = await fitInPage(author, encodeURI('clicks 128.wav'), 'clicks 128.wav');
     assert.deepEqual(shown.beats, inPage.beats);
     assert.deepEqual(shown.bars, inPage.bars);
-    // Drawn: a bar line strong and yellow, a beat's faint and grey, near the strip's foot.
-    const colourAt = async (t) => author.$eval('#strip', (s, x) =>
-      Array.from(s.getContext('2d').getImageData(x, s.height - 3, 1, 1).data.slice(0, 3)), Math.round(await stripX(t)));
+    // Drawn: a bar line strong and yellow, a beat's faint and grey, at the waveform row's top.
+    const colourAt = async (t) => author.evaluate(async (x) => {
+      const { rows, strip } = await import('./author/strip.js');
+      return Array.from(strip.getContext('2d').getImageData(x, rows().wave + 2, 1, 1).data.slice(0, 3));
+    }, Math.round(await stripX(t)));
     const bar = await colourAt(shown.bars[2]);
     const beat = await colourAt(shown.beats[shown.firstDownbeat + 9]);
     assert.ok(bar[0] > 200 && bar[2] < 150, `a bar line: ${bar}`);
@@ -318,20 +320,30 @@ describe('"Play to my music…"', () => {
     }
   });
 
-  test('a track dropped on the page is fitted and plays', async () => {
+  test('a track dropped on the page is fitted and plays; dropped once the show plays, it is said', async () => {
     const { page: p } = await openPage(browser, site.url);
     try {
       await waitForState(p, 'waiting', 60000);
       const bytes = [...TRACKS['clicks 128.wav']];
-      const dropped = await fittedOn(p, () => p.evaluate((bytes) => {
+      // True when the page took the drop as its own.
+      const drop = () => p.evaluate((bytes) => {
         const data = new DataTransfer();
         data.items.add(new File([new Uint8Array(bytes)], 'clicks 128.wav', { type: 'audio/wav' }));
-        document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
-      }, bytes));
+        return !document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true,
+          cancelable: true }));
+      }, bytes);
+      const dropped = await fittedOn(p, drop);
       assert.equal(dropped.result, 'fitted');
       await p.click('#start');
       await waitForState(p, 'playing', 10000);
       assert.equal(await p.evaluate(() => document.documentElement.dataset.calm), 'false');
+      // Once the show plays, a track dropped is said, and the show plays on.
+      await p.$eval('#message', (m) => { m.textContent = ''; });
+      assert.equal(await drop(), true);
+      await p.waitForFunction(() => document.getElementById('message').textContent !== '', { timeout: 5000 });
+      assert.equal(await p.$eval('#message', (m) => m.textContent),
+        'clicks 128.wav: the show has started; reload the page to play to this music');
+      assert.equal(await p.evaluate(() => document.documentElement.dataset.orvel), 'playing');
     } finally {
       await p.close();
     }

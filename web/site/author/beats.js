@@ -31,14 +31,16 @@ function wholeMusic(pieces) {
   return { numberOfChannels: 1, length: mixed.length, sampleRate: rate, getChannelData: () => mixed };
 }
 
-const redraw = addLayer(15, (g, height) => {
+// Ticks down from the waveform row's top, the bars' longer: the waveform
+// stays in sight about its middle line.
+const redraw = addLayer(15, (g) => {
   if (!fit) return;
   const top = rows().wave;
   const r = pixelRatio();
   g.fillStyle = 'rgba(255, 255, 255, 0.18)';
-  for (const t of fit.beats) g.fillRect(Math.round(xOf(t)), top, Math.max(1, Math.round(r)), height - top);
+  for (const t of fit.beats) g.fillRect(Math.round(xOf(t)), top, Math.max(1, Math.round(r)), Math.round(10 * r));
   g.fillStyle = 'rgba(255, 220, 120, 0.85)';
-  for (const t of fit.bars) g.fillRect(Math.round(xOf(t)), top, Math.max(1, Math.round(2 * r)), height - top);
+  for (const t of fit.bars) g.fillRect(Math.round(xOf(t)), top, Math.max(1, Math.round(2 * r)), Math.round(18 * r));
 });
 
 function show(found) {

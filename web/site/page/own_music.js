@@ -19,7 +19,14 @@ const beforeStart = () => root.dataset.orvel === 'loading' || root.dataset.orvel
 let busy = false;
 
 async function playTo(file) {
-  if (!beforeStart() || busy) return;
+  if (!beforeStart()) {
+    say(`${file.name}: the show has started; reload the page to play to this music`);
+    return;
+  }
+  if (busy) {
+    say(`${file.name}: another track is being fitted; choose this one again after it`);
+    return;
+  }
   if (file.size > MAX_MUSIC_BYTES) {
     say(`${file.name}: ${file.size} bytes, larger than the ${MAX_MUSIC_BYTES >> 20} MB music may be here`);
     return;
@@ -70,11 +77,9 @@ if (mode === 'play') {
     if (input.files[0]) playTo(input.files[0]);
     input.value = '';
   });
-  document.addEventListener('dragover', (e) => {
-    if (beforeStart()) e.preventDefault();
-  });
+  // A file dropped anywhere is the page's: the browser does not leave the show to open it.
+  document.addEventListener('dragover', (e) => e.preventDefault());
   document.addEventListener('drop', (e) => {
-    if (!beforeStart()) return;
     e.preventDefault();
     const file = e.dataTransfer.files[0];
     if (file) playTo(file);
