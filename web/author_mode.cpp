@@ -213,6 +213,27 @@ void AuthorMode::mark() {
     }
 }
 
+void AuthorMode::fitToMusic(const Timing& fitted) {
+    change({show_.state().syncMarks, fitted}, "Fit to music");
+    page::say("The timing fitted to the bars of " + fitted.music);
+}
+
+void AuthorMode::suggestMarks(const std::vector<double>& times) {
+    Edit changed = edit();
+    int added = 0;
+    int left = 0;
+    for (double t : times) {
+        if (addSyncMark(changed.marks, t, show_.timing().end()) == MarkResult::Added) ++added;
+        else ++left;
+    }
+    if (added > 0) change(changed, "Suggest marks");
+    std::string said = std::to_string(added) + " marks suggested at the music's strongest onsets";
+    if (left > 0)
+        said += "; " + std::to_string(left) + " more were marked already, outside the show or past the list's " +
+                std::to_string(kMaxSyncMarks);
+    page::say(said);
+}
+
 void AuthorMode::deleteMark(int index) {
     Edit changed = edit();
     if (index < 0 || index >= changed.marks.count) return;

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/frame_schedule.h"
 #include "shell/sync_file.h"
@@ -77,6 +78,14 @@ public:
     // saved in the timing as another name; the page asks before it reads
     // the file, so that the music and the timing stay as they were.
     bool musicNameReadsBack(std::string_view name) const;
+
+    // The whole timing replaced by one fitted to the music's bars
+    // (web/music_fit.h): one step to undo.
+    void fitToMusic(const Timing& fitted);
+    // A mark at each of times (the music's strongest onsets), for the author
+    // to keep or delete: one step to undo. Those the list has already, or
+    // has no room for, are left out and said.
+    void suggestMarks(const std::vector<double>& times);
 
     void undo();
     void redo();

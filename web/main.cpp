@@ -36,6 +36,7 @@
 #include "web/dom_keys.h"
 #include "web/frame_mode.h"
 #include "web/frame_request.h"
+#include "web/music_fit.h"
 #include "web/page_bridge.h"
 #include "web/play_mode.h"
 #include "web/web_show.h"
@@ -111,6 +112,9 @@ double neededUntil() {
         return show.timing().end();
     }
 }
+
+// The last music fitted, which the page reads with the orvel_fit_ calls.
+MusicFit fitted;
 
 }  // namespace
 
@@ -257,6 +261,47 @@ EMSCRIPTEN_KEEPALIVE void orvel_edit_save() {
 EMSCRIPTEN_KEEPALIVE void orvel_edit_save_timing() {
     if (author) page::save(kTimingFile, author->timingText());
 }
+
+// Music the page decoded and mixed to mono, count samples at sampleRate in
+// memory the page took with malloc, from the file named name, its downbeat
+// moved on by downbeatShift beats: its beats and bars found and the show
+// fitted to them (web/music_fit.h). 1 when fitted; 0 when refused, and
+// orvel_fit_text() says why in one line.
+EMSCRIPTEN_KEEPALIVE int orvel_fit_music(const float* samples, int count, double sampleRate, const char* name,
+                                         int nameSize, int downbeatShift) {
+    fitted = fitMusic(samples, std::size_t(std::max(count, 0)), sampleRate, std::string(name, std::size_t(nameSize)),
+                      downbeatShift);
+    return fitted.ok() ? 1 : 0;
+}
+// The music fitted again with its bars from beat firstDownbeat, the beats
+// as they are: 1 when fitted, as orvel_fit_music.
+EMSCRIPTEN_KEEPALIVE int orvel_fit_downbeat(int firstDownbeat) {
+    return moveDownbeat(fitted, firstDownbeat) && fitted.ok() ? 1 : 0;
+}
+// Author mode: the timing fitted last, or the marks at its music's strongest onsets, as one step to undo.
+EMSCRIPTEN_KEEPALIVE void orvel_edit_fit() {
+    if (author && fitted.ok()) author->fitToMusic(fitted.timing);
+}
+EMSCRIPTEN_KEEPALIVE void orvel_edit_suggest_marks() {
+    if (author && fitted.grid.found()) author->suggestMarks(fitted.strongOnsets);
+}
+// Play mode, before the start: the show plays to the timing fitted last,
+// from its beginning, to the viewer's own music, which the page holds.
+// Returns the show's end, or -1 where nothing was fitted or the show has started.
+EMSCRIPTEN_KEEPALIVE double orvel_play_fitted() {
+    if (mode != Mode::Play || show.started() || !fitted.ok()) return -1.0;
+    show.setTiming(fitted.timing);
+    play.setFrom(0.0);
+    return show.timing().end();
+}
+// The fitted timing's text, or why the music was refused.
+EMSCRIPTEN_KEEPALIVE const char* orvel_fit_text() {
+    return fitted.ok() ? fitted.timingText.c_str() : fitted.error.c_str();
+}
+EMSCRIPTEN_KEEPALIVE const double* orvel_fit_beats() { return fitted.grid.beats.data(); }
+EMSCRIPTEN_KEEPALIVE int orvel_fit_beat_count() { return int(fitted.grid.beats.size()); }
+EMSCRIPTEN_KEEPALIVE int orvel_fit_first_downbeat() { return fitted.grid.firstDownbeat; }
+EMSCRIPTEN_KEEPALIVE int orvel_fit_beats_per_bar() { return fitted.grid.beatsPerBar; }
 
 }  // extern "C"
 

@@ -3,9 +3,9 @@
 // own readers (which say what they took and what they refused); a music
 // file opened or dropped (music.js); the program's sync.txt and timing.txt
 // saved.
+import { withBytes } from '../page/program_bytes.js';
 import { byId, root, say } from '../page/status.js';
 import { openMusic } from './music.js';
-import { withBytes } from './program_bytes.js';
 import { strip } from './strip.js';
 
 // What the program takes a text for (web/author_mode.h's FileKind).

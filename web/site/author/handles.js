@@ -2,10 +2,12 @@
 // and the handles, the times an author moves one at a time (each segment's
 // start, the end, and the flashes, stripes, waves and pulse inside
 // segments 4 and 5), one of them selected. A handle goes where a drag or a
-// key puts it, snapped to a mark and to the frame grid within a few pixels;
+// key puts it, snapped to a mark, the music's bars and beats and the frame
+// grid within a few pixels;
 // the program (web/author_mode.cpp) keeps the timing, refuses a time that
 // breaks a rule and draws the picture with the new times.
 import { byId, say } from '../page/status.js';
+import { barNear, beatNear } from './beats.js';
 import { markList, markSeconds, selectedMark } from './marks.js';
 import { addLayer, pixelRatio, rows, setLengths } from './strip.js';
 import { xOf } from './view.js';
@@ -104,7 +106,8 @@ export function handleNear(x, y) {
 }
 
 // Where a handle dragged to time t (at strip x) goes: onto a mark within a
-// few pixels, else onto a frame of the grid within a few pixels, else t.
+// few pixels, else onto a bar line of the music, else onto a beat, else
+// onto a frame of the grid, each within a few pixels, else t.
 export function snapped(t, x) {
   const near = SNAP_PX * pixelRatio();
   let mark = null;
@@ -112,6 +115,8 @@ export function snapped(t, x) {
     if (Math.abs(xOf(m.time) - x) <= near && (!mark || Math.abs(m.time - t) < Math.abs(mark.time - t))) mark = m;
   }
   if (mark) return markSeconds(mark);
+  const beat = barNear(t, x, near) ?? beatNear(t, x, near);
+  if (beat !== null) return beat;
   const frame = Math.round(t * fps) / fps;
   return Math.abs(xOf(frame) - x) <= near ? frame : t;
 }

@@ -3,6 +3,7 @@
 // keyboard. The show's own keys (END among them) go to the program; the
 // strip's pointer is pointer.js's.
 import { byId, root } from '../page/status.js';
+import { shiftDownbeat } from './beats.js';
 import { openChosen } from './files.js';
 import { nudge, selectBeside, toPlayhead, toSelectedMark } from './handles.js';
 import { deleteSelected, jumpToMark, select } from './marks.js';
@@ -30,6 +31,7 @@ const keys = {
   ']': () => selectBeside(1, Module._orvel_edit_clock()),
   h: () => toPlayhead(Module._orvel_edit_time()),
   m: toSelectedMark,
+  d: (e) => shiftDownbeat(e.shiftKey ? -1 : 1),
   ',': () => nudge(-1),
   '.': () => nudge(1),
   '+': () => zoom(ZOOM_STEP, Module._orvel_edit_clock()),

@@ -4,14 +4,16 @@
 // music arrives), the timing's segments and handles (handles.js), where the
 // ordinary show breaks the flash rule (rule_breaks.js) and the sync marks
 // (marks.js); what the author made kept in the browser (storage.js),
-// opened from and saved to files (files.js), any music (music.js), all at
-// the author's keys and pointer (input.js, pointer.js). ../page/main.js
+// opened from and saved to files (files.js), any music (music.js) with its
+// beats and bars and the timing fitted to them (beats.js), all at the
+// author's keys and pointer (input.js, pointer.js). ../page/main.js
 // loads it in author mode only and hands the program's calls on to it; the
 // program (web/author_mode.cpp) keeps the frames, the marks and the timing,
 // reads the files opened, keeps the steps to undo and says what it refused.
 import { musicLength, prepareAudio } from '../page/sound.js';
 import { byId } from '../page/status.js';
 import { save, setFileLimits } from './files.js';
+import { shownBeats } from './beats.js';
 import { setHandles, setTiming } from './handles.js';
 import './input.js';
 import { setMarks } from './marks.js';
@@ -71,8 +73,9 @@ export function timing(bounds, handleTimes, kept) {
 
 // For the tests and the authors' tools: the demo clock and the position
 // of the music being heard, read together, the music's length, the strip's
-// drawing times and the stretch of time it shows.
+// drawing times, the stretch of time it shows and the music's beats on it.
 window.orvelAuthor = {
+  beats: shownBeats,
   demoTime: () => Module._orvel_edit_clock(),
   musicTime,
   stripMs: drawTimes,

@@ -6,10 +6,11 @@
 // every change (an undo brings the music before back). The music playing
 // has its waveform on the strip, and the browser keeps it for next time.
 import { describeMedia } from '../page/media.js';
+import { withBytes } from '../page/program_bytes.js';
 import { asPieces, decodedMusic, replaceMusic } from '../page/sound.js';
 import { say } from '../page/status.js';
+import { findBeats } from './beats.js';
 import { isPlaying, pause, resume } from './playback.js';
-import { withBytes } from './program_bytes.js';
 import { keepMusic, keptMusic } from './storage.js';
 import { musicChanged } from './waveform.js';
 
@@ -29,6 +30,8 @@ export function holdOwnMusic(name) {
   playing = name;
   if (decodedMusic()) held.set(name, { music: decodedMusic(), bytes: null });
   musicChanged();
+  // After the strip is drawn: the analysis takes a moment.
+  setTimeout(() => findBeats(name));
 }
 
 // The program's word: the music of that name from now on. False when the
@@ -40,6 +43,7 @@ export function playHeld(name) {
   playing = name;
   // The strip's waveform follows, as it follows every change of the music.
   replaceMusic(music.music);
+  setTimeout(() => findBeats(name));
   describeMedia(name);
   keepMusic(music.bytes ? { name, bytes: music.bytes } : null);
   // Playing, the show goes on with the new music from where it is, once

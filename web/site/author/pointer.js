@@ -1,20 +1,25 @@
 // The pointer on the strip. A handle's knob taken is dragged (snapped to
-// the marks and the frame grid unless SHIFT is held; the program draws the
-// picture at the playhead with each new time, and the whole drag is one
-// step to undo); a click near a mark selects it and shows it; elsewhere a
-// click or a drag seeks, paused, and plays on where it lets go. The wheel
+// the marks, the music's bars and beats and the frame grid unless SHIFT is
+// held; the program draws the picture at the playhead with each new time,
+// and the whole drag is one step to undo); a bar line of the music dragged
+// with ALT moves the first downbeat as many beats as it went; a click near
+// a mark selects it and shows it; elsewhere a click or a drag seeks, paused, and plays on where it lets go. The wheel
 // with CTRL (a touchpad's pinch too) or two fingers' pinch zoom about the
 // pointer; the wheel alone scrolls a zoomed strip.
 import { root } from '../page/status.js';
+import { barIndexNear, beatIndexNear, shiftDownbeat } from './beats.js';
 import { handleNear, select as selectHandle, snapped } from './handles.js';
 import { markNear, select as selectMark } from './marks.js';
 import { isPlaying, resume, stopMusic } from './playback.js';
-import { eventX, eventY, strip } from './strip.js';
+import { eventX, eventY, pixelRatio, strip } from './strip.js';
 import { scroll, timeOf, visible, zoom, zoomedIn } from './view.js';
+
+// How near, in CSS pixels, ALT and the pointer take a bar line.
+const GRAB_PX = 6;
 
 const running = () => root.dataset.orvel === 'playing' || root.dataset.orvel === 'paused';
 
-let dragging = null;   // { handle } or { wasPlaying }
+let dragging = null;   // { handle }, { bar } (a beat's number) or { wasPlaying }
 const touches = new Map();
 let pinch = null;      // { distance }
 
@@ -32,8 +37,13 @@ strip.addEventListener('pointerdown', (e) => {
     return;
   }
   const x = eventX(e);
-  const handle = handleNear(x, eventY(e));
   strip.setPointerCapture(e.pointerId);
+  const bar = e.altKey ? barIndexNear(timeOf(x), x, GRAB_PX * pixelRatio()) : -1;
+  if (bar >= 0) {
+    dragging = { bar };
+    return;
+  }
+  const handle = handleNear(x, eventY(e));
   if (handle >= 0) {
     selectHandle(handle);
     dragging = { handle };
@@ -68,15 +78,22 @@ strip.addEventListener('pointermove', (e) => {
   }
   if (!dragging) return;
   if (dragging.handle !== undefined) moveHandle(e);
-  else Module._orvel_edit_seek(timeOf(eventX(e)));
+  else if (dragging.bar === undefined) Module._orvel_edit_seek(timeOf(eventX(e)));
 });
 
 function release(e) {
   touches.delete(e.pointerId);
   if (touches.size < 2) pinch = null;
   if (!dragging) return;
-  if (dragging.handle !== undefined) Module._orvel_edit_finish_move();
-  else if (dragging.wasPlaying) resume();
+  if (dragging.handle !== undefined) {
+    Module._orvel_edit_finish_move();
+  } else if (dragging.bar !== undefined) {
+    const x = eventX(e);
+    const to = beatIndexNear(timeOf(x), x, Infinity);
+    if (to >= 0 && to !== dragging.bar) shiftDownbeat(to - dragging.bar);
+  } else if (dragging.wasPlaying) {
+    resume();
+  }
   dragging = null;
 }
 strip.addEventListener('pointerup', release);

@@ -2,8 +2,8 @@
 // marks (as the text of a sync.txt) and the timing (as the text of a timing
 // file), and the music the author chose, and gives them back when author
 // mode opens again. A browser that keeps nothing is said once.
+import { withBytes } from '../page/program_bytes.js';
 import { say } from '../page/status.js';
-import { withBytes } from './program_bytes.js';
 
 const MARKS = 'orvel.syncMarks';
 const TIMING = 'orvel.timing';

@@ -2,11 +2,11 @@
 // site's data) set up with the arguments of the page's mode, and the calls
 // it makes to the page, the methods of `page`, handed to it as
 // Module.orvelPage. Each of the page's jobs is a module of its own: the
-// screen before the show (first_screen.js), the calm show's choice,
-// loading (loading.js, with the data files, data_file.js, and the music in
-// pieces, music_stream.js), sound, play mode, the menu, full screen, the
-// media controls, the drawing buffer's fit and scale; author mode is
-// ../author/. Each mode starts once what it needs has arrived: play mode
+// screen before the show (first_screen.js), the calm show's choice, the
+// viewer's own music (own_music.js), loading (loading.js, with the data
+// files, data_file.js, and the music in pieces, music_stream.js), sound,
+// play mode, the menu, full screen, the media controls, the drawing
+// buffer's fit and scale; author mode is ../author/. Each mode starts once what it needs has arrived: play mode
 // the scenes up to its first frame and the music's beginning, the rest
 // arriving while it plays; author mode and the benchmark everything; frame
 // mode the scenes up to its frame.
@@ -17,6 +17,7 @@ import { dataState, fetchMusic, fetchRest, load, onData, programRuns } from './l
 import { describeMedia } from './media.js';
 import { addMenuEntry, changeMenuEntry } from './menu.js';
 import { mode, params } from './mode.js';
+import { programReady } from './own_music.js';
 import { ended, limitChanged, stalled, startPlay, watchLink } from './play.js';
 import './screen.js';
 import { closeAudio, decodedMusic, musicReadyUntil, onMusic, setShowEnd } from './sound.js';
@@ -89,6 +90,7 @@ const page = {
         .then(arrived);
     }
     programRuns();
+    programReady();
   },
 
   playing() {

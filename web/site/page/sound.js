@@ -21,6 +21,7 @@ let whole = false;     // every piece is there
 let length = 0;        // the music's length, once whole
 let fileLength = Infinity;  // the music's length, as its file tells it before it is whole
 let muted = false;     // the music cannot be played: the show runs silent
+let own = false;       // the viewer's own music plays: the show's, still arriving, is left out
 const listeners = [];
 // What plays: the show's second `from` heard at context time `when`, the
 // pieces scheduled up to the show's second `until`, never past `limit`.
@@ -54,6 +55,7 @@ export function setMusicLength(seconds) { fileLength = seconds; }
 
 // A piece of the music, decoded.
 export function addPiece(piece) {
+  if (own) return;
   insertPiece(pieces, piece);
   for (const listener of listeners) listener(piece);
   extend();
@@ -83,6 +85,13 @@ export function replaceMusic(music) {
   muted = false;
   for (const listener of listeners) listener(null);
   musicComplete();
+}
+
+// The viewer's own music, whole, in place of the show's before the show
+// starts: what still arrives of the show's own is left out.
+export function playOwnMusic(music) {
+  own = true;
+  replaceMusic(music);
 }
 
 // A whole decoded music as the pieces that decodedMusic gives.
