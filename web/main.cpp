@@ -288,7 +288,8 @@ int main(int argc, char** argv) {
         const std::string& file = timing.timing.scenes[std::size_t(s)];
         if (file.empty()) continue;
         page::fail(timingFile + ": " + kSceneName + " " + std::to_string(s) + ": " + file +
-                   ": the page does not play a segment's own scene file yet; the window, orvel.exe and orvel-capture do");
+                   ": the page does not play a segment's own scene file yet;"
+                   " the window, orvel.exe and orvel-capture do");
         return 0;
     }
     show.setTiming(timing.timing);
