@@ -20,7 +20,9 @@ std::vector<SceneId> scenesInOrderOfNeed() {
 double scenesReadyUntil(const Timing& timing, const SceneTable& scenes) {
     for (int segment = 1; segment <= schedule::kSegmentCount; ++segment) {
         const schedule::ObjectSegment drawn = schedule::segmentScenes(segment);
-        if (!scenes.inPlace(drawn.scene) || !scenes.inPlace(drawn.materials)) return timing.segmentStart(segment);
+        const bool ownInPlace = timing.words[std::size_t(segment)].empty() || scenes.hasSegmentScene(segment);
+        if (!scenes.inPlace(drawn.scene) || !scenes.inPlace(drawn.materials) || !ownInPlace)
+            return timing.segmentStart(segment);
     }
     return std::numeric_limits<double>::infinity();
 }

@@ -17,5 +17,6 @@
 std::vector<SceneId> scenesInOrderOfNeed();
 
 // The demo time before which every frame has its scenes in place: the start
-// of the first segment whose scenes are not all in place, or infinity.
+// of the first segment whose scenes are not all in place (for a segment with
+// words, its title too), or infinity.
 double scenesReadyUntil(const Timing& timing, const SceneTable& scenes);

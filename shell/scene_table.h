@@ -41,6 +41,7 @@ public:
     bool loadSegmentScene(int segment, std::FILE* stream, const std::string& name, std::string* failure);
     // The segment's own scene; null when it has none.
     Scene* segmentScene(int segment) { return segmentScenes_[std::size_t(segment)].get(); }
+    bool hasSegmentScene(int segment) const { return segmentScenes_[std::size_t(segment)] != nullptr; }
     // Takes every segment's own scene away.
     void clearSegmentScenes();
     // What segment draws where the schedule names builtIn for it (its scene

@@ -8,9 +8,14 @@
 std::vector<std::string> ShowRunner::start() {
     startWithoutScenes();
     std::vector<std::string> failures = scenes_.loadScenes();
-    segmentSceneFailures_ = loadSegmentScenes(scenes_, timing_);
+    loadSegmentScenes();
     failures.insert(failures.end(), segmentSceneFailures_.begin(), segmentSceneFailures_.end());
     return failures;
+}
+
+std::vector<std::string> ShowRunner::loadSegmentScenes() {
+    segmentSceneFailures_ = ::loadSegmentScenes(scenes_, timing_);
+    return segmentSceneFailures_;
 }
 
 void ShowRunner::startWithoutScenes() {

@@ -41,6 +41,9 @@ public:
     // One scene, from the working directory; false, with failure saying
     // why, when it cannot be read (it stays empty, as start() leaves it).
     bool loadScene(SceneId id, std::string* failure) { return scenes_.load(id, failure); }
+    // The segments' own scenes that the timing gives them, made again
+    // (start() makes them with the scenes); the lines of loadSegmentScenes.
+    std::vector<std::string> loadSegmentScenes();
 
     // A new frame size: the 4:3 picture in the frame's largest centred 4:3
     // rectangle (the clear still blanks the whole frame, so the bars are

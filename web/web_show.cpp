@@ -43,7 +43,18 @@ bool WebShow::loadArrivedScenes(bool allArrived, std::string* error) {
         *error = "no scene could be loaded: the site's data is damaged";
         return false;
     }
-    return true;
+    if (titlesMade_ || !(allArrived || std::ifstream(schedule::kTilesTexture))) return true;
+    titlesMade_ = true;
+    const std::vector<std::string> failures = runner_.loadSegmentScenes();
+    if (failures.empty()) return true;
+    *error = failures.front();
+    return false;
+}
+
+void WebShow::setTiming(const Timing& timing) {
+    runner_.setTiming(timing);
+    if (!titlesMade_) return;
+    for (const std::string& failure : runner_.loadSegmentScenes()) page::reportError("orvel: " + failure);
 }
 
 double WebShow::scenesReadyUntil() const { return ::scenesReadyUntil(runner_.timing(), runner_.scenes()); }

@@ -26,7 +26,9 @@ public:
     // order the show needs them; with all arrived, every scene still
     // missing too (it stays empty, as a missing file leaves it in the
     // window). False, with error saying why, when all have arrived and not
-    // one scene could be read.
+    // one scene could be read. The titles of the timing's words are made
+    // once the tiles' texture has arrived; false, with error, for words
+    // that make no title.
     bool loadArrivedScenes(bool allArrived, std::string* error);
     // The demo time before which every frame has its scenes.
     double scenesReadyUntil() const;
@@ -54,7 +56,9 @@ public:
     // "Play again": the state of start-up, the clock not started.
     void reset();
     ShellState& state() { return runner_.state(); }
-    void setTiming(const Timing& timing) { runner_.setTiming(timing); }
+    // A title is fitted to its segment's length: once made, the titles of
+    // the words are made again for the new timing.
+    void setTiming(const Timing& timing);
     const Timing& timing() const { return runner_.timing(); }
     bool started() const { return started_; }
     // The segment whose picture is on the canvas: that of the last frame
@@ -96,6 +100,7 @@ private:
     bool started_ = false;
     int scenesRead_ = 0;
     int scenesFailed_ = 0;
+    bool titlesMade_ = false;
     int shownSegment_ = 0;
 
     // Keeps what a frame at t drew.

@@ -58,4 +58,16 @@ TEST(SceneNeeds, AFrameWaitsForTheScenesOfItsSegmentAndOfEverySegmentBefore) {
     EXPECT_TRUE(std::isinf(scenesReadyUntil(timing, *scenes)));
 }
 
+TEST(SceneNeeds, ASegmentWithWordsWaitsForItsTitle) {
+    Timing timing = builtInTiming();
+    timing.words[2] = "OUR GROUP";
+    auto scenes = std::make_unique<SceneTable>();
+    for (SceneId id : scenesInOrderOfNeed()) putInPlace(*scenes, id);
+    // The built-in scenes would draw the built-in title there.
+    EXPECT_EQ(scenesReadyUntil(timing, *scenes), timing.segmentStart(2));
+    std::string failure;
+    scenes->loadSegmentScene(2, nullptr, "words 2", &failure);
+    EXPECT_TRUE(std::isinf(scenesReadyUntil(timing, *scenes)));
+}
+
 }  // namespace
