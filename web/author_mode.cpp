@@ -273,6 +273,8 @@ void AuthorMode::open(std::string_view name, std::string_view text, FileKind kin
             return page::say(file + ": a binary file, neither a sync.txt nor a timing file; " + kBothKept);
     }
     const TimingRead read = parseTiming(text);
+    const std::string unplayable = read.ok ? WebShow::unplayable(read.timing) : "";
+    if (!unplayable.empty()) return page::say(file + ": " + unplayable + "; the timing is as it was");
     if (read.ok) return openTiming(name, read);
     if (kind == FileKind::TimingFile) return page::say(timingRefusal(file, read) + "; the timing is as it was");
     page::say(file + ": neither a sync.txt (no line of one in it) nor a timing file (" + timingRefusal(read) +
@@ -285,9 +287,11 @@ void AuthorMode::restore(std::string_view marksText, std::string_view timingText
     // The timing first: its end is the one the marks are read against.
     if (!timingText.empty()) {
         const TimingRead read = parseTiming(timingText);
-        if (read.ok) kept.timing = read.timing;
-        said.push_back(read.ok ? "the timing restored"
-                               : "its timing cannot be read (" + timingRefusal(read) + ")");
+        const std::string unplayable = read.ok ? WebShow::unplayable(read.timing) : "";
+        if (read.ok && unplayable.empty()) kept.timing = read.timing;
+        said.push_back(!read.ok ? "its timing cannot be read (" + timingRefusal(read) + ")"
+                       : !unplayable.empty() ? "its timing cannot be played (" + unplayable + ")"
+                                             : "the timing restored");
     }
     if (!marksText.empty()) {
         const SyncFileMarks read = parseSyncFile(marksText, kept.timing.end());

@@ -327,14 +327,9 @@ int main(int argc, char** argv) {
         page::fail(timing.error);
         return 0;
     }
-    // A segment's own scene file brings its textures, which the page has
-    // no way to fetch yet: it says so rather than play the built-in scene.
-    for (int s = 1; s <= schedule::kSegmentCount; ++s) {
-        const std::string& file = timing.timing.scenes[std::size_t(s)];
-        if (file.empty()) continue;
-        page::fail(timingFile + ": " + kSceneName + " " + std::to_string(s) + ": " + file +
-                   ": the page does not play a segment's own scene file yet;"
-                   " the window, orvel.exe and orvel-capture do");
+    const std::string unplayable = WebShow::unplayable(timing.timing);
+    if (!unplayable.empty()) {
+        page::fail(timingFile + ": " + unplayable);
         return 0;
     }
     show.setTiming(timing.timing);

@@ -122,3 +122,13 @@ void WebShow::resizeCanvas(int width, int height) {
     emscripten_set_canvas_element_size("#canvas", width, height);
     runner_.reshape(width, height);
 }
+
+std::string WebShow::unplayable(const Timing& timing) {
+    for (int s = 1; s <= schedule::kSegmentCount; ++s) {
+        const std::string& file = timing.scenes[std::size_t(s)];
+        if (!file.empty())
+            return std::string(kSceneName) + " " + std::to_string(s) + ": " + file +
+                   ": the page does not play a segment's own scene file yet; the window, orvel.exe and orvel-capture do";
+    }
+    return {};
+}

@@ -32,6 +32,10 @@ public:
     bool loadArrivedScenes(bool allArrived, std::string* error);
     // The demo time before which every frame has its scenes.
     double scenesReadyUntil() const;
+    // Empty when the page can play timing; else why not, in words: a
+    // segment's own scene file brings its textures, which the page has no
+    // way to fetch yet ("scene 9: ship.3ds: the page does not play ...").
+    static std::string unplayable(const Timing& timing);
 
     // Play mode: the music has just started; its first sample is heard
     // outputLatency seconds later.

@@ -740,6 +740,13 @@ describe('author mode', () => {
     assert.ok(refusal.startsWith(`timing.txt:${line}: `) && refusal.endsWith('; the timing is as it was'), refusal);
     assert.equal(await savedFile('#save-timing'), later);
 
+    // A segment's own scene file, which the page cannot fetch yet.
+    writeFileSync(file, `${later}scene 9: ship.3ds\n`);
+    assert.equal(await said(async () => (await page.$('#open-timing')).uploadFile(file)),
+      'timing.txt: scene 9: ship.3ds: the page does not play a segment\'s own scene file yet; the window, ' +
+      'orvel.exe and orvel-capture do; the timing is as it was');
+    assert.equal(await savedFile('#save-timing'), later);
+
     assert.equal(await said(() => drop('#strip', 'sync.txt', 'time: 1.000000\n')), 'sync.txt: 1 mark opened');
     assert.equal(await savedFile('#save-timing'), later);
   });
