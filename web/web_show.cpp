@@ -51,9 +51,28 @@ bool WebShow::loadArrivedScenes(bool allArrived, std::string* error) {
     return false;
 }
 
+namespace {
+
+// The segments' own scenes made for timing a serve timing b too: the same
+// words and scene files, and each segment that has one as long (a title is
+// fitted to its segment's length). An author's drag of another time
+// changes none of them.
+bool sameOwnScenes(const Timing& a, const Timing& b) {
+    for (int s = 1; s <= schedule::kSegmentCount; ++s) {
+        const std::size_t i = std::size_t(s);
+        if (a.words[i] != b.words[i] || a.scenes[i] != b.scenes[i]) return false;
+        const bool own = !a.words[i].empty() || !a.scenes[i].empty();
+        if (own && a.segmentEnd(s) - a.segmentStart(s) != b.segmentEnd(s) - b.segmentStart(s)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 void WebShow::setTiming(const Timing& timing) {
+    const bool remake = titlesMade_ && !sameOwnScenes(runner_.timing(), timing);
     runner_.setTiming(timing);
-    if (!titlesMade_) return;
+    if (!remake) return;
     for (const std::string& failure : runner_.loadSegmentScenes()) page::reportError("orvel: " + failure);
 }
 

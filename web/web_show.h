@@ -61,7 +61,7 @@ public:
     void reset();
     ShellState& state() { return runner_.state(); }
     // A title is fitted to its segment's length: once made, the titles of
-    // the words are made again for the new timing.
+    // the words are made again where the new timing changes them.
     void setTiming(const Timing& timing);
     const Timing& timing() const { return runner_.timing(); }
     bool started() const { return started_; }
